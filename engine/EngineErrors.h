@@ -1,0 +1,43 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace lumivex {
+
+class EngineError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A file that cannot be opened, created, written or read; carries the system's description.
+class FileError : public EngineError {
+public:
+    FileError(const std::string& path, int errorNumber, const std::string& action);
+    const std::string& path() const { return path_; }
+    int errorNumber() const { return errno_; }
+
+private:
+    std::string path_;
+    int errno_;
+};
+
+// Text that should have held a whole number.
+class ConversionError : public EngineError {
+public:
+    explicit ConversionError(const std::string& text);
+};
+
+// An image that cannot be decoded or encoded.
+class ImageError : public EngineError {
+public:
+    ImageError(const std::string& path, const std::string& reason);
+};
+
+// Project settings that would produce broken or unsafe output.
+class InvalidProjectError : public EngineError {
+public:
+    using EngineError::EngineError;
+};
+
+}  // namespace lumivex

@@ -1,0 +1,105 @@
+#include <vector>
+
+#include "AppletAgent.h"
+#include "EngineErrors.h"
+#include "Text.h"
+
+namespace lumivex {
+
+void TzqxAppletAgent::InsertItem(int index, const TItemData& item) {
+    const int n = static_cast<int>(Items.size());
+    if (n == 0) {
+        Items.push_back(item);
+    } else if (index >= 0 && index <= n) {
+        Items.insert(Items.begin() + index, item);
+    }
+}
+
+void TzqxAppletAgent::DeleteItem(int index) {
+    const int n = static_cast<int>(Items.size());
+    if (n == 0) return;
+    if (n == 1) {
+        Items.clear();
+    } else if (index >= 0 && index < n) {
+        Items.erase(Items.begin() + index);
+    }
+}
+
+void TzqxAppletAgent::SwapItemWithPrevious(int index) {
+    const int n = static_cast<int>(Items.size());
+    if (index > 0 && index < n) std::swap(Items[index - 1], Items[index]);
+}
+
+ItemTree::Node TzqxAppletAgent::InsertChildItem(ItemTree::Node selected) {
+    TItemData item = NewItemDefaults();
+    const ItemTree::Node node = tree_.addChild(selected, "Item");
+    tree_.expand(selected);
+    item.Level = IntToStr(tree_.depth(node) - 1);
+    InsertItem(tree_.absoluteIndex(node) - 1, item);
+    return node;
+}
+
+void TzqxAppletAgent::DeleteSubtree(ItemTree::Node node) {
+    const int s = tree_.absoluteIndex(node) - 1;
+    ItemTree::Node current = node;
+    while (tree_.nextSibling(current) == nullptr && tree_.parent(current) != nullptr) {
+        current = tree_.parent(current);
+    }
+    const ItemTree::Node next = tree_.nextSibling(current);
+    const int e = next != nullptr ? tree_.absoluteIndex(next) : tree_.count();
+    for (int i = 0; i < e - s - 1; ++i) DeleteItem(s);
+    tree_.remove(node);
+}
+
+void TzqxAppletAgent::MoveSubtreeUp(ItemTree::Node node) {
+    const ItemTree::Node before = tree_.previousSibling(node);
+    const int S = tree_.subtreeSize(node);
+    const int P = tree_.subtreeSize(before);
+    const int s = tree_.absoluteIndex(node) - 1;
+    for (int k = s; k < s + S; ++k) {
+        for (int j = k; j > k - P; --j) SwapItemWithPrevious(j);
+    }
+    tree_.moveBefore(node, before);
+}
+
+void TzqxAppletAgent::MoveSubtreeDown(ItemTree::Node node) {
+    const ItemTree::Node after = tree_.nextSibling(node);
+    const int S = tree_.subtreeSize(node);
+    const int Q = tree_.subtreeSize(after);
+    const int t = tree_.absoluteIndex(after) - 1;
+    for (int k = t; k < t + Q; ++k) {
+        for (int j = k; j > k - S; --j) SwapItemWithPrevious(j);
+    }
+    tree_.moveBefore(after, node);
+}
+
+void TzqxAppletAgent::RebuildTree(ItemTree& tree) {
+    // path[d] is the newest node of depth d; a node of level L hangs below path[L]. For the lists
+    // the program writes this is the nearest earlier item of a lower level. Lists it never writes
+    // are repaired rather than refused: a level that is not a whole number, or below 0, counts as
+    // 0, and a level more than one deeper than its predecessor's (the first item's included) is
+    // lifted to one deeper. The repaired level is stored, so every item gets its node.
+    std::vector<ItemTree::Node> path{tree.root()};
+    for (TItemData& item : Items) {
+        int level = 0;
+        try {
+            level = StrToInt(item.Level);
+        } catch (const ConversionError&) {
+            level = 0;
+        }
+        const int deepest = static_cast<int>(path.size()) - 1;
+        int placed = level < 0 ? 0 : (level > deepest ? deepest : level);
+        if (placed != level || item.Level != IntToStr(placed)) item.Level = IntToStr(placed);
+        path.resize(static_cast<size_t>(placed) + 1);
+        path.push_back(tree.addChild(path.back(), item.Title));
+    }
+}
+
+void TzqxAppletAgent::RefreshLevels() {
+    const std::vector<ItemTree::Node> nodes = tree_.itemNodes();
+    for (size_t k = 0; k < nodes.size() && k < Items.size(); ++k) {
+        Items[k].Level = IntToStr(tree_.depth(nodes[k]) - 1);
+    }
+}
+
+}  // namespace lumivex

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string>
+
+namespace lumivex {
+
+// The main window's hint line, progress bar and busy cursor, as the engine sees them.
+class Progress {
+public:
+    virtual ~Progress() = default;
+    virtual void setMaximum(int maximum) = 0;
+    virtual void step(int amount) = 0;
+    virtual void setPosition(int position) = 0;
+    virtual void setHint(const std::string& text) = 0;
+    virtual void setBusy(bool busy) = 0;
+};
+
+class NullProgress final : public Progress {
+public:
+    void setMaximum(int) override {}
+    void step(int) override {}
+    void setPosition(int) override {}
+    void setHint(const std::string&) override {}
+    void setBusy(bool) override {}
+};
+
+// Where the engine's refusals go; the editor shows them as an error box with OK.
+class MessageSink {
+public:
+    virtual ~MessageSink() = default;
+    virtual void showError(const std::string& text) = 0;
+};
+
+class NullMessageSink final : public MessageSink {
+public:
+    void showError(const std::string&) override {}
+};
+
+}  // namespace lumivex
