@@ -1,0 +1,196 @@
+// lumivex-cli: publishes projects and exchanges menu structures without a screen, through the
+// same engine as the editor.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "AppletAgent.h"
+#include "EngineErrors.h"
+#include "FileIO.h"
+#include "ProgramFolder.h"
+#include "TerminalProgress.h"
+#include "Text.h"
+
+namespace fs = std::filesystem;
+using namespace lumivex;
+
+namespace {
+
+constexpr int kFailure = 1;
+constexpr int kUsage = 2;
+
+const char* const kHelp =
+    "Usage: lumivex-cli COMMAND ARGUMENTS\n"
+    "\n"
+    "Commands:\n"
+    "  publish PROJECT.lvx TARGET    open the project and save it as the editor's Save does:\n"
+    "                                page, style sheet, scripts, slide images, project file and\n"
+    "                                publish report land in TARGET. TARGET is a folder (the\n"
+    "                                project keeps its file name; it is created when missing)\n"
+    "                                or a .lvx path.\n"
+    "  export-gms PROJECT.lvx OUT.gms  write the project's item tree as a menu structure file\n"
+    "  import-gms IN.gms OUT.lvx     make a project of a menu structure file (settings at their\n"
+    "                                defaults) and save it, without publishing\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help                    show this help\n"
+    "  --version                     show the version\n"
+    "\n"
+    "Exit status: 0 on success, 1 when a file cannot be read, written or is refused, 2 for bad\n"
+    "arguments.\n";
+
+class StderrMessages final : public MessageSink {
+public:
+    explicit StderrMessages(std::string file) : file_(std::move(file)) {}
+    void showError(const std::string& text) override {
+        std::fprintf(stderr, "lumivex-cli: %s: %s\n", file_.c_str(), text.c_str());
+        refused = true;
+    }
+    bool refused = false;
+
+private:
+    std::string file_;
+};
+
+int usage(const std::string& problem) {
+    std::fprintf(stderr, "lumivex-cli: %s\nTry 'lumivex-cli --help' for more information.\n", problem.c_str());
+    return kUsage;
+}
+
+// A program folder of this run alone, seeded with the runtime, so the generated files and the
+// preview folder never meet those of a running editor.
+class PrivateProgramFolder {
+public:
+    PrivateProgramFolder() {
+        std::string pattern = (fs::temp_directory_path() / "lumivex-cli-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) throw FileError(pattern, errno, "create");
+        path_ = pattern + "/";
+        const std::string runtime = ResolveProgramFolder(ProgramFolderContext::FromEnvironment()) + "lumivex.js";
+        if (!CopyFileQuietly(runtime, path_ + "lumivex.js")) {
+            std::fprintf(stderr,
+                         "lumivex-cli: warning: the slideshow runtime lumivex.js was not found; the "
+                         "published page will show no slideshow\n");
+        }
+    }
+    ~PrivateProgramFolder() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    PrivateProgramFolder(const PrivateProgramFolder&) = delete;
+    PrivateProgramFolder& operator=(const PrivateProgramFolder&) = delete;
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+std::string absolutePath(const std::string& path) { return fs::absolute(path).lexically_normal().string(); }
+
+struct Session {
+    explicit Session(const std::string& file)
+        : messages(file), progress(stderr), agent(tree, progress, messages, folder.path()) {
+        agent.SetDefaults();
+        agent.ImageCacheFolder = DefaultImageCacheFolder(ProgramFolderContext::FromEnvironment());
+        agent.ScratchFolder = folder.path();
+    }
+    ~Session() { agent.ClearPreviewFolder(); }
+
+    PrivateProgramFolder folder;
+    MemoryItemTree tree;
+    StderrMessages messages;
+    cli::TerminalProgress progress;
+    TzqxAppletAgent agent;
+
+    // Opens a project as the editor's Open does; false when the file was refused.
+    bool open(const std::string& project) {
+        agent.ClearPreviewFolder();
+        tree.clear();
+        agent.LoadFromFile(project, tree);
+        if (messages.refused) return false;
+        agent.CopyResourceFilesToPreview(FolderPart(project));
+        return true;
+    }
+};
+
+int publish(const std::string& projectArg, const std::string& targetArg) {
+    const std::string project = absolutePath(projectArg);
+    std::string folder;
+    std::string name;
+    std::error_code ec;
+    // A .lvx path names the project file; anything else is the folder to publish into.
+    if (!LowerCase(targetArg).ends_with(".lvx") || fs::is_directory(targetArg, ec)) {
+        folder = absolutePath(targetArg);
+        if (!folder.ends_with("/")) folder += "/";
+        name = FileNamePart(project);
+    } else {
+        const std::string target = absolutePath(targetArg);
+        folder = FolderPart(target);
+        name = FileNamePart(target);
+    }
+    fs::create_directories(folder, ec);
+    if (!fs::is_directory(folder)) {
+        std::fprintf(stderr, "lumivex-cli: cannot create the folder \"%s\": %s\n", folder.c_str(),
+                     ec ? ec.message().c_str() : "not a folder");
+        return kFailure;
+    }
+    Session session(projectArg);
+    if (!session.open(project)) return kFailure;
+    session.agent.SaveAndPublish(folder, name, session.tree);
+    std::printf("%s%s.html\n", folder.c_str(), TzqxAppletAgent::PublishBaseName(name).c_str());
+    return 0;
+}
+
+int exportGms(const std::string& projectArg, const std::string& out) {
+    Session session(projectArg);
+    if (!session.open(absolutePath(projectArg))) return kFailure;
+    session.agent.ExportMenuStructure(out);
+    return 0;
+}
+
+int importGms(const std::string& in, const std::string& out) {
+    Session session(in);
+    session.agent.ImportMenuStructure(in, session.tree);
+    if (session.messages.refused) return kFailure;
+    session.agent.SaveToFile(out);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) return usage("no command given");
+    for (const std::string& a : args) {
+        if (a == "-h" || a == "--help") {
+            std::fputs(kHelp, stdout);
+            return 0;
+        }
+        if (a == "--version") {
+            std::puts("lumivex-cli 1.0");
+            return 0;
+        }
+    }
+    const std::string command = args[0];
+    args.erase(args.begin());
+    for (const std::string& a : args) {
+        if (a.size() > 1 && a[0] == '-') return usage("unknown option '" + a + "'");
+    }
+    const bool known = command == "publish" || command == "export-gms" || command == "import-gms";
+    if (!known) return usage("unknown command '" + command + "'");
+    if (args.size() != 2) return usage("'" + command + "' takes two arguments");
+    try {
+        if (command == "publish") return publish(args[0], args[1]);
+        if (command == "export-gms") return exportGms(args[0], args[1]);
+        return importGms(args[0], args[1]);
+    } catch (const EngineError& e) {
+        std::fprintf(stderr, "lumivex-cli: %s\n", e.what());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "lumivex-cli: %s\n", e.what());
+    }
+    return kFailure;
+}

@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "AgentFixture.h"
+#include "CodeGeneration.h"
+#include "EngineErrors.h"
+#include "FileIO.h"
+
+namespace lumivex {
+namespace {
+
+using testing::AgentHarness;
+using testing::ReadFile;
+using testing::TempFolder;
+
+struct Built : AgentHarness {
+    Built() {
+        agent.InsertChildItem(tree.root());
+        const auto b = agent.InsertChildItem(tree.root());
+        agent.InsertChildItem(b);
+    }
+    std::string program(const std::string& name) const { return programFolder.file(name); }
+    TempFolder out;
+};
+
+TEST(GenerateCode, WritesTheThreeFilesAndRenamesTheLinkedFiles) {
+    Built h;
+    const std::string page = h.out.file("page.html");
+    h.agent.GenerateCode(page);
+
+    EXPECT_EQ(h.agent.LinkedFiles[1].FileName, "Lumivex1cfg.js");
+    EXPECT_EQ(h.agent.LinkedFiles[2].FileName, "Lumivex1.css");
+    EXPECT_EQ(ReadFile(h.program("Lumivex1.css")), StyleSheetText(h.agent.AppletData));
+    EXPECT_EQ(ReadFile(h.program("Lumivex1cfg.js")), ConfigScriptText(h.agent.AppletData, h.agent.Items));
+    EXPECT_EQ(ReadFile(page), PageText("Lumivex1", h.agent.LinkedFiles));
+    EXPECT_NE(ReadFile(page).find("src=\"./Lumivex1cfg.js\""), std::string::npos);
+    // Levels and parents come from the tree.
+    EXPECT_EQ(h.agent.Items[2].Level, "1");
+    EXPECT_EQ(h.agent.Items[2].ParentIndex, "1");
+    EXPECT_EQ(h.agent.Items[1].ParentIndex, "-1");
+    // The hint and the cursor are on while it works and reset at the end.
+    ASSERT_GE(h.progress.events.size(), 4u);
+    EXPECT_EQ(h.progress.events[0], "hint Making HTML Codes ... ...");
+    EXPECT_EQ(h.progress.events[1], "busy 1");
+    EXPECT_EQ(h.progress.events[h.progress.events.size() - 2], "hint ");
+    EXPECT_EQ(h.progress.events.back(), "busy 0");
+}
+
+TEST(GenerateCode, BuildingTwiceGivesTheSameBytes) {
+    Built h;
+    h.agent.GenerateCode(h.out.file("a.html"));
+    const std::string css = ReadFile(h.program("Lumivex1.css"));
+    const std::string js = ReadFile(h.program("Lumivex1cfg.js"));
+    h.agent.GenerateCode(h.out.file("b.html"));
+    EXPECT_EQ(ReadFile(h.program("Lumivex1.css")), css);
+    EXPECT_EQ(ReadFile(h.program("Lumivex1cfg.js")), js);
+    EXPECT_EQ(ReadFile(h.out.file("a.html")), ReadFile(h.out.file("b.html")));
+}
+
+TEST(GenerateCode, NoItemsStillGivesAllThreeFiles) {
+    AgentHarness h;
+    TempFolder out;
+    h.agent.GenerateCode(out.file("p.html"));
+    EXPECT_TRUE(FileExists(h.programFolder.file("Lumivex1.css")));
+    EXPECT_NE(ReadFile(h.programFolder.file("Lumivex1cfg.js")).find("var Lumivex1PropsArray = [\r\n];\r\n"),
+              std::string::npos);
+    EXPECT_EQ(ReadFile(out.file("p.html")), PageText("Lumivex1", h.agent.LinkedFiles));
+}
+
+TEST(GenerateCode, AZIndexThatIsNoNumberStopsBeforeScriptAndPage) {
+    Built h;
+    h.agent.AppletData.SlideShowZIndex = "top";
+    EXPECT_THROW(h.agent.GenerateCode(h.out.file("p.html")), ConversionError);
+    EXPECT_FALSE(FileExists(h.program("Lumivex1cfg.js")));
+    EXPECT_FALSE(FileExists(h.out.file("p.html")));
+    EXPECT_EQ(h.agent.LinkedFiles[2].FileName, "Lumivex1.css");
+    EXPECT_EQ(h.agent.LinkedFiles[1].FileName, "cfg_file_name_here.js");
+    EXPECT_FALSE(h.progress.busy);
+    EXPECT_EQ(h.progress.hint, "");
+}
+
+TEST(GenerateCode, AnIdThatIsNoIdentifierIsRefusedBeforeAnythingChanges) {
+    for (const char* id : {"../../evil", "my show", "1st", ""}) {
+        Built h;
+        h.agent.AppletData.CtrlId = id;
+        const TItemArray before = h.agent.Items;
+        try {
+            h.agent.GenerateCode(h.out.file("p.html"));
+            FAIL() << "accepted " << id;
+        } catch (const InvalidProjectError& e) {
+            EXPECT_NE(std::string(e.what()).find("must start with a letter"), std::string::npos);
+        }
+        EXPECT_EQ(h.agent.Items, before);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(h.programFolder.path()), {}), 0) << id;
+        EXPECT_FALSE(FileExists(h.out.file("p.html")));
+        EXPECT_FALSE(h.progress.busy);
+    }
+}
+
+TEST(GenerateCode, RelativePagePathsLandInTheScratchFolderAndFailuresAreReported) {
+    Built h;
+    TempFolder scratch;
+    h.agent.ScratchFolder = scratch.slash();
+    h.agent.GenerateCode("~tmp0001.txt");
+    EXPECT_TRUE(FileExists(scratch.file("~tmp0001.txt")));
+
+    try {
+        h.agent.GenerateCode(h.out.file("missing/p.html"));
+        FAIL();
+    } catch (const FileError& e) {
+        EXPECT_NE(std::string(e.what()).find("No such file or directory"), std::string::npos);
+        EXPECT_NE(std::string(e.what()).find("missing/p.html"), std::string::npos);
+    }
+}
+
+}  // namespace
+}  // namespace lumivex

@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "AgentFixture.h"
+#include "FileIO.h"
+
+namespace lumivex {
+namespace {
+
+using testing::AgentHarness;
+using testing::ReadFile;
+using testing::TempFolder;
+using testing::WriteFile;
+
+std::set<std::string> FilesIn(const std::filesystem::path& folder) {
+    std::set<std::string> out;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) out.insert(e.path().filename().string());
+    return out;
+}
+
+// A project with two slides whose images are already in the preview folder (as after an Open)
+// and a loading image, with the runtime in the program folder.
+struct Project : AgentHarness {
+    Project() {
+        WriteFile(programFolder.file("lumivex.js"), "/* runtime */");
+        for (int i = 0; i < 2; ++i) {
+            agent.InsertChildItem(tree.root());
+            agent.Items[static_cast<size_t>(i)].SlideImageFile = "slider" + std::to_string(i) + ".jpg";
+        }
+        agent.AppletData.SlideShowLoadingBgImage = "wait.gif";
+        for (const char* name : {"slider0.jpg", "slider1.jpg", "wait.gif"}) {
+            const std::string source = programFolder.file(std::string("src-") + name);
+            WriteFile(source, name);
+            agent.CopyToPreview(source);
+            std::filesystem::rename(agent.PreviewFolder() + "src-" + name, agent.PreviewFolder() + name);
+        }
+    }
+    TempFolder site;
+};
+
+TEST(PublishBaseName, RemovesEveryOccurrenceOfTheExtension) {
+    EXPECT_EQ(TzqxAppletAgent::PublishBaseName("Show.lvx"), "Show");
+    EXPECT_EQ(TzqxAppletAgent::PublishBaseName("Show"), "Show");
+    EXPECT_EQ(TzqxAppletAgent::PublishBaseName("old.lvx.new.lvx"), "old.new");
+    EXPECT_EQ(TzqxAppletAgent::PublishBaseName("Show.LVX"), "Show");
+    EXPECT_EQ(TzqxAppletAgent::PublishBaseName("a.Lvx.b.lVx"), "a.b");
+    EXPECT_EQ(TzqxAppletAgent::PublishBaseName("my.show.txt"), "my.show");
+}
+
+TEST(SaveAndPublish, LeavesTheWholeSiteInTheFolder) {
+    Project h;
+    EXPECT_TRUE(h.agent.SaveAndPublish(h.site.slash(), "Show.lvx", h.tree));
+    const std::set<std::string> expected = {"Show.html",   "Show.lvx",    "Show_PublishReport.txt",
+                                            "lumivex.js",  "Lumivex1cfg.js", "Lumivex1.css",
+                                            "slider0.jpg", "slider1.jpg", "wait.gif"};
+    EXPECT_EQ(FilesIn(h.site.path()), expected);
+    EXPECT_EQ(ReadFile(h.site.file("slider1.jpg")), "slider1.jpg");
+    // The generated files leave the program folder; the runtime stays.
+    EXPECT_FALSE(FileExists(h.programFolder.file("Lumivex1.css")));
+    EXPECT_FALSE(FileExists(h.programFolder.file("Lumivex1cfg.js")));
+    EXPECT_TRUE(FileExists(h.programFolder.file("lumivex.js")));
+    // The saved project carries the refreshed levels and parents.
+    EXPECT_NE(ReadFile(h.site.file("Show.lvx")).find("#$@0#$@#$@#$@-1#$@slider0.jpg#$@"), std::string::npos);
+    // Progress ends reset.
+    EXPECT_EQ(h.progress.hint, "");
+    EXPECT_FALSE(h.progress.busy);
+    EXPECT_EQ(h.progress.position, 0);
+}
+
+TEST(SaveAndPublish, NamesWithoutOrWithRepeatedExtensions) {
+    Project h;
+    h.agent.SaveAndPublish(h.site.slash(), "Show", h.tree);
+    EXPECT_TRUE(FileExists(h.site.file("Show.lvx")));
+    EXPECT_TRUE(FileExists(h.site.file("Show.html")));
+    EXPECT_TRUE(FileExists(h.site.file("Show_PublishReport.txt")));
+    h.agent.SaveAndPublish(h.site.slash(), "old.lvx.new.lvx", h.tree);
+    EXPECT_TRUE(FileExists(h.site.file("old.new.lvx")));
+    EXPECT_TRUE(FileExists(h.site.file("old.new.html")));
+    EXPECT_TRUE(FileExists(h.site.file("old.new_PublishReport.txt")));
+}
+
+TEST(SaveAndPublish, SavingTwiceReplacesEveryFile) {
+    Project h;
+    h.agent.SaveAndPublish(h.site.slash(), "Show.lvx", h.tree);
+    const std::string firstPage = ReadFile(h.site.file("Show.html"));
+    h.agent.Items[0].Title = "Renamed";
+    h.agent.SaveAndPublish(h.site.slash(), "Show.lvx", h.tree);
+    EXPECT_EQ(ReadFile(h.site.file("Show.html")), firstPage);
+    EXPECT_NE(ReadFile(h.site.file("Lumivex1cfg.js")).find("'Renamed'"), std::string::npos);
+    EXPECT_NE(ReadFile(h.site.file("Show.lvx")).find("Renamed#$@"), std::string::npos);
+}
+
+TEST(SaveAndPublish, SavingIntoTheProgramFolderKeepsThePublishedScripts) {
+    Project h;
+    h.agent.SaveAndPublish(h.programFolder.slash(), "Show.lvx", h.tree);
+    EXPECT_TRUE(FileExists(h.programFolder.file("Lumivex1.css")));
+    EXPECT_TRUE(FileExists(h.programFolder.file("Lumivex1cfg.js")));
+}
+
+TEST(SaveAndPublish, MissingRuntimeAndResourcesAreLeftOutSilently) {
+    Project h;
+    std::filesystem::remove(h.programFolder.file("lumivex.js"));
+    std::filesystem::remove(h.agent.PreviewFolder() + "wait.gif");
+    h.agent.AppletData.SlideShowLoadingBgImage = "../../outside.gif";
+    EXPECT_TRUE(h.agent.SaveAndPublish(h.site.slash(), "Show.lvx", h.tree));
+    EXPECT_FALSE(FileExists(h.site.file("lumivex.js")));
+    EXPECT_FALSE(FileExists(h.site.file("wait.gif")));
+    EXPECT_NE(ReadFile(h.site.file("Show_PublishReport.txt")).find("  lumivex.js\r\n"), std::string::npos);
+}
+
+TEST(SaveAndPublish, AFailedBuildWritesNoProjectFile) {
+    Project h;
+    h.agent.AppletData.SlideShowWidth = "wide";
+    EXPECT_ANY_THROW(h.agent.SaveAndPublish(h.site.slash(), "Show.lvx", h.tree));
+    EXPECT_FALSE(FileExists(h.site.file("Show.lvx")));
+}
+
+const std::string kSeparatorLine(77, '=');
+
+std::string Report(const std::string& scripts, const std::string& images) {
+    const std::string s = kSeparatorLine + "\r\n";
+    return s +
+           "This file includes a list of filename and you need to upload them to Web server\r\n"
+           "to get the script to work. All these files are saved into the same directory along\r\n"
+           "with the project file (*.lvx) as well as this file.\r\n\r\n" +
+           s + "\r\n[Script file(s)]:\r\n" + scripts + "\r\n" +
+           "[Image File(s)]: They should be copied along with script files!\r\n" + images + "\r\n\r\n" + s +
+           "End of Publish Report\r\n" + s;
+}
+
+TEST(PublishReport, BeforeAnyBuildWithNoItems) {
+    AgentHarness h;
+    TempFolder dir;
+    h.agent.WritePublishReport(dir.slash(), "PublishReport.txt");
+    EXPECT_EQ(ReadFile(dir.file("PublishReport.txt")),
+              Report("  lumivex.js\r\n  cfg_file_name_here.js\r\n  css_file_name_here.css\r\n", ""));
+    const std::vector<std::string> expected = {"max 101", "hint Making Publish Report ... ...", "busy 1",
+                                               "step 1",  "step 1",
+                                               "step 1",  "step 50",
+                                               "step 50", "pos 0",
+                                               "hint ",   "busy 0"};
+    EXPECT_EQ(h.progress.events, expected);
+}
+
+TEST(PublishReport, ImagesOnceEachInListOrder) {
+    AgentHarness h;
+    TempFolder dir;
+    for (const char* image : {"slider0.jpg", "", "slider2.gif", "slider0.jpg"}) {
+        h.agent.InsertChildItem(h.tree.root());
+        h.agent.Items.back().SlideImageFile = image;
+    }
+    h.agent.AppletData.SlideShowLoadingBgImage = "slider2.gif";
+    h.agent.WritePublishReport(dir.slash(), "r.txt");
+    const std::string report = ReadFile(dir.file("r.txt"));
+    EXPECT_NE(report.find("with script files!\r\n  slider0.jpg\r\n  slider2.gif\r\n\r\n\r\n="), std::string::npos)
+        << report;
+
+    // An empty folder means the scratch folder.
+    TempFolder scratch;
+    h.agent.ScratchFolder = scratch.slash();
+    h.agent.WritePublishReport("", "PublishReport.txt");
+    EXPECT_EQ(ReadFile(scratch.file("PublishReport.txt")), report);
+}
+
+}  // namespace
+}  // namespace lumivex
