@@ -1,5 +1,7 @@
 /* Lumivex 1.0 slideshow runtime. The page's configuration script calls bUar and bdas; nothing
-   else is global. Times are milliseconds, the opacity a percentage. */
+   else is global. Times are milliseconds, the opacity a percentage. Each slide fades in over the
+   transition duration and then stays for the rotation delay; its caption starts sliding up
+   "Delay Show" after the fade and starts sliding away "Delay Hide" before the next one. */
 
 function bdas(start) {
   if (document.readyState == 'loading') document.addEventListener('DOMContentLoaded', function () { start() });
@@ -15,7 +17,7 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
     slides = [],
     cur = -1,
     held = 0, // 1: pointer over, 2: focus inside, 4: page hidden
-    timer, due, left, next, info, title, desc, loading,
+    timer, due, left, next, info, title, desc, loading, first,
     now = function () { return performance.now() };
 
   function num(x) { return Math.max(0, +x || 0) }
@@ -56,9 +58,9 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
     due = now() + left;
     timer = setTimeout(function () { var f = next; next = 0; f() }, left);
   }
-  function hold(bit, on) {
+  function hold(bit, set) {
     var was = held;
-    held = on ? held | bit : held & ~bit;
+    held = set ? held | bit : held & ~bit;
     // A rotating carousel must not talk over the reader; a still one may.
     box.setAttribute('aria-live', held || n < 2 ? 'polite' : 'off');
     if (!was && held && next) {
@@ -68,21 +70,17 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
     if (was && !held) run();
   }
 
-  // Images are fetched one slide ahead instead of all at once.
+  // Images are fetched one slide ahead instead of all at once. Rotation does not wait for them:
+  // a late image appears when it arrives, a broken one leaves the background colour.
   function load(k) {
-    var s = slides[k % n], img = s.img;
-    if (img && !img.src) img.src = items[k % n][0];
+    var img = slides[k % n].img;
+    if (img && !img.src) {
+      img.onerror = function () { img.remove() };
+      img.src = items[k % n][0];
+    }
     return img;
   }
-  function ready(k, f) {
-    var img = load(k);
-    if (!img) return f();
-    img.decode().then(f, function () {
-      // A broken image leaves the background colour, not a broken-image icon.
-      if (!img.naturalWidth) img.remove();
-      f();
-    });
-  }
+  function begin() { if (cur < 0) show(0) }
 
   function show(k) {
     var s = slides[k], prev = slides[cur] || loading, it = items[k],
@@ -104,10 +102,7 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
         if (it[3] || it[4]) tween(info, 1, slideTime, slideSteps, slide);
         if (n > 1) wait(hideAt - showDelay, function () {
           tween(info, 0, slideTime, slideSteps, slide);
-          wait(rotate - hideAt, function () {
-            var k = (cur + 1) % n;
-            ready(k, function () { wait(0, function () { show(k) }) });
-          });
+          wait(rotate - hideAt, function () { show((cur + 1) % n) });
         });
       });
     });
@@ -157,5 +152,10 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
   info.v = 0;
   title = el('div', '_SlideInfoTitle', info);
   desc = el('div', '_SlideInfoDesc', info);
-  ready(0, function () { show(0) });
+  // The loading page stays until the first image is there, or has failed.
+  first = load(0);
+  if (first && !first.complete) {
+    on(first, 'load', begin);
+    on(first, 'error', begin);
+  } else begin();
 }
