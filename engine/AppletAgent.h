@@ -82,6 +82,9 @@ public:
     void CollectResourceFiles();
     void CopyResourceFilesToPreview(const std::string& folder);
     void PrepareSlideImages();
+    // Puts one encoded slide image into the preview folder under `name` and lists it in
+    // PreviewCopies, leaving no copy in the program folder.
+    void PlaceSlideImage(const std::string& name, const std::string& bytes);
 
     // ---- publishing ----
     bool SaveAndPublish(const std::string& folder, const std::string& fileName, ItemTree& tree);

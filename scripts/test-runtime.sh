@@ -12,4 +12,4 @@ if [[ ! -x "${CHROMIUM:-/usr/bin/chromium}" ]]; then
   echo "test-runtime: ${CHROMIUM:-/usr/bin/chromium} is missing; run scripts/install-deps.sh" >&2
   exit 1
 fi
-exec node --test --test-reporter=spec tests/runtime/*.test.mjs
+exec node --test tests/runtime/*.test.mjs
