@@ -1,0 +1,109 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lumivex::image {
+
+// The kinds of picture a slide image can be decoded from and is written as.
+enum class PictureKind { Jpeg, Gif, Bmp };
+
+// The slide image's extension for a decoded kind: ".jpg", ".gif" or ".bmp".
+const char* ExtensionOf(PictureKind kind);
+
+struct Rgb {
+    std::uint8_t r = 0, g = 0, b = 0;
+    friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+// A true-colour picture, three bytes (R, G, B) per pixel, rows top to bottom without padding.
+struct RgbImage {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> pixels;
+
+    RgbImage() = default;
+    RgbImage(int w, int h)
+        : width(w),
+          height(h),
+          pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3) {}
+    std::uint8_t* row(int y) { return pixels.data() + static_cast<std::size_t>(y) * width * 3; }
+    const std::uint8_t* row(int y) const {
+        return pixels.data() + static_cast<std::size_t>(y) * width * 3;
+    }
+};
+
+struct Size {
+    int width = 0;
+    int height = 0;
+    friend bool operator==(const Size&, const Size&) = default;
+};
+
+// What a decoder may take. Pictures that must be held whole (GIF, BMP, multi-scan JPEG) are
+// refused above `maxPixels` before any pixel memory is taken; a JPEG that can be decoded
+// scaled may declare up to `maxDeclaredJpegPixels` as long as its scaled output stays within
+// `maxPixels`.
+struct DecodeLimits {
+    std::int64_t maxPixels = 100'000'000;
+    std::int64_t maxDeclaredJpegPixels = 500'000'000;
+    int maxJpegScans = 500;
+};
+
+// The fitted size of a w x h picture in a boxWidth x boxHeight box: ratios and factor in 32-bit
+// floating point, the quotients rounded to nearest with exact halves to even. A side that would
+// round to 0 is kept at 1 pixel. Every argument must be above 0.
+Size FitIntoBox(int w, int h, int boxWidth, int boxHeight);
+
+// Where a decoder reads from: a file, or bytes in memory (the fuzzers).
+struct Source {
+    std::string path;  // names the picture in errors; read when `bytes` is null
+    const std::string* bytes = nullptr;
+};
+
+// Called by a decoder once the picture's declared size is known; returns the size the caller
+// will scale it to, so that a JPEG can be decoded at the smallest DCT scale that still covers it.
+using TargetForSize = std::function<Size(int width, int height)>;
+
+struct DecodedPicture {
+    int declaredWidth = 0;  // the original's size, before any DCT scaling
+    int declaredHeight = 0;
+    RgbImage pixels;  // may be smaller than declared (JPEG decoded scaled)
+};
+
+// Each raises ImageError naming the file for damaged, truncated, mislabelled or oversized input,
+// FileError when the file cannot be read, and never ends the process.
+DecodedPicture DecodeJpeg(const Source& source, const TargetForSize& target,
+                          const DecodeLimits& limits = {});
+// Transparent pixels and the screen outside the first frame are laid on `background`.
+DecodedPicture DecodeGif(const Source& source, Rgb background, const DecodeLimits& limits = {});
+DecodedPicture DecodeBmp(const Source& source, const DecodeLimits& limits = {});
+
+// Resizes with an area-averaging filter where a side shrinks and a linear one where it grows.
+RgbImage Resample(const RgbImage& source, int width, int height);
+
+// A picture of at most 256 colours: one palette index per pixel.
+struct IndexedImage {
+    int width = 0;
+    int height = 0;
+    std::vector<Rgb> palette;
+    std::vector<std::uint8_t> indexes;
+};
+
+// Reduces to at most `maxColors` colours (exactly, when the picture has no more than that).
+IndexedImage Quantize(const RgbImage& picture, int maxColors = 256);
+
+// Baseline YCbCr JPEG at quality 90.
+std::string EncodeJpeg(const RgbImage& picture);
+// GIF with an 8-bit colour table from Quantize.
+std::string EncodeGif(const RgbImage& picture);
+std::string EncodeGif(const IndexedImage& picture);
+// 24-bit uncompressed Windows bitmap.
+std::string EncodeBmp(const RgbImage& picture);
+
+// Changes whenever any encoder's output for the same input would change; part of cache keys.
+inline constexpr const char* kEncoderVersion = "lumivex-slide-1";
+
+}  // namespace lumivex::image
