@@ -57,6 +57,10 @@ public:
     // Builds one node per item under the tree's root. Items whose level cannot be placed are
     // repaired (see ItemList.cpp) so that tree and list stay in step.
     void RebuildTree(ItemTree& tree);
+    static constexpr int kMaxRebuildDepth = 1000;
+    // Leaves the tree with one node per item, whatever a read left in the list. A bare root
+    // handed over by the caller is kept, so its selection survives.
+    void BringTreeInStep(ItemTree& tree);
     void RefreshLevels();
 
     // ---- project file ----

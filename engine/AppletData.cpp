@@ -2,7 +2,6 @@
 
 namespace lumivex {
 
-
 const std::array<std::string TAppletData::*, TAppletData::kFieldCount> TAppletData::kFields = {
     &TAppletData::CtrlId,
     &TAppletData::Reserved1,
@@ -96,17 +95,17 @@ const std::array<const char*, TAppletData::kFieldCount> TAppletData::kFieldNames
 };
 
 const std::array<std::string TItemData::*, TItemData::kFieldCount> TItemData::kFields = {
-    &TItemData::Title,          &TItemData::LinkUrl,        &TItemData::LinkTarget,
-    &TItemData::ToolTip,        &TItemData::Description,    &TItemData::Level,
-    &TItemData::Reserved6,      &TItemData::Reserved7,      &TItemData::ParentIndex,
+    &TItemData::Title,          &TItemData::LinkUrl,           &TItemData::LinkTarget,
+    &TItemData::ToolTip,        &TItemData::Description,       &TItemData::Level,
+    &TItemData::Reserved6,      &TItemData::Reserved7,         &TItemData::ParentIndex,
     &TItemData::SlideImageFile, &TItemData::OriginalImagePath, &TItemData::ImageWidth,
     &TItemData::ImageHeight,
 };
 
 const std::array<const char*, TItemData::kFieldCount> TItemData::kFieldNames = {
-    "Title",       "LinkUrl",     "LinkTarget", "ToolTip",        "Description",
-    "Level",       "Reserved6",   "Reserved7",  "ParentIndex",    "SlideImageFile",
-    "OriginalImagePath", "ImageWidth", "ImageHeight",
+    "Title",       "LinkUrl",   "LinkTarget",  "ToolTip",        "Description",       "Level",
+    "Reserved6",   "Reserved7", "ParentIndex", "SlideImageFile", "OriginalImagePath", "ImageWidth",
+    "ImageHeight",
 };
 
 TAppletData DefaultAppletData() {

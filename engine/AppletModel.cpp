@@ -15,11 +15,17 @@ void TzqxAppletAgent::SetDefaults() {
     Items.clear();
 }
 
-TAppletData TzqxAppletAgent::GetAppletData() const { return AppletData; }
+TAppletData TzqxAppletAgent::GetAppletData() const {
+    return AppletData;
+}
 
-void TzqxAppletAgent::SetAppletData(const TAppletData& data) { AppletData = data; }
+void TzqxAppletAgent::SetAppletData(const TAppletData& data) {
+    AppletData = data;
+}
 
-TItemData TzqxAppletAgent::GetItem(int index) const { return Items.at(static_cast<size_t>(index)); }
+TItemData TzqxAppletAgent::GetItem(int index) const {
+    return Items.at(static_cast<size_t>(index));
+}
 
 void TzqxAppletAgent::SetItem(const TItemData& item, int index) {
     Items.at(static_cast<size_t>(index)) = item;
@@ -40,7 +46,8 @@ TItemData TzqxAppletAgent::NewItemDefaults() {
 TStringArray TzqxAppletAgent::AppletDataToStrings(const TAppletData& data) {
     TStringArray out;
     out.reserve(TAppletData::kFieldCount);
-    for (auto field : TAppletData::kFields) out.push_back(data.*field);
+    for (auto field : TAppletData::kFields)
+        out.push_back(data.*field);
     return out;
 }
 
@@ -55,7 +62,8 @@ TAppletData TzqxAppletAgent::StringsToAppletData(const TStringArray& strings) {
 TStringArray TzqxAppletAgent::ItemToStrings(const TItemData& item) {
     TStringArray out;
     out.reserve(TItemData::kFieldCount);
-    for (auto field : TItemData::kFields) out.push_back(item.*field);
+    for (auto field : TItemData::kFields)
+        out.push_back(item.*field);
     return out;
 }
 

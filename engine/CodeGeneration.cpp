@@ -48,7 +48,8 @@ void TzqxAppletAgent::GenerateCode(const std::string& pagePath) {
     WriteFileAtomically(ProgramFolder + LinkedFiles[kStyleSheetEntry].FileName, styleSheet);
 
     LinkedFiles[kConfigScriptEntry].FileName = runtime::ConfigScriptFileName(id);
-    WriteFileAtomically(ProgramFolder + LinkedFiles[kConfigScriptEntry].FileName, ConfigScriptText(AppletData, Items));
+    WriteFileAtomically(ProgramFolder + LinkedFiles[kConfigScriptEntry].FileName,
+                        ConfigScriptText(AppletData, Items));
 
     const bool relative = pagePath.empty() || pagePath[0] != '/';
     WriteFileAtomically(relative && !ScratchFolder.empty() ? ScratchFolder + pagePath : pagePath,

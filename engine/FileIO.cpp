@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <mutex>
-#include <vector>
 
 #include "EngineErrors.h"
 #include "Text.h"
@@ -34,7 +33,8 @@ class Fd {
 public:
     explicit Fd(int fd) : fd_(fd) {}
     ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
+        if (fd_ >= 0)
+            ::close(fd_);
     }
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
@@ -64,7 +64,8 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
     }
     std::string temp = FolderPart(path) + "." + FileNamePart(path) + ".XXXXXX";
     Fd fd(::mkstemp(temp.data()));
-    if (fd.get() < 0) throw FileError(path, errno, "create");
+    if (fd.get() < 0)
+        throw FileError(path, errno, "create");
     auto fail = [&](int error, const char* action) {
         ::close(fd.release());
         ::unlink(temp.c_str());
@@ -79,22 +80,27 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    if (::fchmod(fd.get(), mode) != 0) fail(errno, "create");
+    if (::fchmod(fd.get(), mode) != 0)
+        fail(errno, "create");
 
     std::size_t written = 0;
     constexpr std::size_t kChunk = 1 << 20;
     while (written < bytes.size()) {
-        if (const int error = injectedFault(written)) fail(error, "write");
+        if (const int error = injectedFault(written))
+            fail(error, "write");
         const std::size_t n = std::min(kChunk, bytes.size() - written);
         const ssize_t r = ::write(fd.get(), bytes.data() + written, n);
         if (r < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             fail(errno, "write");
         }
         written += static_cast<std::size_t>(r);
     }
-    if (const int error = injectedFault(written)) fail(error, "write");
-    if (::fsync(fd.get()) != 0) fail(errno, "write");
+    if (const int error = injectedFault(written))
+        fail(error, "write");
+    if (::fsync(fd.get()) != 0)
+        fail(errno, "write");
     if (::close(fd.release()) != 0) {
         const int error = errno;
         ::unlink(temp.c_str());
@@ -109,22 +115,31 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
 
 std::string ReadWholeFile(const std::string& path) {
     Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) throw FileError(path, errno, "open");
+    if (fd.get() < 0)
+        throw FileError(path, errno, "open");
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) throw FileError(path, errno, "read");
-    if (S_ISDIR(st.st_mode)) throw FileError(path, EISDIR, "open");
+    if (::fstat(fd.get(), &st) != 0)
+        throw FileError(path, errno, "read");
+    if (S_ISDIR(st.st_mode))
+        throw FileError(path, EISDIR, "open");
+    // Read straight into the result; a file that grows meanwhile is read to its end.
     std::string out;
-    if (st.st_size > 0) out.reserve(static_cast<std::size_t>(st.st_size));
-    std::vector<char> buffer(1 << 16);
+    std::size_t size = 0;
+    out.resize(st.st_size > 0 ? static_cast<std::size_t>(st.st_size) + 1 : 4096);
     while (true) {
-        const ssize_t r = ::read(fd.get(), buffer.data(), buffer.size());
+        if (size == out.size())
+            out.resize(out.size() * 2);
+        const ssize_t r = ::read(fd.get(), out.data() + size, out.size() - size);
         if (r < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             throw FileError(path, errno, "read");
         }
-        if (r == 0) break;
-        out.append(buffer.data(), static_cast<std::size_t>(r));
+        if (r == 0)
+            break;
+        size += static_cast<std::size_t>(r);
     }
+    out.resize(size);
     return out;
 }
 
@@ -140,7 +155,8 @@ bool FolderExists(const std::string& path) {
 
 bool CopyFileQuietly(const std::string& from, const std::string& to) {
     try {
-        if (!FileExists(from)) return false;
+        if (!FileExists(from))
+            return false;
         WriteFileAtomically(to, ReadWholeFile(from));
         return true;
     } catch (const FileError&) {
@@ -148,16 +164,24 @@ bool CopyFileQuietly(const std::string& from, const std::string& to) {
     }
 }
 
-bool DeleteFileQuietly(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+bool DeleteFileQuietly(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
+}
 
-bool CreateFolderQuietly(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
+bool CreateFolderQuietly(const std::string& path) {
+    return ::mkdir(path.c_str(), 0777) == 0;
+}
 
-bool RemoveEmptyFolderQuietly(const std::string& path) { return ::rmdir(path.c_str()) == 0; }
+bool RemoveEmptyFolderQuietly(const std::string& path) {
+    return ::rmdir(path.c_str()) == 0;
+}
 
 bool IsPlainFileName(std::string_view name) {
-    if (name.empty() || name == "." || name == "..") return false;
+    if (name.empty() || name == "." || name == "..")
+        return false;
     for (char c : name) {
-        if (c == '/' || c == '\0' || c == '\\') return false;
+        if (c == '/' || c == '\0' || c == '\\')
+            return false;
     }
     return true;
 }

@@ -19,7 +19,7 @@ std::string ReadWholeFile(const std::string& path);
 using WriteFaultHook = std::function<int(std::size_t writtenSoFar)>;
 void SetWriteFaultHook(WriteFaultHook hook);
 
-bool FileExists(const std::string& path);    // a regular file (or a link to one)
+bool FileExists(const std::string& path);  // a regular file (or a link to one)
 bool FolderExists(const std::string& path);
 // These report nothing: copies and deletions during preview and publishing never fail loudly.
 bool CopyFileQuietly(const std::string& from, const std::string& to);

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <vector>
 
 #include "AppletAgent.h"
@@ -17,7 +18,8 @@ void TzqxAppletAgent::InsertItem(int index, const TItemData& item) {
 
 void TzqxAppletAgent::DeleteItem(int index) {
     const int n = static_cast<int>(Items.size());
-    if (n == 0) return;
+    if (n == 0)
+        return;
     if (n == 1) {
         Items.clear();
     } else if (index >= 0 && index < n) {
@@ -27,7 +29,8 @@ void TzqxAppletAgent::DeleteItem(int index) {
 
 void TzqxAppletAgent::SwapItemWithPrevious(int index) {
     const int n = static_cast<int>(Items.size());
-    if (index > 0 && index < n) std::swap(Items[index - 1], Items[index]);
+    if (index > 0 && index < n)
+        std::swap(Items[index - 1], Items[index]);
 }
 
 ItemTree::Node TzqxAppletAgent::InsertChildItem(ItemTree::Node selected) {
@@ -47,7 +50,8 @@ void TzqxAppletAgent::DeleteSubtree(ItemTree::Node node) {
     }
     const ItemTree::Node next = tree_.nextSibling(current);
     const int e = next != nullptr ? tree_.absoluteIndex(next) : tree_.count();
-    for (int i = 0; i < e - s - 1; ++i) DeleteItem(s);
+    for (int i = 0; i < e - s - 1; ++i)
+        DeleteItem(s);
     tree_.remove(node);
 }
 
@@ -57,7 +61,8 @@ void TzqxAppletAgent::MoveSubtreeUp(ItemTree::Node node) {
     const int P = tree_.subtreeSize(before);
     const int s = tree_.absoluteIndex(node) - 1;
     for (int k = s; k < s + S; ++k) {
-        for (int j = k; j > k - P; --j) SwapItemWithPrevious(j);
+        for (int j = k; j > k - P; --j)
+            SwapItemWithPrevious(j);
     }
     tree_.moveBefore(node, before);
 }
@@ -68,7 +73,8 @@ void TzqxAppletAgent::MoveSubtreeDown(ItemTree::Node node) {
     const int Q = tree_.subtreeSize(after);
     const int t = tree_.absoluteIndex(after) - 1;
     for (int k = t; k < t + Q; ++k) {
-        for (int j = k; j > k - S; --j) SwapItemWithPrevious(j);
+        for (int j = k; j > k - S; --j)
+            SwapItemWithPrevious(j);
     }
     tree_.moveBefore(after, node);
 }
@@ -78,7 +84,9 @@ void TzqxAppletAgent::RebuildTree(ItemTree& tree) {
     // the program writes this is the nearest earlier item of a lower level. Lists it never writes
     // are repaired rather than refused: a level that is not a whole number, or below 0, counts as
     // 0, and a level more than one deeper than its predecessor's (the first item's included) is
-    // lifted to one deeper. The repaired level is stored, so every item gets its node.
+    // lifted to one deeper. Levels beyond kMaxRebuildDepth are held there: no real project nests
+    // that deep, and tree widgets tear such chains down recursively. The repaired level is
+    // stored, so every item gets its node.
     std::vector<ItemTree::Node> path{tree.root()};
     for (TItemData& item : Items) {
         int level = 0;
@@ -87,12 +95,19 @@ void TzqxAppletAgent::RebuildTree(ItemTree& tree) {
         } catch (const ConversionError&) {
             level = 0;
         }
-        const int deepest = static_cast<int>(path.size()) - 1;
+        const int deepest = std::min(static_cast<int>(path.size()) - 1, kMaxRebuildDepth);
         int placed = level < 0 ? 0 : (level > deepest ? deepest : level);
-        if (placed != level || item.Level != IntToStr(placed)) item.Level = IntToStr(placed);
+        if (placed != level || item.Level != IntToStr(placed))
+            item.Level = IntToStr(placed);
         path.resize(static_cast<size_t>(placed) + 1);
         path.push_back(tree.addChild(path.back(), item.Title));
     }
+}
+
+void TzqxAppletAgent::BringTreeInStep(ItemTree& tree) {
+    if (tree.childCount(tree.root()) > 0)
+        tree.clear();
+    RebuildTree(tree);
 }
 
 void TzqxAppletAgent::RefreshLevels() {

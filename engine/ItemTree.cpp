@@ -7,7 +7,8 @@ namespace lumivex {
 
 int ItemTree::depth(Node node) const {
     int d = 0;
-    for (Node p = parent(node); p != nullptr; p = parent(p)) ++d;
+    for (Node p = parent(node); p != nullptr; p = parent(p))
+        ++d;
     return d;
 }
 
@@ -18,16 +19,20 @@ int ItemTree::absoluteIndex(Node node) const {
     for (Node n = node; parent(n) != nullptr; n = parent(n)) {
         const Node p = parent(n);
         const int position = indexInParent(n);
-        for (int i = 0; i < position; ++i) index += subtreeSize(child(p, i));
+        for (int i = 0; i < position; ++i)
+            index += subtreeSize(child(p, i));
         index += 1;  // the parent itself
     }
     return index;
 }
 
-int ItemTree::count() const { return subtreeSize(root()); }
+int ItemTree::count() const {
+    return subtreeSize(root());
+}
 
 ItemTree::Node ItemTree::nodeAt(int target) const {
-    if (target < 0) return nullptr;
+    if (target < 0)
+        return nullptr;
     Node n = root();
     int index = 0;
     while (index < target) {
@@ -38,10 +43,12 @@ ItemTree::Node ItemTree::nodeAt(int target) const {
         for (; i < children; ++i) {
             const Node c = child(n, i);
             const int size = subtreeSize(c);
-            if (target < index + size) break;
+            if (target < index + size)
+                break;
             index += size;
         }
-        if (i == children) return nullptr;
+        if (i == children)
+            return nullptr;
         n = child(n, i);
     }
     return n;
@@ -49,14 +56,16 @@ ItemTree::Node ItemTree::nodeAt(int target) const {
 
 ItemTree::Node ItemTree::previousSibling(Node node) const {
     const Node p = parent(node);
-    if (p == nullptr) return nullptr;
+    if (p == nullptr)
+        return nullptr;
     const int i = indexInParent(node);
     return i > 0 ? child(p, i - 1) : nullptr;
 }
 
 ItemTree::Node ItemTree::nextSibling(Node node) const {
     const Node p = parent(node);
-    if (p == nullptr) return nullptr;
+    if (p == nullptr)
+        return nullptr;
     const int i = indexInParent(node);
     return i + 1 < childCount(p) ? child(p, i + 1) : nullptr;
 }
@@ -69,7 +78,8 @@ int ItemTree::subtreeSize(Node node) const {
         stack.pop_back();
         const int children = childCount(n);
         size += children;
-        for (int i = 0; i < children; ++i) stack.push_back(child(n, i));
+        for (int i = 0; i < children; ++i)
+            stack.push_back(child(n, i));
     }
     return size;
 }
@@ -78,12 +88,14 @@ std::vector<ItemTree::Node> ItemTree::itemNodes() const {
     std::vector<Node> out;
     std::vector<Node> stack;
     const Node r = root();
-    for (int i = childCount(r) - 1; i >= 0; --i) stack.push_back(child(r, i));
+    for (int i = childCount(r) - 1; i >= 0; --i)
+        stack.push_back(child(r, i));
     while (!stack.empty()) {
         const Node n = stack.back();
         stack.pop_back();
         out.push_back(n);
-        for (int i = childCount(n) - 1; i >= 0; --i) stack.push_back(child(n, i));
+        for (int i = childCount(n) - 1; i >= 0; --i)
+            stack.push_back(child(n, i));
     }
     return out;
 }
@@ -103,12 +115,39 @@ struct MemoryItemTree::Entry {
     }
 };
 
-MemoryItemTree::MemoryItemTree() { clear(); }
-MemoryItemTree::~MemoryItemTree() = default;
+namespace {
 
-ItemTree::Node MemoryItemTree::root() const { return root_.get(); }
+// Frees a subtree without recursion: a hostile file can nest items thousands of levels deep,
+// and the nested destructors would run out of stack.
+template <typename Entry>
+void destroyIteratively(std::unique_ptr<Entry> top) {
+    std::vector<std::unique_ptr<Entry>> pending;
+    pending.push_back(std::move(top));
+    while (!pending.empty()) {
+        std::unique_ptr<Entry> e = std::move(pending.back());
+        pending.pop_back();
+        for (auto& c : e->children)
+            pending.push_back(std::move(c));
+        e->children.clear();
+    }
+}
 
-ItemTree::Node MemoryItemTree::parent(Node node) const { return entry(node)->parent; }
+}  // namespace
+
+MemoryItemTree::MemoryItemTree() {
+    clear();
+}
+MemoryItemTree::~MemoryItemTree() {
+    destroyIteratively(std::move(root_));
+}
+
+ItemTree::Node MemoryItemTree::root() const {
+    return root_.get();
+}
+
+ItemTree::Node MemoryItemTree::parent(Node node) const {
+    return entry(node)->parent;
+}
 
 int MemoryItemTree::childCount(Node node) const {
     return static_cast<int>(entry(node)->children.size());
@@ -123,7 +162,9 @@ int MemoryItemTree::indexInParent(Node node) const {
     return e->parent == nullptr ? 0 : e->position();
 }
 
-std::string MemoryItemTree::caption(Node node) const { return entry(node)->caption; }
+std::string MemoryItemTree::caption(Node node) const {
+    return entry(node)->caption;
+}
 
 void MemoryItemTree::setCaption(Node node, const std::string& caption) {
     entry(node)->caption = caption;
@@ -143,7 +184,8 @@ void MemoryItemTree::moveBefore(Node node, Node sibling) {
     Entry* e = entry(node);
     Entry* s = entry(sibling);
     assert(e->parent != nullptr && e->parent == s->parent);
-    if (e == s) return;
+    if (e == s)
+        return;
     auto& siblings = e->parent->children;
     const int from = e->position();
     std::unique_ptr<Entry> moving = std::move(siblings[static_cast<size_t>(from)]);
@@ -159,18 +201,29 @@ void MemoryItemTree::remove(Node node) {
         return;
     }
     auto& siblings = e->parent->children;
-    siblings.erase(siblings.begin() + e->position());
+    const auto at = siblings.begin() + e->position();
+    std::unique_ptr<Entry> gone = std::move(*at);
+    siblings.erase(at);
+    destroyIteratively(std::move(gone));
 }
 
 void MemoryItemTree::clear() {
+    if (root_)
+        destroyIteratively(std::move(root_));
     root_ = std::make_unique<Entry>();
     root_->caption = kRootCaption;
 }
 
-void MemoryItemTree::expand(Node node) { entry(node)->expanded = true; }
+void MemoryItemTree::expand(Node node) {
+    entry(node)->expanded = true;
+}
 
-int MemoryItemTree::depth(Node node) const { return entry(node)->depth; }
+int MemoryItemTree::depth(Node node) const {
+    return entry(node)->depth;
+}
 
-bool MemoryItemTree::isExpanded(Node node) const { return entry(node)->expanded; }
+bool MemoryItemTree::isExpanded(Node node) const {
+    return entry(node)->expanded;
+}
 
 }  // namespace lumivex

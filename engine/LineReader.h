@@ -48,20 +48,4 @@ inline void AppendField(std::string& out, std::string_view value, std::string_vi
     out.append(separator);
 }
 
-// Resets the progress bar, hint and busy cursor when a file operation ends, by whatever way.
-class ProgressReset {
-public:
-    explicit ProgressReset(Progress& progress) : progress_(progress) {}
-    ~ProgressReset() {
-        progress_.setPosition(0);
-        progress_.setHint("");
-        progress_.setBusy(false);
-    }
-    ProgressReset(const ProgressReset&) = delete;
-    ProgressReset& operator=(const ProgressReset&) = delete;
-
-private:
-    Progress& progress_;
-};
-
 }  // namespace lumivex

@@ -24,12 +24,6 @@ constexpr std::string_view kHeader[] = {
     "<Product_Version>",   "1.0",       "</Product_Version>",
 };
 
-void BringTreeInStep(TzqxAppletAgent& agent, ItemTree& tree) {
-    if (tree.childCount(tree.root()) > 0)
-        tree.clear();
-    agent.RebuildTree(tree);
-}
-
 // Reads the structure in `text` into the agent. Stops quietly at an early end of the file; the
 // project is replaced only once the structure section has been reached.
 void ReadStructure(TzqxAppletAgent& agent, std::string_view text) {
@@ -103,10 +97,10 @@ void TzqxAppletAgent::ImportMenuStructure(const std::string& path, ItemTree& tre
     try {
         ReadStructure(*this, ReadWholeFile(path));
     } catch (...) {
-        BringTreeInStep(*this, tree);
+        BringTreeInStep(tree);
         throw;
     }
-    BringTreeInStep(*this, tree);
+    BringTreeInStep(tree);
 }
 
 std::string TzqxAppletAgent::MenuStructureFileName(const std::string& chosen) {

@@ -12,22 +12,28 @@ namespace lumivex {
 
 namespace {
 
-bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 
 }  // namespace
 
 bool IsValidSlideshowId(std::string_view id) {
-    if (id.empty() || (id[0] >= '0' && id[0] <= '9')) return false;
+    if (id.empty() || (id[0] >= '0' && id[0] <= '9'))
+        return false;
     for (char c : id) {
-        if (!isAsciiLetter(c) && !(c >= '0' && c <= '9') && c != '_') return false;
+        if (!isAsciiLetter(c) && !(c >= '0' && c <= '9') && c != '_')
+            return false;
     }
     return true;
 }
 
 std::string InvalidSlideshowIdMessage(std::string_view id) {
     return "The slideshow name \"" + std::string(id) +
-           "\" cannot be used. It names the generated files, style classes and script variables, so it "
-           "must start with a letter or \"_\" and hold only the letters A-Z and a-z, the digits 0-9 and "
+           "\" cannot be used. It names the generated files, style classes and script variables, "
+           "so it "
+           "must start with a letter or \"_\" and hold only the letters A-Z and a-z, the digits "
+           "0-9 and "
            "\"_\" (for example Lumivex1).";
 }
 
@@ -38,8 +44,9 @@ std::string PageText(const std::string& id, const TLinkedFileInfoArray& linkedFi
     std::snprintf(length, sizeof length, "%04zu", address.size());
     std::string out;
     auto line = [&](const std::string& text) { out += text + crlf; };
-    line("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\" "
-         "\"http://www.w3.org/TR/1999/REC-html401-19991224/loose.dtd\">");
+    line(
+        "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\" "
+        "\"http://www.w3.org/TR/1999/REC-html401-19991224/loose.dtd\">");
     line("<!-- saved from url=(" + std::string(length) + ")" + address + " -->");
     line("<HTML>");
     line("<HEAD>");
@@ -59,11 +66,15 @@ std::string PageText(const std::string& id, const TLinkedFileInfoArray& linkedFi
     line("</HEAD>");
     line("<BODY>");
     line("");
-    line("<!-- Please insert following <div> and <script> to web pages where you want to include the script -->");
-    line("<DIV id=\"" + runtime::PlaceholderId(id) + "\" class=\"" + runtime::ContainerClass(id) + "\"></DIV>");
+    line(
+        "<!-- Please insert following <div> and <script> to web pages where you want to include "
+        "the script -->");
+    line("<DIV id=\"" + runtime::PlaceholderId(id) + "\" class=\"" + runtime::ContainerClass(id) +
+         "\"></DIV>");
     for (const TLinkedFileInfo& f : linkedFiles) {
         if (LowerCase(f.FileKind) == "js") {
-            line("<SCRIPT language=\"javascript\" type=\"text/javascript\" src=\"./" + f.FileName + "\"></SCRIPT>");
+            line("<SCRIPT language=\"javascript\" type=\"text/javascript\" src=\"./" + f.FileName +
+                 "\"></SCRIPT>");
         }
     }
     line("");

@@ -24,6 +24,22 @@ public:
     void setBusy(bool) override {}
 };
 
+// Resets the progress bar, hint and busy cursor when a long operation ends, by whatever way.
+class ProgressReset {
+public:
+    explicit ProgressReset(Progress& progress) : progress_(progress) {}
+    ~ProgressReset() {
+        progress_.setPosition(0);
+        progress_.setHint("");
+        progress_.setBusy(false);
+    }
+    ProgressReset(const ProgressReset&) = delete;
+    ProgressReset& operator=(const ProgressReset&) = delete;
+
+private:
+    Progress& progress_;
+};
+
 // Where the engine's refusals go; the editor shows them as an error box with OK.
 class MessageSink {
 public:

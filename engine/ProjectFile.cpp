@@ -45,14 +45,6 @@ std::size_t ProjectFileSize(const TAppletData& data, const TItemArray& items,
     return size;
 }
 
-// Keeps the tree showing one node per item, whatever the read left in the list. The caller
-// normally hands over a bare root; that root is kept so its selection survives.
-void BringTreeInStep(TzqxAppletAgent& agent, ItemTree& tree) {
-    if (tree.childCount(tree.root()) > 0)
-        tree.clear();
-    agent.RebuildTree(tree);
-}
-
 // Reads the project in `text` into the agent. Stops quietly at an early end of the file, leaving
 // replaced what was replaced until then.
 void ReadProject(TzqxAppletAgent& agent, std::string_view text) {
@@ -140,10 +132,10 @@ void TzqxAppletAgent::LoadFromFile(const std::string& path, ItemTree& tree) {
     try {
         ReadProject(*this, ReadWholeFile(path));
     } catch (...) {
-        BringTreeInStep(*this, tree);
+        BringTreeInStep(tree);
         throw;
     }
-    BringTreeInStep(*this, tree);
+    BringTreeInStep(tree);
 }
 
 std::string TzqxAppletAgent::ExtractField(const std::string& line, int n,

@@ -12,28 +12,9 @@ namespace {
 
 const std::string kReportSeparator(77, '=');
 
-// Restores the hint line, progress bar and cursor when a step fails halfway.
-class ResetOnExit {
-public:
-    explicit ResetOnExit(Progress& progress) : progress_(progress) {}
-    ~ResetOnExit() {
-        if (armed_) {
-            progress_.setPosition(0);
-            progress_.setHint("");
-            progress_.setBusy(false);
-        }
-    }
-    ResetOnExit(const ResetOnExit&) = delete;
-    ResetOnExit& operator=(const ResetOnExit&) = delete;
-    void disarm() { armed_ = false; }
-
-private:
-    Progress& progress_;
-    bool armed_ = true;
-};
-
 bool sameFolder(const std::string& a, const std::string& b) {
-    struct stat sa {}, sb {};
+    struct stat sa {
+    }, sb{};
     return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
            sa.st_ino == sb.st_ino;
 }
@@ -42,40 +23,42 @@ bool sameFolder(const std::string& a, const std::string& b) {
 
 std::string TzqxAppletAgent::PublishBaseName(const std::string& fileName) {
     const size_t dot = fileName.rfind('.');
-    if (dot == std::string::npos) return fileName;
+    if (dot == std::string::npos)
+        return fileName;
     return ReplaceAllIgnoreCase(fileName, fileName.substr(dot), "");
 }
 
-bool TzqxAppletAgent::SaveAndPublish(const std::string& folder, const std::string& fileName, ItemTree&) {
+bool TzqxAppletAgent::SaveAndPublish(const std::string& folder, const std::string& fileName,
+                                     ItemTree&) {
     const std::string base = PublishBaseName(fileName);
     GenerateCode(folder + base + ".html");
-    for (const TLinkedFileInfo& f : LinkedFiles) CopyFileQuietly(ProgramFolder + f.FileName, folder + f.FileName);
+    for (const TLinkedFileInfo& f : LinkedFiles)
+        CopyFileQuietly(ProgramFolder + f.FileName, folder + f.FileName);
     SaveToFile(folder + base + ".lvx");
     WritePublishReport(folder, base + "_PublishReport.txt");
 
-    ResetOnExit reset(progress_);
+    ProgressReset reset(progress_);
     progress_.setMaximum(100);
     progress_.setHint("Copying Publishable Files ... ...");
     progress_.setBusy(true);
     CollectResourceFiles();
     for (const std::string& name : ResourceFiles) {
-        if (IsPlainFileName(name)) CopyFileQuietly(PreviewFolder() + name, folder + name);
+        if (IsPlainFileName(name))
+            CopyFileQuietly(PreviewFolder() + name, folder + name);
     }
     // Saving into the program folder itself must not delete the files just published there.
     const bool intoProgramFolder = sameFolder(folder.empty() ? "." : folder, ProgramFolder);
     for (const TLinkedFileInfo& f : LinkedFiles) {
-        if (f.IsGenerated && !intoProgramFolder) DeleteFileQuietly(ProgramFolder + f.FileName);
+        if (f.IsGenerated && !intoProgramFolder)
+            DeleteFileQuietly(ProgramFolder + f.FileName);
     }
     progress_.step(50);
     progress_.step(50);
-    reset.disarm();
-    progress_.setPosition(0);
-    progress_.setHint("");
-    progress_.setBusy(false);
     return true;
 }
 
-void TzqxAppletAgent::WritePublishReport(const std::string& folder, const std::string& reportFileName) {
+void TzqxAppletAgent::WritePublishReport(const std::string& folder,
+                                         const std::string& reportFileName) {
     const std::string crlf = "\r\n";
     std::string text;
     auto line = [&](const std::string& s) { text += s + crlf; };
@@ -87,7 +70,7 @@ void TzqxAppletAgent::WritePublishReport(const std::string& folder, const std::s
     line(kReportSeparator);
     line("");
 
-    ResetOnExit reset(progress_);
+    ProgressReset reset(progress_);
     progress_.setMaximum(101);
     progress_.setHint("Making Publish Report ... ...");
     progress_.setBusy(true);
@@ -101,7 +84,8 @@ void TzqxAppletAgent::WritePublishReport(const std::string& folder, const std::s
     CollectResourceFiles();
     std::unordered_set<std::string> listed;
     for (const std::string& name : ResourceFiles) {
-        if (!name.empty() && listed.insert(name).second) line("  " + name);
+        if (!name.empty() && listed.insert(name).second)
+            line("  " + name);
     }
     line("");
     line("");
@@ -113,10 +97,6 @@ void TzqxAppletAgent::WritePublishReport(const std::string& folder, const std::s
 
     const std::string where = !folder.empty() ? folder : ScratchFolder;
     WriteFileAtomically(where + reportFileName, text);
-    reset.disarm();
-    progress_.setPosition(0);
-    progress_.setHint("");
-    progress_.setBusy(false);
 }
 
 }  // namespace lumivex

@@ -15,17 +15,39 @@ inline constexpr const char* kReady = "bdas";
 // Each row of the items array holds these six strings, in this order.
 inline constexpr int kItemRowLength = 6;  // image, link, target, title, description, tooltip
 
-inline std::string PlaceholderId(const std::string& id) { return id + "_div"; }
-inline std::string ContainerClass(const std::string& id) { return id; }
-inline std::string ImageAreaClass(const std::string& id) { return id + "_SlideImgCntr"; }
-inline std::string LoadingClass(const std::string& id) { return id + "_Loading"; }
-inline std::string CaptionClass(const std::string& id) { return id + "_SlideInfo"; }
-inline std::string CaptionTitleClass(const std::string& id) { return id + "_SlideInfoTitle"; }
-inline std::string CaptionDescClass(const std::string& id) { return id + "_SlideInfoDesc"; }
+inline std::string PlaceholderId(const std::string& id) {
+    return id + "_div";
+}
+inline std::string ContainerClass(const std::string& id) {
+    return id;
+}
+inline std::string ImageAreaClass(const std::string& id) {
+    return id + "_SlideImgCntr";
+}
+inline std::string LoadingClass(const std::string& id) {
+    return id + "_Loading";
+}
+inline std::string CaptionClass(const std::string& id) {
+    return id + "_SlideInfo";
+}
+inline std::string CaptionTitleClass(const std::string& id) {
+    return id + "_SlideInfoTitle";
+}
+inline std::string CaptionDescClass(const std::string& id) {
+    return id + "_SlideInfoDesc";
+}
 
-inline std::string ItemsArrayName(const std::string& id) { return id + "PropsArray"; }
-inline std::string StartFunctionName(const std::string& id) { return "start" + id; }
-inline std::string StyleSheetFileName(const std::string& id) { return id + ".css"; }
-inline std::string ConfigScriptFileName(const std::string& id) { return id + "cfg.js"; }
+inline std::string ItemsArrayName(const std::string& id) {
+    return id + "PropsArray";
+}
+inline std::string StartFunctionName(const std::string& id) {
+    return "start" + id;
+}
+inline std::string StyleSheetFileName(const std::string& id) {
+    return id + ".css";
+}
+inline std::string ConfigScriptFileName(const std::string& id) {
+    return id + "cfg.js";
+}
 
 }  // namespace lumivex::runtime

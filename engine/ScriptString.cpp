@@ -44,13 +44,16 @@ size_t decodeUtf8(std::string_view text, size_t i, std::uint32_t& cp) {
     } else {
         return 0;
     }
-    if (i + length > text.size()) return 0;
+    if (i + length > text.size())
+        return 0;
     for (size_t k = 1; k < length; ++k) {
         const unsigned char b = byte(i + k);
-        if ((b & 0xC0) != 0x80) return 0;
+        if ((b & 0xC0) != 0x80)
+            return 0;
         cp = (cp << 6) | (b & 0x3F);
     }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
     return length;
 }
 
@@ -74,10 +77,18 @@ std::string EscapeScriptString(std::string_view text) {
             continue;
         }
         switch (c) {
-            case '\'': out += "\\'"; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
+            case '\'':
+                out += "\\'";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
             case '/':
                 // "</" would end an inline script block if the code were pasted into a page.
                 out += (i > 0 && text[i - 1] == '<') ? "\\/" : "/";

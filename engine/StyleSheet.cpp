@@ -8,7 +8,8 @@ namespace lumivex {
 
 namespace {
 
-void rule(std::string& out, const std::string& selector, std::initializer_list<std::string> declarations) {
+void rule(std::string& out, const std::string& selector,
+          std::initializer_list<std::string> declarations) {
     out += selector;
     out += "\n{\n";
     for (const std::string& d : declarations) {
@@ -25,8 +26,8 @@ std::string StyleSheetText(const TAppletData& d) {
     const std::string cls = "." + id;
     std::string out;
     rule(out, "#" + id + "_div",
-         {"width: " + CssPixels(d.SlideShowWidth) + ";", "height: " + CssPixels(d.SlideShowHeight) + ";",
-          "z-index: " + d.SlideShowZIndex + ";"});
+         {"width: " + CssPixels(d.SlideShowWidth) + ";",
+          "height: " + CssPixels(d.SlideShowHeight) + ";", "z-index: " + d.SlideShowZIndex + ";"});
     rule(out, cls, {"position: relative;", "display: none;", "overflow: hidden;"});
     rule(out, cls + " img", {"border: 0;", "margin: 0;"});
     rule(out, cls + " a", {"text-decoration: none;", "font-size: 100%;"});

@@ -8,14 +8,20 @@ namespace lumivex {
 
 namespace {
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char lowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
-bool isBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+bool isBlankOrControl(char c) {
+    return static_cast<unsigned char>(c) <= 0x20;
+}
 
 int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= '0' && c <= '9')
+        return c - '0';
     c = lowerAscii(c);
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
     return -1;
 }
 
@@ -24,14 +30,17 @@ int hexDigit(char c) {
 std::string Trim(std::string_view text) {
     size_t begin = 0;
     size_t end = text.size();
-    while (begin < end && isBlankOrControl(text[begin])) ++begin;
-    while (end > begin && isBlankOrControl(text[end - 1])) --end;
+    while (begin < end && isBlankOrControl(text[begin]))
+        ++begin;
+    while (end > begin && isBlankOrControl(text[end - 1]))
+        --end;
     return std::string(text.substr(begin, end - begin));
 }
 
 int StrToInt(std::string_view text) {
     size_t i = 0;
-    while (i < text.size() && text[i] == ' ') ++i;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
         negative = text[i] == '-';
@@ -41,43 +50,57 @@ int StrToInt(std::string_view text) {
     if (i < text.size() && text[i] == '$') {
         base = 16;
         ++i;
-    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    } else if (i + 1 < text.size() && text[i] == '0' &&
+               (text[i + 1] == 'x' || text[i + 1] == 'X')) {
         base = 16;
         i += 2;
     }
-    if (i >= text.size()) throw ConversionError(std::string(text));
+    if (i >= text.size())
+        throw ConversionError(std::string(text));
     std::int64_t value = 0;
     for (; i < text.size(); ++i) {
-        int digit = base == 16 ? hexDigit(text[i]) : (text[i] >= '0' && text[i] <= '9' ? text[i] - '0' : -1);
-        if (digit < 0) throw ConversionError(std::string(text));
+        int digit = base == 16 ? hexDigit(text[i])
+                               : (text[i] >= '0' && text[i] <= '9' ? text[i] - '0' : -1);
+        if (digit < 0)
+            throw ConversionError(std::string(text));
         value = value * base + digit;
         // Hexadecimal text may spell the full 32-bit pattern, as colour values do.
         const std::int64_t limit = base == 16 ? 0xFFFFFFFFLL : 0x80000000LL;
-        if (value > limit) throw ConversionError(std::string(text));
+        if (value > limit)
+            throw ConversionError(std::string(text));
     }
-    if (base == 10 && !negative && value > 0x7FFFFFFFLL) throw ConversionError(std::string(text));
-    if (base == 16) value = static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+    if (base == 10 && !negative && value > 0x7FFFFFFFLL)
+        throw ConversionError(std::string(text));
+    if (base == 16)
+        value = static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
     return static_cast<int>(negative ? -value : value);
 }
 
-std::string IntToStr(long long value) { return std::to_string(value); }
+std::string IntToStr(long long value) {
+    return std::to_string(value);
+}
 
 std::string LowerCase(std::string_view text) {
     std::string out(text);
-    for (char& c : out) c = lowerAscii(c);
+    for (char& c : out)
+        c = lowerAscii(c);
     return out;
 }
 
 bool SameTextIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
+    if (a.size() != b.size())
+        return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+        if (lowerAscii(a[i]) != lowerAscii(b[i]))
+            return false;
     }
     return true;
 }
 
-std::string ReplaceAllIgnoreCase(std::string_view text, std::string_view from, std::string_view to) {
-    if (from.empty()) return std::string(text);
+std::string ReplaceAllIgnoreCase(std::string_view text, std::string_view from,
+                                 std::string_view to) {
+    if (from.empty())
+        return std::string(text);
     const std::string haystack = LowerCase(text);
     const std::string needle = LowerCase(from);
     std::string out;
@@ -85,7 +108,8 @@ std::string ReplaceAllIgnoreCase(std::string_view text, std::string_view from, s
     size_t pos = 0;
     while (true) {
         const size_t hit = haystack.find(needle, pos);
-        if (hit == std::string::npos) break;
+        if (hit == std::string::npos)
+            break;
         out.append(text.substr(pos, hit - pos));
         out.append(to);
         pos = hit + needle.size();

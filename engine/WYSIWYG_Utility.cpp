@@ -17,7 +17,8 @@ std::string ColorToHexText(RgbColor color) {
 }
 
 RgbColor HexTextToColor(std::string_view text) {
-    if (IsTransparentText(text)) return RgbColor{};
+    if (IsTransparentText(text))
+        return RgbColor{};
     // Read as one hexadecimal number: a shorter text spells the low components (FF is blue).
     const auto value = static_cast<std::uint32_t>(StrToInt("$" + std::string(text.substr(0, 6))));
     return RgbColor{static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 8),
@@ -37,14 +38,18 @@ std::string CssTextDecoration(std::string_view switchText) {
 }
 
 std::string CssColor(std::string_view colorText) {
-    if (IsTransparentText(colorText)) return std::string(colorText);
+    if (IsTransparentText(colorText))
+        return std::string(colorText);
     return "#" + std::string(colorText);
 }
 
-std::string CssPixels(std::string_view sizeText) { return std::string(sizeText) + "px"; }
+std::string CssPixels(std::string_view sizeText) {
+    return std::string(sizeText) + "px";
+}
 
 std::string CssImageUrl(std::string_view imageText) {
-    if (Trim(imageText).empty()) return "none";
+    if (Trim(imageText).empty())
+        return "none";
     return "url(./" + std::string(imageText) + ")";
 }
 

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Every test of the project: the engine and program tests of the normal build, the engine tests
+# Every test of the project: the formatting check, the engine and program tests of the normal build, the engine tests
 # again under the address and undefined-behaviour sanitizers, a bounded run of every fuzzer, and
 # the runtime's browser tests. Fails when any of them fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=${LUMIVEX_JOBS:-2}
 fuzz_seconds=${LUMIVEX_FUZZ_SECONDS:-20}
+
+echo "== formatting (clang-format)"
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
 echo "== tests (build/)"
 ctest --test-dir build --output-on-failure -j"$jobs"

@@ -58,7 +58,8 @@ private:
 };
 
 int usage(const std::string& problem) {
-    std::fprintf(stderr, "lumivex-cli: %s\nTry 'lumivex-cli --help' for more information.\n", problem.c_str());
+    std::fprintf(stderr, "lumivex-cli: %s\nTry 'lumivex-cli --help' for more information.\n",
+                 problem.c_str());
     return kUsage;
 }
 
@@ -68,13 +69,16 @@ class PrivateProgramFolder {
 public:
     PrivateProgramFolder() {
         std::string pattern = (fs::temp_directory_path() / "lumivex-cli-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw FileError(pattern, errno, "create");
+        if (::mkdtemp(pattern.data()) == nullptr)
+            throw FileError(pattern, errno, "create");
         path_ = pattern + "/";
-        const std::string runtime = ResolveProgramFolder(ProgramFolderContext::FromEnvironment()) + "lumivex.js";
+        const std::string runtime =
+            ResolveProgramFolder(ProgramFolderContext::FromEnvironment()) + "lumivex.js";
         if (!CopyFileQuietly(runtime, path_ + "lumivex.js")) {
-            std::fprintf(stderr,
-                         "lumivex-cli: warning: the slideshow runtime lumivex.js was not found; the "
-                         "published page will show no slideshow\n");
+            std::fprintf(
+                stderr,
+                "lumivex-cli: warning: the slideshow runtime lumivex.js was not found; the "
+                "published page will show no slideshow\n");
         }
     }
     ~PrivateProgramFolder() {
@@ -89,7 +93,9 @@ private:
     std::string path_;
 };
 
-std::string absolutePath(const std::string& path) { return fs::absolute(path).lexically_normal().string(); }
+std::string absolutePath(const std::string& path) {
+    return fs::absolute(path).lexically_normal().string();
+}
 
 struct Session {
     explicit Session(const std::string& file)
@@ -111,7 +117,8 @@ struct Session {
         agent.ClearPreviewFolder();
         tree.clear();
         agent.LoadFromFile(project, tree);
-        if (messages.refused) return false;
+        if (messages.refused)
+            return false;
         agent.CopyResourceFilesToPreview(FolderPart(project));
         return true;
     }
@@ -125,7 +132,8 @@ int publish(const std::string& projectArg, const std::string& targetArg) {
     // A .lvx path names the project file; anything else is the folder to publish into.
     if (!LowerCase(targetArg).ends_with(".lvx") || fs::is_directory(targetArg, ec)) {
         folder = absolutePath(targetArg);
-        if (!folder.ends_with("/")) folder += "/";
+        if (!folder.ends_with("/"))
+            folder += "/";
         name = FileNamePart(project);
     } else {
         const std::string target = absolutePath(targetArg);
@@ -139,7 +147,8 @@ int publish(const std::string& projectArg, const std::string& targetArg) {
         return kFailure;
     }
     Session session(projectArg);
-    if (!session.open(project)) return kFailure;
+    if (!session.open(project))
+        return kFailure;
     session.agent.SaveAndPublish(folder, name, session.tree);
     std::printf("%s%s.html\n", folder.c_str(), TzqxAppletAgent::PublishBaseName(name).c_str());
     return 0;
@@ -147,7 +156,8 @@ int publish(const std::string& projectArg, const std::string& targetArg) {
 
 int exportGms(const std::string& projectArg, const std::string& out) {
     Session session(projectArg);
-    if (!session.open(absolutePath(projectArg))) return kFailure;
+    if (!session.open(absolutePath(projectArg)))
+        return kFailure;
     session.agent.ExportMenuStructure(out);
     return 0;
 }
@@ -155,7 +165,8 @@ int exportGms(const std::string& projectArg, const std::string& out) {
 int importGms(const std::string& in, const std::string& out) {
     Session session(in);
     session.agent.ImportMenuStructure(in, session.tree);
-    if (session.messages.refused) return kFailure;
+    if (session.messages.refused)
+        return kFailure;
     session.agent.SaveToFile(out);
     return 0;
 }
@@ -164,7 +175,8 @@ int importGms(const std::string& in, const std::string& out) {
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.empty()) return usage("no command given");
+    if (args.empty())
+        return usage("no command given");
     for (const std::string& a : args) {
         if (a == "-h" || a == "--help") {
             std::fputs(kHelp, stdout);
@@ -178,14 +190,19 @@ int main(int argc, char** argv) {
     const std::string command = args[0];
     args.erase(args.begin());
     for (const std::string& a : args) {
-        if (a.size() > 1 && a[0] == '-') return usage("unknown option '" + a + "'");
+        if (a.size() > 1 && a[0] == '-')
+            return usage("unknown option '" + a + "'");
     }
     const bool known = command == "publish" || command == "export-gms" || command == "import-gms";
-    if (!known) return usage("unknown command '" + command + "'");
-    if (args.size() != 2) return usage("'" + command + "' takes two arguments");
+    if (!known)
+        return usage("unknown command '" + command + "'");
+    if (args.size() != 2)
+        return usage("'" + command + "' takes two arguments");
     try {
-        if (command == "publish") return publish(args[0], args[1]);
-        if (command == "export-gms") return exportGms(args[0], args[1]);
+        if (command == "publish")
+            return publish(args[0], args[1]);
+        if (command == "export-gms")
+            return exportGms(args[0], args[1]);
         return importGms(args[0], args[1]);
     } catch (const EngineError& e) {
         std::fprintf(stderr, "lumivex-cli: %s\n", e.what());

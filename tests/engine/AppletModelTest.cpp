@@ -80,7 +80,8 @@ TEST(AppletModel, DefaultsMatchTheTableInFieldOrder) {
 TEST(AppletModel, SetDefaultsDropsEveryValueAndItemButKeepsTheFileLists) {
     AgentHarness h;
     TAppletData data = h.agent.GetAppletData();
-    for (auto field : TAppletData::kFields) data.*field = "changed";
+    for (auto field : TAppletData::kFields)
+        data.*field = "changed";
     h.agent.SetAppletData(data);
     h.agent.Items.push_back(TzqxAppletAgent::NewItemDefaults());
     h.agent.LinkedFiles[1].FileName = "Show1cfg.js";
@@ -144,8 +145,19 @@ TEST(AppletModel, PanelWriteBackKeepsTheFieldsItDoesNotEdit) {
 
 TEST(AppletModel, NewItemDefaults) {
     const TItemData item = TzqxAppletAgent::NewItemDefaults();
-    const TStringArray expected = {"Item", "javascript:void(0)", "_self", "ToolTip Here",
-                                   "Description Here", "", "", "", "", "", "", "160", "120"};
+    const TStringArray expected = {"Item",
+                                   "javascript:void(0)",
+                                   "_self",
+                                   "ToolTip Here",
+                                   "Description Here",
+                                   "",
+                                   "",
+                                   "",
+                                   "",
+                                   "",
+                                   "",
+                                   "160",
+                                   "120"};
     EXPECT_EQ(TzqxAppletAgent::ItemToStrings(item), expected);
 }
 
@@ -159,7 +171,8 @@ TEST(AppletModel, StringConversionsRoundTripEveryFieldPositionally) {
     EXPECT_EQ(TzqxAppletAgent::StringsToAppletData(strings), data);
 
     // Each field has its own slot: a distinct value per position comes back in place.
-    for (int k = 0; k < TAppletData::kFieldCount; ++k) strings[k] = "v" + std::to_string(k);
+    for (int k = 0; k < TAppletData::kFieldCount; ++k)
+        strings[k] = "v" + std::to_string(k);
     const TAppletData numbered = TzqxAppletAgent::StringsToAppletData(strings);
     EXPECT_EQ(numbered.CtrlId, "v0");
     EXPECT_EQ(numbered.SlideShowLoadingBgImage, "v15");
@@ -167,7 +180,8 @@ TEST(AppletModel, StringConversionsRoundTripEveryFieldPositionally) {
     EXPECT_EQ(TzqxAppletAgent::AppletDataToStrings(numbered), strings);
 
     TStringArray itemStrings;
-    for (int k = 0; k < TItemData::kFieldCount; ++k) itemStrings.push_back(k == 3 ? "" : "f" + std::to_string(k));
+    for (int k = 0; k < TItemData::kFieldCount; ++k)
+        itemStrings.push_back(k == 3 ? "" : "f" + std::to_string(k));
     const TItemData item = TzqxAppletAgent::StringsToItem(itemStrings);
     EXPECT_EQ(item.Title, "f0");
     EXPECT_EQ(item.ToolTip, "");

@@ -29,7 +29,8 @@ TEST(AtomicWrite, AFailedWriteLeavesThePreviousFileAndNoLitter) {
         WriteFileAtomically(target, big);
         FAIL() << "no error";
     } catch (const FileError& e) {
-        EXPECT_NE(std::string(e.what()).find("No space left on device"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("No space left on device"), std::string::npos)
+            << e.what();
         EXPECT_NE(std::string(e.what()).find(target), std::string::npos);
     }
     EXPECT_EQ(ReadFile(target), "old contents");
@@ -57,7 +58,8 @@ TEST(AtomicWrite, KeepsThePermissionsOfTheReplacedFile) {
     TempFolder dir;
     const std::string target = dir.file("a.txt");
     WriteFile(target, "1");
-    std::filesystem::permissions(target, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+    std::filesystem::permissions(target, std::filesystem::perms::owner_read |
+                                             std::filesystem::perms::owner_write |
                                              std::filesystem::perms::group_read);
     WriteFileAtomically(target, "2");
     EXPECT_EQ(std::filesystem::status(target).permissions(),

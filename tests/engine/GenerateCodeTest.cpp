@@ -32,7 +32,8 @@ TEST(GenerateCode, WritesTheThreeFilesAndRenamesTheLinkedFiles) {
     EXPECT_EQ(h.agent.LinkedFiles[1].FileName, "Lumivex1cfg.js");
     EXPECT_EQ(h.agent.LinkedFiles[2].FileName, "Lumivex1.css");
     EXPECT_EQ(ReadFile(h.program("Lumivex1.css")), StyleSheetText(h.agent.AppletData));
-    EXPECT_EQ(ReadFile(h.program("Lumivex1cfg.js")), ConfigScriptText(h.agent.AppletData, h.agent.Items));
+    EXPECT_EQ(ReadFile(h.program("Lumivex1cfg.js")),
+              ConfigScriptText(h.agent.AppletData, h.agent.Items));
     EXPECT_EQ(ReadFile(page), PageText("Lumivex1", h.agent.LinkedFiles));
     EXPECT_NE(ReadFile(page).find("src=\"./Lumivex1cfg.js\""), std::string::npos);
     // Levels and parents come from the tree.
@@ -63,7 +64,8 @@ TEST(GenerateCode, NoItemsStillGivesAllThreeFiles) {
     TempFolder out;
     h.agent.GenerateCode(out.file("p.html"));
     EXPECT_TRUE(FileExists(h.programFolder.file("Lumivex1.css")));
-    EXPECT_NE(ReadFile(h.programFolder.file("Lumivex1cfg.js")).find("var Lumivex1PropsArray = [\r\n];\r\n"),
+    EXPECT_NE(ReadFile(h.programFolder.file("Lumivex1cfg.js"))
+                  .find("var Lumivex1PropsArray = [\r\n];\r\n"),
               std::string::npos);
     EXPECT_EQ(ReadFile(out.file("p.html")), PageText("Lumivex1", h.agent.LinkedFiles));
 }
@@ -92,7 +94,8 @@ TEST(GenerateCode, AnIdThatIsNoIdentifierIsRefusedBeforeAnythingChanges) {
             EXPECT_NE(std::string(e.what()).find("must start with a letter"), std::string::npos);
         }
         EXPECT_EQ(h.agent.Items, before);
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(h.programFolder.path()), {}), 0) << id;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(h.programFolder.path()), {}), 0)
+            << id;
         EXPECT_FALSE(FileExists(h.out.file("p.html")));
         EXPECT_FALSE(h.progress.busy);
     }

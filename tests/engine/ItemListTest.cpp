@@ -21,13 +21,15 @@ TItemData Named(const std::string& title, const std::string& level = "0") {
 
 std::vector<std::string> Titles(const TzqxAppletAgent& agent) {
     std::vector<std::string> out;
-    for (const auto& item : agent.Items) out.push_back(item.Title);
+    for (const auto& item : agent.Items)
+        out.push_back(item.Title);
     return out;
 }
 
 std::vector<std::string> Levels(const TzqxAppletAgent& agent) {
     std::vector<std::string> out;
-    for (const auto& item : agent.Items) out.push_back(item.Level);
+    for (const auto& item : agent.Items)
+        out.push_back(item.Level);
     return out;
 }
 
@@ -44,7 +46,8 @@ ItemTree::Node Add(AgentHarness& h, ItemTree::Node parent, const std::string& ti
 
 std::vector<std::string> TreeCaptions(const ItemTree& tree) {
     std::vector<std::string> out;
-    for (ItemTree::Node n : tree.itemNodes()) out.push_back(tree.caption(n));
+    for (ItemTree::Node n : tree.itemNodes())
+        out.push_back(tree.caption(n));
     return out;
 }
 
@@ -67,7 +70,8 @@ TEST(ItemListPrimitives, DeleteFollowsTheTable) {
     h.agent.InsertItem(0, Named("a"));
     h.agent.DeleteItem(5);  // one item goes whatever the index
     EXPECT_TRUE(h.agent.Items.empty());
-    for (const char* t : {"a", "b", "c", "d"}) h.agent.InsertItem(static_cast<int>(h.agent.Items.size()), Named(t));
+    for (const char* t : {"a", "b", "c", "d"})
+        h.agent.InsertItem(static_cast<int>(h.agent.Items.size()), Named(t));
     h.agent.DeleteItem(4);  // index >= n: nothing
     h.agent.DeleteItem(3);  // last
     h.agent.DeleteItem(0);  // first
@@ -76,7 +80,8 @@ TEST(ItemListPrimitives, DeleteFollowsTheTable) {
 
 TEST(ItemListPrimitives, SwapOnlyInsideTheList) {
     AgentHarness h;
-    for (const char* t : {"a", "b", "c"}) h.agent.InsertItem(static_cast<int>(h.agent.Items.size()), Named(t));
+    for (const char* t : {"a", "b", "c"})
+        h.agent.InsertItem(static_cast<int>(h.agent.Items.size()), Named(t));
     h.agent.SwapItemWithPrevious(0);
     h.agent.SwapItemWithPrevious(3);
     h.agent.SwapItemWithPrevious(-1);
@@ -162,7 +167,8 @@ TEST(ItemTreeOperations, RebuildFollowsTheLevels) {
     EXPECT_EQ(TreeCaptions(h.tree), Titles(h.agent));
 
     AgentHarness deep;
-    for (const char* level : {"0", "1", "2", "1"}) deep.agent.Items.push_back(Named(level, level));
+    for (const char* level : {"0", "1", "2", "1"})
+        deep.agent.Items.push_back(Named(level, level));
     deep.agent.RebuildTree(deep.tree);
     const auto first = deep.tree.child(deep.tree.root(), 0);
     EXPECT_EQ(deep.tree.childCount(first), 2);
@@ -173,7 +179,8 @@ TEST(ItemTreeOperations, RebuildFollowsTheLevels) {
 TEST(ItemTreeOperations, RebuildRepairsListsTheProgramNeverWrites) {
     AgentHarness h;
     // first item deeper than 0, a jump of two, a word, a negative level
-    for (const char* level : {"2", "0", "3", "abc", "1", "-4", ""}) h.agent.Items.push_back(Named(level, level));
+    for (const char* level : {"2", "0", "3", "abc", "1", "-4", ""})
+        h.agent.Items.push_back(Named(level, level));
     h.agent.RebuildTree(h.tree);
     EXPECT_EQ(h.tree.count(), 8);
     EXPECT_EQ(Levels(h.agent), (std::vector<std::string>{"0", "0", "1", "0", "1", "0", "0"}));
@@ -185,11 +192,37 @@ TEST(ItemTreeOperations, RebuildRepairsListsTheProgramNeverWrites) {
     }
 }
 
+TEST(ItemTreeOperations, HostileNestingIsHeldAtAFixedDepthAndTornDownSafely) {
+    AgentHarness h;
+    const int n = 5000;
+    for (int i = 0; i < n; ++i)
+        h.agent.Items.push_back(Named("d", std::to_string(i)));
+    h.agent.RebuildTree(h.tree);
+    EXPECT_EQ(h.tree.count(), n + 1);
+    EXPECT_EQ(h.agent.Items[999].Level, "999");
+    EXPECT_EQ(h.agent.Items[n - 1].Level, std::to_string(TzqxAppletAgent::kMaxRebuildDepth));
+    EXPECT_EQ(h.tree.depth(h.tree.nodeAt(n)), TzqxAppletAgent::kMaxRebuildDepth + 1);
+
+    // The tree itself survives chains far deeper than any stack.
+    auto deep = std::make_unique<MemoryItemTree>();
+    ItemTree::Node node = deep->root();
+    for (int i = 0; i < 200000; ++i)
+        node = deep->addChild(node, "x");
+    deep->remove(deep->child(deep->child(deep->root(), 0), 0));
+    for (int i = 0; i < 200000; ++i)
+        node = deep->addChild(deep->child(deep->root(), 0), "y");
+    deep->clear();
+    for (node = deep->root(); deep->depth(node) < 200000;)
+        node = deep->addChild(node, "z");
+    deep.reset();
+}
+
 TEST(ItemTreeOperations, RefreshLevelsFollowsTheTree) {
     AgentHarness h;
     const auto a = Add(h, h.tree.root(), "A");
     Add(h, a, "A1");
-    for (auto& item : h.agent.Items) item.Level = "7";
+    for (auto& item : h.agent.Items)
+        item.Level = "7";
     h.agent.RefreshLevels();
     EXPECT_EQ(Levels(h.agent), (std::vector<std::string>{"0", "1"}));
 }
@@ -221,7 +254,8 @@ TEST(ItemTreeOperations, RandomEditsKeepListTreeAndReferenceInStep) {
                 RefNode* n = stack.back();
                 stack.pop_back();
                 for (auto& c : n->children) {
-                    if (c.get() == target) return n;
+                    if (c.get() == target)
+                        return n;
                     stack.push_back(c.get());
                 }
             }
@@ -230,7 +264,8 @@ TEST(ItemTreeOperations, RandomEditsKeepListTreeAndReferenceInStep) {
         auto forget = [&](RefNode* gone) {
             std::vector<RefNode*> doomed{gone};
             for (size_t i = 0; i < doomed.size(); ++i)
-                for (auto& c : doomed[i]->children) doomed.push_back(c.get());
+                for (auto& c : doomed[i]->children)
+                    doomed.push_back(c.get());
             std::erase_if(nodes, [&](const auto& p) {
                 return std::find(doomed.begin(), doomed.end(), p.second) != doomed.end();
             });
@@ -241,7 +276,8 @@ TEST(ItemTreeOperations, RandomEditsKeepListTreeAndReferenceInStep) {
                 // insert under the root or a depth-1 node
                 std::vector<std::pair<ItemTree::Node, RefNode*>> parents{{h.tree.root(), &ref}};
                 for (const auto& p : nodes)
-                    if (h.tree.depth(p.first) == 1) parents.push_back(p);
+                    if (h.tree.depth(p.first) == 1)
+                        parents.push_back(p);
                 const auto parent = parents[rng() % parents.size()];
                 const std::string title = "n" + std::to_string(next++);
                 const auto node = Add(h, parent.first, title);
@@ -274,7 +310,8 @@ TEST(ItemTreeOperations, RandomEditsKeepListTreeAndReferenceInStep) {
             ASSERT_EQ(h.tree.count(), static_cast<int>(expected.size()) + 1);
             const auto treeNodes = h.tree.itemNodes();
             for (size_t i = 0; i < expected.size(); ++i) {
-                ASSERT_EQ(h.agent.Items[i].Title, expected[i].first) << "seed " << seed << " step " << step;
+                ASSERT_EQ(h.agent.Items[i].Title, expected[i].first)
+                    << "seed " << seed << " step " << step;
                 ASSERT_EQ(h.agent.Items[i].Level, std::to_string(expected[i].second));
                 ASSERT_EQ(h.tree.caption(treeNodes[i]), expected[i].first);
                 ASSERT_EQ(h.tree.nodeAt(static_cast<int>(i) + 1), treeNodes[i]);
@@ -288,7 +325,8 @@ TEST(ItemTreeOperations, RandomEditsKeepListTreeAndReferenceInStep) {
         EXPECT_EQ(TreeCaptions(rebuilt), TreeCaptions(h.tree));
         const auto a = rebuilt.itemNodes();
         const auto b = h.tree.itemNodes();
-        for (size_t i = 0; i < a.size(); ++i) EXPECT_EQ(rebuilt.depth(a[i]), h.tree.depth(b[i]));
+        for (size_t i = 0; i < a.size(); ++i)
+            EXPECT_EQ(rebuilt.depth(a[i]), h.tree.depth(b[i]));
     }
 }
 

@@ -16,7 +16,8 @@ using testing::WriteFile;
 
 std::set<std::string> FilesIn(const std::filesystem::path& folder) {
     std::set<std::string> out;
-    for (const auto& e : std::filesystem::directory_iterator(folder)) out.insert(e.path().filename().string());
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        out.insert(e.path().filename().string());
     return out;
 }
 
@@ -27,14 +28,16 @@ struct Project : AgentHarness {
         WriteFile(programFolder.file("lumivex.js"), "/* runtime */");
         for (int i = 0; i < 2; ++i) {
             agent.InsertChildItem(tree.root());
-            agent.Items[static_cast<size_t>(i)].SlideImageFile = "slider" + std::to_string(i) + ".jpg";
+            agent.Items[static_cast<size_t>(i)].SlideImageFile =
+                "slider" + std::to_string(i) + ".jpg";
         }
         agent.AppletData.SlideShowLoadingBgImage = "wait.gif";
         for (const char* name : {"slider0.jpg", "slider1.jpg", "wait.gif"}) {
             const std::string source = programFolder.file(std::string("src-") + name);
             WriteFile(source, name);
             agent.CopyToPreview(source);
-            std::filesystem::rename(agent.PreviewFolder() + "src-" + name, agent.PreviewFolder() + name);
+            std::filesystem::rename(agent.PreviewFolder() + "src-" + name,
+                                    agent.PreviewFolder() + name);
         }
     }
     TempFolder site;
@@ -52,9 +55,10 @@ TEST(PublishBaseName, RemovesEveryOccurrenceOfTheExtension) {
 TEST(SaveAndPublish, LeavesTheWholeSiteInTheFolder) {
     Project h;
     EXPECT_TRUE(h.agent.SaveAndPublish(h.site.slash(), "Show.lvx", h.tree));
-    const std::set<std::string> expected = {"Show.html",   "Show.lvx",    "Show_PublishReport.txt",
-                                            "lumivex.js",  "Lumivex1cfg.js", "Lumivex1.css",
-                                            "slider0.jpg", "slider1.jpg", "wait.gif"};
+    const std::set<std::string> expected = {
+        "Show.html",   "Show.lvx",       "Show_PublishReport.txt",
+        "lumivex.js",  "Lumivex1cfg.js", "Lumivex1.css",
+        "slider0.jpg", "slider1.jpg",    "wait.gif"};
     EXPECT_EQ(FilesIn(h.site.path()), expected);
     EXPECT_EQ(ReadFile(h.site.file("slider1.jpg")), "slider1.jpg");
     // The generated files leave the program folder; the runtime stays.
@@ -62,7 +66,8 @@ TEST(SaveAndPublish, LeavesTheWholeSiteInTheFolder) {
     EXPECT_FALSE(FileExists(h.programFolder.file("Lumivex1cfg.js")));
     EXPECT_TRUE(FileExists(h.programFolder.file("lumivex.js")));
     // The saved project carries the refreshed levels and parents.
-    EXPECT_NE(ReadFile(h.site.file("Show.lvx")).find("#$@0#$@#$@#$@-1#$@slider0.jpg#$@"), std::string::npos);
+    EXPECT_NE(ReadFile(h.site.file("Show.lvx")).find("#$@0#$@#$@#$@-1#$@slider0.jpg#$@"),
+              std::string::npos);
     // Progress ends reset.
     EXPECT_EQ(h.progress.hint, "");
     EXPECT_FALSE(h.progress.busy);
@@ -107,7 +112,8 @@ TEST(SaveAndPublish, MissingRuntimeAndResourcesAreLeftOutSilently) {
     EXPECT_TRUE(h.agent.SaveAndPublish(h.site.slash(), "Show.lvx", h.tree));
     EXPECT_FALSE(FileExists(h.site.file("lumivex.js")));
     EXPECT_FALSE(FileExists(h.site.file("wait.gif")));
-    EXPECT_NE(ReadFile(h.site.file("Show_PublishReport.txt")).find("  lumivex.js\r\n"), std::string::npos);
+    EXPECT_NE(ReadFile(h.site.file("Show_PublishReport.txt")).find("  lumivex.js\r\n"),
+              std::string::npos);
 }
 
 TEST(SaveAndPublish, AFailedBuildWritesNoProjectFile) {
@@ -126,21 +132,23 @@ std::string Report(const std::string& scripts, const std::string& images) {
            "to get the script to work. All these files are saved into the same directory along\r\n"
            "with the project file (*.lvx) as well as this file.\r\n\r\n" +
            s + "\r\n[Script file(s)]:\r\n" + scripts + "\r\n" +
-           "[Image File(s)]: They should be copied along with script files!\r\n" + images + "\r\n\r\n" + s +
-           "End of Publish Report\r\n" + s;
+           "[Image File(s)]: They should be copied along with script files!\r\n" + images +
+           "\r\n\r\n" + s + "End of Publish Report\r\n" + s;
 }
 
 TEST(PublishReport, BeforeAnyBuildWithNoItems) {
     AgentHarness h;
     TempFolder dir;
     h.agent.WritePublishReport(dir.slash(), "PublishReport.txt");
-    EXPECT_EQ(ReadFile(dir.file("PublishReport.txt")),
-              Report("  lumivex.js\r\n  cfg_file_name_here.js\r\n  css_file_name_here.css\r\n", ""));
-    const std::vector<std::string> expected = {"max 101", "hint Making Publish Report ... ...", "busy 1",
+    EXPECT_EQ(
+        ReadFile(dir.file("PublishReport.txt")),
+        Report("  lumivex.js\r\n  cfg_file_name_here.js\r\n  css_file_name_here.css\r\n", ""));
+    const std::vector<std::string> expected = {"max 101", "hint Making Publish Report ... ...",
+                                               "busy 1",  "step 1",
                                                "step 1",  "step 1",
-                                               "step 1",  "step 50",
-                                               "step 50", "pos 0",
-                                               "hint ",   "busy 0"};
+                                               "step 50", "step 50",
+                                               "pos 0",   "hint ",
+                                               "busy 0"};
     EXPECT_EQ(h.progress.events, expected);
 }
 
@@ -154,7 +162,8 @@ TEST(PublishReport, ImagesOnceEachInListOrder) {
     h.agent.AppletData.SlideShowLoadingBgImage = "slider2.gif";
     h.agent.WritePublishReport(dir.slash(), "r.txt");
     const std::string report = ReadFile(dir.file("r.txt"));
-    EXPECT_NE(report.find("with script files!\r\n  slider0.jpg\r\n  slider2.gif\r\n\r\n\r\n="), std::string::npos)
+    EXPECT_NE(report.find("with script files!\r\n  slider0.jpg\r\n  slider2.gif\r\n\r\n\r\n="),
+              std::string::npos)
         << report;
 
     // An empty folder means the scratch folder.
