@@ -67,6 +67,14 @@ cmp -s "$work/site/Sample.lvx" "$work/again/Show.lvx" || fail "project file diff
 expect_exit 0 "new folder target" "$cli" publish "$work/site/Sample.lvx" "$work/new/deeper"
 [[ -f "$work/new/deeper/Sample.lvx" && -f "$work/new/deeper/Sample.html" ]] || fail "publish into a new folder"
 
+# --- on a terminal the engine's progress is drawn on stderr with its hint texts; elsewhere not
+if command -v script >/dev/null; then
+  script -qec "'$cli' publish '$samples/Sample.lvx' '$work/tty'" /dev/null >"$work/tty-out"
+  grep -qaF "Copying Publishable Files ... ..." "$work/tty-out" || fail "no progress on a terminal"
+  grep -qaF "%" "$work/tty-out" || fail "no progress bar on a terminal"
+fi
+grep -qaF "... ..." "$work/err" && fail "progress drawn although stderr is no terminal"
+
 # --- menu structures
 expect_exit 0 "export" "$cli" export-gms "$samples/Sample.lvx" "$work/tree.gms"
 head -c 20 "$work/tree.gms" | grep -qa "<Generator_Name>" || fail "gms header"
