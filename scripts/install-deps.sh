@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev
   libjpeg62-turbo-dev libgif-dev
   qt6-base-dev qt6-webengine-dev
-  nodejs chromium
+  nodejs chromium fonts-dejavu-core
 )
 if [[ "${1:-}" == "--bench" ]]; then
   packages+=(imagemagick libvips-tools libjpeg-turbo-progs time)
@@ -29,12 +29,12 @@ done
 if ((${#missing[@]})); then
   echo "install-deps: installing ${missing[*]}"
   "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
 fi
 
 # Some Node.js builds carry their own npm and conflict with Debian's package.
 if ! command -v npm >/dev/null; then
-  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends npm
+  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq npm
 fi
 
 # The browser tests' packages, from the committed lock file; skipped when already in place.
