@@ -67,13 +67,12 @@ int usage(const std::string& problem) {
 // preview folder never meet those of a running editor.
 class PrivateProgramFolder {
 public:
-    PrivateProgramFolder() {
+    explicit PrivateProgramFolder(const ProgramFolderContext& context) {
         std::string pattern = (fs::temp_directory_path() / "lumivex-cli-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr)
             throw FileError(pattern, errno, "create");
         path_ = pattern + "/";
-        const std::string runtime =
-            ResolveProgramFolder(ProgramFolderContext::FromEnvironment()) + "lumivex.js";
+        const std::string runtime = ResolveProgramFolder(context) + "lumivex.js";
         if (!CopyFileQuietly(runtime, path_ + "lumivex.js")) {
             std::fprintf(
                 stderr,
@@ -99,13 +98,18 @@ std::string absolutePath(const std::string& path) {
 
 struct Session {
     explicit Session(const std::string& file)
-        : messages(file), progress(stderr), agent(tree, progress, messages, folder.path()) {
+        : context(ProgramFolderContext::FromEnvironment()),
+          folder(context),
+          messages(file),
+          progress(stderr),
+          agent(tree, progress, messages, folder.path()) {
         agent.SetDefaults();
-        agent.ImageCacheFolder = DefaultImageCacheFolder(ProgramFolderContext::FromEnvironment());
+        agent.ImageCacheFolder = DefaultImageCacheFolder(context);
         agent.ScratchFolder = folder.path();
     }
     ~Session() { agent.ClearPreviewFolder(); }
 
+    ProgramFolderContext context;
     PrivateProgramFolder folder;
     MemoryItemTree tree;
     StderrMessages messages;
