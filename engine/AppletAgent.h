@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "AppletData.h"
@@ -58,9 +59,10 @@ public:
     // repaired (see ItemList.cpp) so that tree and list stay in step.
     void RebuildTree(ItemTree& tree);
     static constexpr int kMaxRebuildDepth = 1000;
-    // Leaves the tree with one node per item, whatever a read left in the list. A bare root
-    // handed over by the caller is kept, so its selection survives.
-    void BringTreeInStep(ItemTree& tree);
+    // Runs a read of the model, then leaves the tree with one node per item, whatever the read
+    // left in the list, also when it fails. A bare root handed over by the caller is kept, so
+    // its selection survives.
+    void ReadKeepingTreeInStep(ItemTree& tree, const std::function<void()>& read);
     void RefreshLevels();
 
     // ---- project file ----

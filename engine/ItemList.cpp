@@ -104,10 +104,19 @@ void TzqxAppletAgent::RebuildTree(ItemTree& tree) {
     }
 }
 
-void TzqxAppletAgent::BringTreeInStep(ItemTree& tree) {
-    if (tree.childCount(tree.root()) > 0)
-        tree.clear();
-    RebuildTree(tree);
+void TzqxAppletAgent::ReadKeepingTreeInStep(ItemTree& tree, const std::function<void()>& read) {
+    auto inStep = [&] {
+        if (tree.childCount(tree.root()) > 0)
+            tree.clear();
+        RebuildTree(tree);
+    };
+    try {
+        read();
+    } catch (...) {
+        inStep();
+        throw;
+    }
+    inStep();
 }
 
 void TzqxAppletAgent::RefreshLevels() {

@@ -94,13 +94,7 @@ void TzqxAppletAgent::ExportMenuStructure(const std::string& path) {
 
 void TzqxAppletAgent::ImportMenuStructure(const std::string& path, ItemTree& tree) {
     ProgressReset reset(progress_);
-    try {
-        ReadStructure(*this, ReadWholeFile(path));
-    } catch (...) {
-        BringTreeInStep(tree);
-        throw;
-    }
-    BringTreeInStep(tree);
+    ReadKeepingTreeInStep(tree, [&] { ReadStructure(*this, ReadWholeFile(path)); });
 }
 
 std::string TzqxAppletAgent::MenuStructureFileName(const std::string& chosen) {

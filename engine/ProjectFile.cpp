@@ -129,13 +129,7 @@ void TzqxAppletAgent::SaveToFile(const std::string& path) {
 
 void TzqxAppletAgent::LoadFromFile(const std::string& path, ItemTree& tree) {
     ProgressReset reset(progress_);
-    try {
-        ReadProject(*this, ReadWholeFile(path));
-    } catch (...) {
-        BringTreeInStep(tree);
-        throw;
-    }
-    BringTreeInStep(tree);
+    ReadKeepingTreeInStep(tree, [&] { ReadProject(*this, ReadWholeFile(path)); });
 }
 
 std::string TzqxAppletAgent::ExtractField(const std::string& line, int n,

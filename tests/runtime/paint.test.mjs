@@ -1,17 +1,9 @@
 // What actually reaches the screen, read back from screenshots.
-import { describe, it, before, after } from 'node:test';
+import { describe, it } from 'node:test';
 import assert from 'node:assert/strict';
-import { startServer, launch, open, publish, item, png, until, pixels } from './support.mjs';
+import { useBrowser, open, publish, item, png, until, pixels } from './support.mjs';
 
-let server, browser;
-before(async () => {
-  server = await startServer();
-  browser = await launch();
-});
-after(async () => {
-  await browser?.close();
-  await server?.close();
-});
+const env = useBrowser();
 
 function close(actual, expected, what) {
   const ok = actual.every((c, k) => Math.abs(c - expected[k]) <= 4);
@@ -28,9 +20,9 @@ const slides = [item('slider0.png', 'T', { desc: 'D' }), item('slider1.png', 'U'
 
 describe('painting', () => {
   it('paints the loading page, then the first slide centred on the background colour with its caption', async () => {
-    const url = server.add({ ...publish([{ options, items: slides }]), ...files });
-    const release = server.hold(url + 'slider0.png');
-    const s = await open(browser, url + 'index.html', { waitUntil: 'domcontentloaded' });
+    const url = env.server.add({ ...publish([{ options, items: slides }]), ...files });
+    const release = env.server.hold(url + 'slider0.png');
+    const s = await open(env.browser, url + 'index.html', { waitUntil: 'domcontentloaded' });
     await until(s.page, () => !!document.querySelector('.Lumivex1_Loading'));
     for (const p of await pixels(s.page, '#Lumivex1_div', [[5, 5], [100, 50], [195, 95]])) {
       close(p, [255, 0, 255], 'loading page');
@@ -52,8 +44,8 @@ describe('painting', () => {
 
   it('paints an item without image in the background colour, with its caption', async () => {
     const o = { ...options, opacity: 100, infoBackground: 'FFFFFF' };
-    const url = server.add({ ...publish([{ options: o, items: [item('', 'T')] }]) });
-    const s = await open(browser, url + 'index.html');
+    const url = env.server.add({ ...publish([{ options: o, items: [item('', 'T')] }]) });
+    const s = await open(env.browser, url + 'index.html');
     await until(s.page, () => document.querySelector('.Lumivex1_SlideInfo').style.transform === 'translateY(0%)' &&
       document.querySelector('.Lumivex1_SlideImgCntr').style.opacity === '1');
     const [top, caption] = await pixels(s.page, '#Lumivex1_div', [[100, 40], [180, 95]]);

@@ -6,22 +6,18 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { startServer, launch, open, until, view } from './support.mjs';
+import { useBrowser, open, until, view } from './support.mjs';
 
 const root = fileURLToPath(new URL('../../', import.meta.url));
 const cli = process.env.LUMIVEX_CLI || path.join(root, 'build/app/lumivex-cli');
 const skip = fs.existsSync(cli) ? false : `no ${cli}: build the project first`;
 
-let server, browser, work;
-before(async () => {
-  if (skip) return;
-  server = await startServer();
-  browser = await launch();
-  work = fs.mkdtempSync(path.join(os.tmpdir(), 'lumivex-published-'));
+const env = skip ? {} : useBrowser();
+let work;
+before(() => {
+  if (!skip) work = fs.mkdtempSync(path.join(os.tmpdir(), 'lumivex-published-'));
 });
-after(async () => {
-  await browser?.close();
-  await server?.close();
+after(() => {
   if (work) fs.rmSync(work, { recursive: true, force: true });
 });
 
@@ -35,8 +31,8 @@ describe('a published project', { skip }, () => {
     const script = files['Samplecfg.js'].toString('latin1');
     const rows = new Function(script.replace(/bdas\(.*\);\s*$/, '') + '; return SamplePropsArray;')();
     assert.ok(rows.length >= 2);
-    const url = server.add(files);
-    const s = await open(browser, url + 'Sample.html', { clock: true });
+    const url = env.server.add(files);
+    const s = await open(env.browser, url + 'Sample.html', { clock: true });
     await until(s.page, () => document.querySelector('.Sample_SlideImgCntr')?.style.visibility === 'visible');
     for (let k = 0; k <= rows.length; k++) {
       if (k) await s.page.clock.runFor(4100);

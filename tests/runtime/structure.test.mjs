@@ -1,24 +1,16 @@
 // What the runtime builds in the page: elements, classes, links, texts, roles, globals.
-import { describe, it, before, after } from 'node:test';
+import { describe, it } from 'node:test';
 import assert from 'node:assert/strict';
-import { startServer, launch, open, publish, item, png, view, until } from './support.mjs';
+import { useBrowser, open, publish, item, png, view, until } from './support.mjs';
 
-let server, browser;
-before(async () => {
-  server = await startServer();
-  browser = await launch();
-});
-after(async () => {
-  await browser?.close();
-  await server?.close();
-});
+const env = useBrowser();
 
 const red = png(400, 300, [255, 0, 0]);
 const green = png(200, 300, [0, 255, 0]);
 
 async function show(shows, extraFiles = {}, options) {
-  const url = server.add({ ...publish(shows), ...extraFiles });
-  return open(browser, url + 'index.html', options);
+  const url = env.server.add({ ...publish(shows), ...extraFiles });
+  return open(env.browser, url + 'index.html', options);
 }
 
 describe('elements built in the placeholder', () => {
@@ -164,7 +156,7 @@ describe('the page contract', () => {
   });
 
   it('bdas calls the start function once when the document is ready, at once if it already is', async () => {
-    const url = server.add({
+    const url = env.server.add({
       'lumivex.js': '',
       'index.html': `<!DOCTYPE html><html><body><script src="./lumivex.js"></script><script>
         window.calls = [];
@@ -175,7 +167,7 @@ describe('the page contract', () => {
           calls.push(['bdas returned']);
         });</script></body></html>`,
     });
-    const s = await open(browser, url + 'index.html');
+    const s = await open(env.browser, url + 'index.html');
     await until(s.page, () => window.calls && window.calls.length === 3);
     await s.page.waitForTimeout(100);
     assert.deepEqual(await s.page.evaluate(() => window.calls), [
@@ -199,8 +191,8 @@ describe('the page contract', () => {
   });
 
   it('without a placeholder does nothing and reports no error', async () => {
-    const url = server.add({ ...publish([{ items: [item('', 'x')] }]) });
-    const s = await open(browser, url + 'index.html', {
+    const url = env.server.add({ ...publish([{ items: [item('', 'x')] }]) });
+    const s = await open(env.browser, url + 'index.html', {
       beforeLoad: () => document.addEventListener('readystatechange', () => {
         const d = document.getElementById('Lumivex1_div');
         if (d) d.id = 'renamed';

@@ -3,6 +3,7 @@
 import http from 'node:http';
 import fs from 'node:fs';
 import zlib from 'node:zlib';
+import { before, after } from 'node:test';
 import { chromium } from 'playwright-core';
 
 export const RUNTIME_PATH = new URL('../../share/lumivex.js', import.meta.url);
@@ -288,4 +289,19 @@ export async function pixels(page, selector, points) {
     g.drawImage(img, 0, 0);
     return points.map(([x, y]) => [...g.getImageData(x, y, 1, 1).data.slice(0, 3)]);
   }, { data: shot.toString('base64'), points });
+}
+
+// One server and one browser for the tests of a file: env.server and env.browser are set once the
+// file's tests start, and closed after the last.
+export function useBrowser() {
+  const env = {};
+  before(async () => {
+    env.server = await startServer();
+    env.browser = await launch();
+  });
+  after(async () => {
+    await env.browser?.close();
+    await env.server?.close();
+  });
+  return env;
 }

@@ -1,17 +1,9 @@
 // The slideshow over time, on a clock that only moves when the test moves it.
-import { describe, it, before, after } from 'node:test';
+import { describe, it } from 'node:test';
 import assert from 'node:assert/strict';
-import { startServer, launch, open, publish, item, png, view, until } from './support.mjs';
+import { useBrowser, open, publish, item, png, view, until } from './support.mjs';
 
-let server, browser;
-before(async () => {
-  server = await startServer();
-  browser = await launch();
-});
-after(async () => {
-  await browser?.close();
-  await server?.close();
-});
+const env = useBrowser();
 
 const colors = [[255, 0, 0], [0, 255, 0], [0, 0, 255], [255, 255, 0], [0, 255, 255]];
 function images(n) {
@@ -23,8 +15,8 @@ function items(n) {
 
 /** Opens a slideshow on a stopped clock and waits until its first slide starts to fade in. */
 async function start(shows, files, options = {}) {
-  const url = server.add({ ...publish(shows), ...files });
-  const s = await open(browser, url + 'index.html', { clock: true, ...options });
+  const url = env.server.add({ ...publish(shows), ...files });
+  const s = await open(env.browser, url + 'index.html', { clock: true, ...options });
   s.url = url;
   const id = shows[0].options?.id || 'Lumivex1';
   if (shows[0].items.length) await until(s.page, (id) => document.querySelector(`.${id}_SlideImgCntr`).style.visibility === 'visible', id);
@@ -118,9 +110,9 @@ describe('rotation with the default timings', () => {
 
 describe('loading', () => {
   it('shows the loading page until the first image has arrived', async () => {
-    const url = server.add({ ...publish([{ items: items(2) }]), ...images(2) });
-    const release = server.hold(url + 'slider0.png');
-    const s = await open(browser, url + 'index.html', { clock: true, waitUntil: 'domcontentloaded' });
+    const url = env.server.add({ ...publish([{ items: items(2) }]), ...images(2) });
+    const release = env.server.hold(url + 'slider0.png');
+    const s = await open(env.browser, url + 'index.html', { clock: true, waitUntil: 'domcontentloaded' });
     await until(s.page, () => !!document.querySelector('.Lumivex1_Loading'));
     await s.page.clock.runFor(10000);
     let v = await view(s.page);
@@ -137,7 +129,7 @@ describe('loading', () => {
 
   it('fetches each image only when the slide before it shows', async () => {
     const s = await start([{ items: items(4) }], images(4));
-    const requested = () => server.requests(s.url).filter((n) => n.startsWith('slider'));
+    const requested = () => env.server.requests(s.url).filter((n) => n.startsWith('slider'));
     // Waits for the expected count, then a little longer for requests that should not come.
     const settled = async (count) => {
       for (let k = 0; k < 100 && requested().length < count; k++) await sleep(20);
@@ -159,9 +151,9 @@ describe('loading', () => {
   });
 
   it('keeps time when an image is late, and shows it when it arrives', async () => {
-    const url = server.add({ ...publish([{ items: items(2) }]), ...images(2) });
-    const release = server.hold(url + 'slider1.png');
-    const s = await open(browser, url + 'index.html', { clock: true, waitUntil: 'domcontentloaded' });
+    const url = env.server.add({ ...publish([{ items: items(2) }]), ...images(2) });
+    const release = env.server.hold(url + 'slider1.png');
+    const s = await open(env.browser, url + 'index.html', { clock: true, waitUntil: 'domcontentloaded' });
     await until(s.page, () => document.querySelector('.Lumivex1_SlideImgCntr').style.visibility === 'visible');
     const picture = () => s.page.evaluate(() => document.querySelectorAll('.Lumivex1_SlideImgCntr img')[1].naturalWidth);
     await s.page.clock.runFor(4500);
