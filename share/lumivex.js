@@ -1,7 +1,9 @@
 /* Lumivex 1.0 slideshow runtime. The page's configuration script calls bUar and bdas; nothing
    else is global. Times are milliseconds, the opacity a percentage. Each slide fades in over the
    transition duration and then stays for the rotation delay; its caption starts sliding up
-   "Delay Show" after the fade and starts sliding away "Delay Hide" before the next one. */
+   "Delay Show" after the fade and starts sliding away "Delay Hide" before the next one. A button
+   in the top corner stops and starts the rotation; keyboard focus entering the slideshow, or a
+   visitor who prefers reduced motion, stops it until that button is pressed. */
 
 function bdas(start) {
   if (document.readyState == 'loading') document.addEventListener('DOMContentLoaded', function () { start() });
@@ -16,8 +18,12 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
     reduce = matchMedia('(prefers-reduced-motion: reduce)'),
     slides = [],
     cur = -1,
-    held = 0, // 1: pointer over, 2: focus inside, 4: page hidden
-    timer, due, left, next, info, title, desc, loading, first,
+    held = 0, // 1: pointer over, 2: focus inside (not on the button), 4: page hidden, 8: stopped
+    mouse = 0, // the last input was a pointer, not a key
+    want = 0, // where the timeline puts the caption
+    // The button and its focus ring keep out of this square of the top corner.
+    corner = 46,
+    timer, due, left, next, info, title, desc, loading, first, button, gap,
     now = function () { return performance.now() };
 
   function num(x) { return Math.max(0, +x || 0) }
@@ -28,7 +34,7 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
     return parent.appendChild(e);
   }
   function attr(e, name, value) { if (value) e.setAttribute(name, value) }
-  function on(target, type, f) { target.addEventListener(type, f) }
+  function on(target, type, f, capture) { target.addEventListener(type, f, capture) }
   function fade(e, v) { e.style.opacity = v }
   function slide(e, v) { e.style.transform = 'translateY(' + (100 - v * 100) + '%)' }
 
@@ -68,6 +74,28 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
       left = due - now();
     }
     if (was && !held) run();
+    if ((was ^ held) & 8) mark();
+  }
+
+  // The button offers what it will do: start a stopped slideshow, stop a rotating one.
+  function mark() {
+    button.setAttribute('aria-label', (held & 8 ? 'Start' : 'Stop') + ' slide rotation');
+    button.innerHTML = '<svg viewBox="0 0 16 16" fill="currentColor" aria-hidden="true" style="display:block;' +
+      'margin:auto;width:16px;height:16px;pointer-events:none"><path d="' +
+      (held & 8 ? 'M4 2v12l10-6z' : 'M3 2h4v12H3zm6 0h4v12H9z') + '"/></svg>';
+    caption();
+  }
+
+  // A stopped slideshow keeps the caption of its slide up, since it may be all the visitor reads.
+  function caption(to) {
+    var it = items[cur] || [];
+    if (to != null) want = to;
+    tween(info, held & 8 ? +!!(it[3] || it[4]) : want, slideTime, slideSteps, slide);
+  }
+
+  // Caption text flows around the button where the caption reaches the top corner.
+  function fit() {
+    for (var k = 0; k < 3; k++) gap.style.height = Math.max(0, corner - info.offsetTop) + 'px';
   }
 
   // Images are fetched one slide ahead instead of all at once. Rotation does not wait for them:
@@ -88,6 +116,8 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
     cur = k;
     title.textContent = it[3];
     desc.textContent = it[4];
+    if (gap) fit();
+    if (held & 8) caption();
     load(k + 1);
     s.style.visibility = 'visible';
     s.style.zIndex = 1;
@@ -99,9 +129,9 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
       s.style.zIndex = 0;
       box.removeAttribute('aria-busy');
       wait(showDelay, function () {
-        if (it[3] || it[4]) tween(info, 1, slideTime, slideSteps, slide);
+        if (it[3] || it[4]) caption(1);
         if (n > 1) wait(hideAt - showDelay, function () {
-          tween(info, 0, slideTime, slideSteps, slide);
+          caption(0);
           wait(rotate - hideAt, function () { show((cur + 1) % n) });
         });
       });
@@ -121,8 +151,16 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
   attr(box, 'aria-label', box.getAttribute('aria-label') || 'Slideshow');
   on(box, 'pointerenter', function () { hold(1, 1) });
   on(box, 'pointerleave', function () { hold(1, 0) });
-  on(box, 'focusin', function () { hold(2, 1) });
-  on(box, 'focusout', function (e) { hold(2, box.contains(e.relatedTarget)) });
+  on(box, 'focusin', function (e) {
+    var t = e.target;
+    hold(2, t != button);
+    // Focus from the keyboard or a screen reader stops the rotation, a click only holds it. Moving
+    // between the button and the slide keeps a rotation the visitor has just started.
+    if (button && !mouse && (t != button || !box.contains(e.relatedTarget))) hold(8, 1);
+  });
+  on(box, 'focusout', function (e) { var r = e.relatedTarget; hold(2, box.contains(r) && r != button) });
+  on(doc, 'pointerdown', function () { mouse = 1 }, true);
+  on(doc, 'keydown', function () { mouse = 0 }, true);
   on(doc, 'visibilitychange', function () { hold(4, doc.hidden) });
   hold(4, doc.hidden);
   if (!n) return;
@@ -150,6 +188,24 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
   info = el('div', '_SlideInfo', box, 'pointer-events:none;transform:translateY(100%);opacity:' +
     Math.min(100, num(opacity)) / 100);
   info.v = 0;
+  if (n > 1) {
+    gap = el('div', '', info, 'float:right;width:' + corner + 'px');
+    // First in the tab order, above the caption; it shows while the pointer or focus is inside.
+    button = el('button', '_Rotation', box, 'position:absolute;top:6px;right:6px;z-index:' +
+      (+getComputedStyle(info).zIndex + 1 || 1) + ';box-sizing:border-box;width:32px;height:32px;' +
+      'margin:0;padding:0;border:2px solid #fff;border-radius:50%;background:rgba(0,0,0,.7);color:#fff;' +
+      'cursor:pointer;opacity:0');
+    button.type = 'button';
+    box.insertBefore(button, box.firstChild);
+    on(button, 'click', function () { hold(8, !(held & 8)) });
+    var c = '.' + id, b = c + '_Rotation';
+    el('style', '', doc.head).textContent = c + ':hover>' + b + '{opacity:1!important}' + c + ':focus-within>' + b +
+      '{opacity:1!important}' + c + '>' + b + ':focus-visible{outline:2px solid #fff!important;' +
+      'outline-offset:2px;box-shadow:0 0 0 2px #000}';
+    hold(8, reduce.matches);
+    mark();
+    reduce.onchange = function () { if (reduce.matches) hold(8, 1) };
+  }
   title = el('div', '_SlideInfoTitle', info);
   desc = el('div', '_SlideInfoDesc', info);
   // The loading page stays until the first image is there, or has failed.

@@ -129,10 +129,11 @@ describe('announced as a carousel', () => {
     await s.close();
   });
 
-  it('lets keyboard users reach the current link with Tab', async () => {
+  it('lets keyboard users reach the current link with Tab, after the rotation button', async () => {
     const s = await show([{ items: [item('slider0.png', 'One', { url: '#one' }), item('', 'Two', { url: '#two' })] }],
       { 'slider0.png': red });
     await until(s.page, () => !document.querySelector('#Lumivex1_div').hasAttribute('aria-busy'));
+    await s.page.keyboard.press('Tab');
     await s.page.keyboard.press('Tab');
     const focused = await s.page.evaluate(() => document.activeElement.getAttribute('href'));
     assert.equal(focused, '#one');

@@ -6,7 +6,8 @@ import zlib from 'node:zlib';
 import { before, after } from 'node:test';
 import { chromium } from 'playwright-core';
 
-export const RUNTIME_PATH = new URL('../../share/lumivex.js', import.meta.url);
+// LUMIVEX_RUNTIME serves another copy of the runtime, for trying a change without touching the shipped one.
+export const RUNTIME_PATH = process.env.LUMIVEX_RUNTIME || new URL('../../share/lumivex.js', import.meta.url);
 
 // ---- images -------------------------------------------------------------------------------
 
@@ -149,6 +150,16 @@ export function publish(shows, pageOptions) {
   return files;
 }
 
+const COLORS = [[255, 0, 0], [0, 255, 0], [0, 0, 255], [255, 255, 0], [0, 255, 255]];
+/** Images "slider0.png"... of 400 x 300 in different colours. */
+export function images(n) {
+  return Object.fromEntries(Array.from({ length: n }, (_, k) => [`slider${k}.png`, png(400, 300, COLORS[k])]));
+}
+/** Items showing those images, titled "Title 0"... and described "Desc 0"... */
+export function items(n) {
+  return Array.from({ length: n }, (_, k) => item(`slider${k}.png`, 'Title ' + k, { desc: 'Desc ' + k }));
+}
+
 // ---- web server ---------------------------------------------------------------------------
 
 const TYPES = { html: 'text/html', css: 'text/css', js: 'text/javascript', png: 'image/png', gif: 'image/gif' };
@@ -289,6 +300,25 @@ export async function pixels(page, selector, points) {
     g.drawImage(img, 0, 0);
     return points.map(([x, y]) => [...g.getImageData(x, y, 1, 1).data.slice(0, 3)]);
   }, { data: shot.toString('base64'), points });
+}
+
+/**
+ * Opens a slideshow on a stopped clock and waits until its first slide starts to fade in; s.at(ms)
+ * then moves the clock to that time since the fade began.
+ */
+export async function startShow(env, shows, files, options = {}) {
+  const url = env.server.add({ ...publish(shows), ...files });
+  const s = await open(env.browser, url + 'index.html', { clock: true, ...options });
+  s.url = url;
+  const id = shows[0].options?.id || 'Lumivex1';
+  if (shows[0].items.length) await until(s.page, (id) => document.querySelector(`.${id}_SlideImgCntr`).style.visibility === 'visible', id);
+  let t = 0;
+  s.at = async (ms) => {
+    if (ms < t) throw new Error('time moves forward');
+    await s.page.clock.runFor(ms - t);
+    t = ms;
+  };
+  return s;
 }
 
 // One server and one browser for the tests of a file: env.server and env.browser are set once the
