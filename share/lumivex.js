@@ -20,10 +20,11 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
     cur = -1,
     held = 0, // 1: pointer over, 2: focus inside (not on the button), 4: page hidden, 8: stopped
     mouse = 0, // the last input was a pointer, not a key
+    touched = 0, // the last touch or pen was inside the slideshow
     want = 0, // where the timeline puts the caption
     // The button and its focus ring keep out of this square of the top corner.
     corner = 46,
-    timer, due, left, next, info, title, desc, loading, first, button, gap,
+    timer, due, left, next, info, title, desc, loading, first, button, icon, gap,
     now = function () { return performance.now() };
 
   function num(x) { return Math.max(0, +x || 0) }
@@ -75,14 +76,22 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
     }
     if (was && !held) run();
     if ((was ^ held) & 8) mark();
+    if (button) paint();
+  }
+
+  // Styled here rather than by a rule in the page, so that a page's content policy cannot hide it.
+  // The ring shows for keyboard focus only, as browsers do.
+  function paint() {
+    var s = button.style, ring = doc.activeElement == button && !mouse;
+    s.opacity = held & 1 || touched || box.contains(doc.activeElement) ? 1 : 0;
+    s.outline = ring ? '2px solid #fff' : '';
+    s.boxShadow = ring ? '0 0 0 2px #000' : '';
   }
 
   // The button offers what it will do: start a stopped slideshow, stop a rotating one.
   function mark() {
     button.setAttribute('aria-label', (held & 8 ? 'Start' : 'Stop') + ' slide rotation');
-    button.innerHTML = '<svg viewBox="0 0 16 16" fill="currentColor" aria-hidden="true" style="display:block;' +
-      'margin:auto;width:16px;height:16px;pointer-events:none"><path d="' +
-      (held & 8 ? 'M4 2v12l10-6z' : 'M3 2h4v12H3zm6 0h4v12H9z') + '"/></svg>';
+    icon.setAttribute('d', held & 8 ? 'M4 2v12l10-6z' : 'M3 2h4v12H3zm6 0h4v12H9z');
     caption();
   }
 
@@ -159,7 +168,12 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
     if (button && !mouse && (t != button || !box.contains(e.relatedTarget))) hold(8, 1);
   });
   on(box, 'focusout', function (e) { var r = e.relatedTarget; hold(2, box.contains(r) && r != button) });
-  on(doc, 'pointerdown', function () { mouse = 1 }, true);
+  on(doc, 'pointerdown', function (e) {
+    mouse = 1;
+    // A touch leaves no pointer over the slideshow: the button stays until a touch elsewhere.
+    touched = e.pointerType != 'mouse' && box.contains(e.target);
+    if (button) paint();
+  }, true);
   on(doc, 'keydown', function () { mouse = 0 }, true);
   on(doc, 'visibilitychange', function () { hold(4, doc.hidden) });
   hold(4, doc.hidden);
@@ -194,14 +208,16 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
     button = el('button', '_Rotation', box, 'position:absolute;top:6px;right:6px;z-index:' +
       (+getComputedStyle(info).zIndex + 1 || 1) + ';box-sizing:border-box;width:32px;height:32px;' +
       'margin:0;padding:0;border:2px solid #fff;border-radius:50%;background:rgba(0,0,0,.7);color:#fff;' +
-      'cursor:pointer;opacity:0');
+      'cursor:pointer;outline-offset:2px');
     button.type = 'button';
     box.insertBefore(button, box.firstChild);
     on(button, 'click', function () { hold(8, !(held & 8)) });
-    var c = '.' + id, b = c + '_Rotation';
-    el('style', '', doc.head).textContent = c + ':hover>' + b + '{opacity:1!important}' + c + ':focus-within>' + b +
-      '{opacity:1!important}' + c + '>' + b + ':focus-visible{outline:2px solid #fff!important;' +
-      'outline-offset:2px;box-shadow:0 0 0 2px #000}';
+    var svg = 'http://www.w3.org/2000/svg', g = button.appendChild(doc.createElementNS(svg, 'svg'));
+    icon = g.appendChild(doc.createElementNS(svg, 'path'));
+    attr(g, 'viewBox', '0 0 16 16');
+    attr(g, 'fill', 'currentColor');
+    attr(g, 'aria-hidden', 'true');
+    g.style.cssText = 'display:block;margin:auto;width:16px;height:16px;pointer-events:none';
     hold(8, reduce.matches);
     mark();
     reduce.onchange = function () { if (reduce.matches) hold(8, 1) };
