@@ -108,52 +108,54 @@ const std::array<const char*, TItemData::kFieldCount> TItemData::kFieldNames = {
     "ImageHeight",
 };
 
+// Designated initialisers construct each string in place; assigning literals one by one trips a
+// false -Wrestrict in GCC 12's optimiser.
 TAppletData DefaultAppletData() {
-    TAppletData d;
-    d.CtrlId = "Lumivex1";
-    d.Reserved1 = "";
-    d.SlideInfoOpacity = "65";
-    d.RotateDelay = "3000";
-    d.DurImageTransition = "1000";
-    d.StepImageTransition = "50";
-    d.DurSlideInfo = "1000";
-    d.StepSlideInfo = "50";
-    d.DelayShowSlideInfo = "1000";
-    d.DelayHideSlideInfo = "1000";
-    d.SlideShowWidth = "400";
-    d.SlideShowHeight = "300";
-    d.SlideShowZIndex = "1000";
-    d.SlideShowBackgroundColor = "000000";
-    d.SlideShowLoadingBgColor = "000000";
-    d.SlideShowLoadingBgImage = "";
-    d.Reserved16 = "1005";
-    d.SlideInfoHeightAuto = "0";
-    d.SlideInfoHeight = "80";
-    d.SlideInfoBgColor = "000000";
-    d.SlideInfoTextIndent = "15";
-    d.SlideInfoTitleFontFamily = "Verdana,Ms Sans Serif,Georgia,Helvetica,Arial";
-    d.SlideInfoTitleFontSize = "9";
-    d.SlideInfoTitleFontWeight = "1";
-    d.SlideInfoTitleFontStyle = "0";
-    d.SlideInfoTitleTextDecoration = "0";
-    d.SlideInfoTitleColor = "FFFF00";
-    d.SlideInfoTitlePaddingLeft = "0";
-    d.SlideInfoDescFontFamily = "Verdana,Ms Sans Serif,Georgia,Helvetica,Arial";
-    d.SlideInfoDescFontSize = "9";
-    d.SlideInfoDescFontWeight = "0";
-    d.SlideInfoDescFontStyle = "0";
-    d.SlideInfoDescTextDecoration = "0";
-    d.SlideInfoDescColor = "FFFFFF";
-    d.SlideInfoDescPaddingTop = "5";
-    d.SlideInfoDescPaddingRight = "0";
-    d.SlideInfoDescPaddingBottom = "0";
-    d.SlideInfoDescPaddingLeft = "0";
-    d.ImageLeadingPathEnabled = "0";
-    d.ImageLeadingPath = "";
-    d.RootDirLocal = "";
-    d.RootDirRemote = "";
-    d.RootDirLocalChecked = "0";
-    return d;
+    return TAppletData{
+        .CtrlId = "Lumivex1",
+        .Reserved1 = "",
+        .SlideInfoOpacity = "65",
+        .RotateDelay = "3000",
+        .DurImageTransition = "1000",
+        .StepImageTransition = "50",
+        .DurSlideInfo = "1000",
+        .StepSlideInfo = "50",
+        .DelayShowSlideInfo = "1000",
+        .DelayHideSlideInfo = "1000",
+        .SlideShowWidth = "400",
+        .SlideShowHeight = "300",
+        .SlideShowZIndex = "1000",
+        .SlideShowBackgroundColor = "000000",
+        .SlideShowLoadingBgColor = "000000",
+        .SlideShowLoadingBgImage = "",
+        .Reserved16 = "1005",
+        .SlideInfoHeightAuto = "0",
+        .SlideInfoHeight = "80",
+        .SlideInfoBgColor = "000000",
+        .SlideInfoTextIndent = "15",
+        .SlideInfoTitleFontFamily = "Verdana,Ms Sans Serif,Georgia,Helvetica,Arial",
+        .SlideInfoTitleFontSize = "9",
+        .SlideInfoTitleFontWeight = "1",
+        .SlideInfoTitleFontStyle = "0",
+        .SlideInfoTitleTextDecoration = "0",
+        .SlideInfoTitleColor = "FFFF00",
+        .SlideInfoTitlePaddingLeft = "0",
+        .SlideInfoDescFontFamily = "Verdana,Ms Sans Serif,Georgia,Helvetica,Arial",
+        .SlideInfoDescFontSize = "9",
+        .SlideInfoDescFontWeight = "0",
+        .SlideInfoDescFontStyle = "0",
+        .SlideInfoDescTextDecoration = "0",
+        .SlideInfoDescColor = "FFFFFF",
+        .SlideInfoDescPaddingTop = "5",
+        .SlideInfoDescPaddingRight = "0",
+        .SlideInfoDescPaddingBottom = "0",
+        .SlideInfoDescPaddingLeft = "0",
+        .ImageLeadingPathEnabled = "0",
+        .ImageLeadingPath = "",
+        .RootDirLocal = "",
+        .RootDirRemote = "",
+        .RootDirLocalChecked = "0",
+    };
 }
 
 TLinkedFileInfoArray InitialLinkedFiles() {

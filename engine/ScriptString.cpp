@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "CodeGeneration.h"
+#include "Text.h"
 
 namespace lumivex {
 
@@ -14,7 +15,7 @@ constexpr std::uint16_t kCp1252High[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 void appendUnit(std::string& out, std::uint32_t unit) {
-    char buffer[8];
+    char buffer[16];
     std::snprintf(buffer, sizeof buffer, "\\u%04X", static_cast<unsigned>(unit));
     out += buffer;
 }
@@ -57,7 +58,38 @@ size_t decodeUtf8(std::string_view text, size_t i, std::uint32_t& cp) {
     return length;
 }
 
+void appendUtf8(std::string& out, std::uint32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
 }  // namespace
+
+std::string LegacyTextToUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        std::uint32_t cp = 0;
+        const size_t length = c >= 0x80 ? decodeUtf8(text, i, cp) : 0;
+        if (length > 0) {
+            out.append(text.substr(i, length));
+            i += length;
+        } else {
+            appendUtf8(out, c < 0x80 ? c : c < 0xA0 ? kCp1252High[c - 0x80] : c);
+            ++i;
+        }
+    }
+    return out;
+}
 
 std::string EscapeScriptString(std::string_view text) {
     std::string out;

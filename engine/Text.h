@@ -22,6 +22,10 @@ bool SameTextIgnoreCase(std::string_view a, std::string_view b);
 // to case, left to right, without re-scanning replaced text.
 std::string ReplaceAllIgnoreCase(std::string_view text, std::string_view from, std::string_view to);
 
+// Text for display as UTF-8: valid UTF-8 sequences are kept, every other byte is read as
+// Windows-1252, the encoding of legacy project files.
+std::string LegacyTextToUtf8(std::string_view text);
+
 // The part of a path after its last "/".
 std::string FileNamePart(std::string_view path);
 // The part of a path up to and including its last "/" (empty when there is none).

@@ -6,6 +6,18 @@
 
 namespace lumivex {
 
+namespace {
+
+// Appends rather than using "x" + string, whose inlined insert trips a false -Wrestrict in
+// GCC 12's optimiser.
+std::string Prefixed(char prefix, std::string_view text) {
+    std::string result(1, prefix);
+    result.append(text);
+    return result;
+}
+
+}  // namespace
+
 bool IsTransparentText(std::string_view colorText) {
     return SameTextIgnoreCase(colorText, "transparent");
 }
@@ -20,7 +32,7 @@ RgbColor HexTextToColor(std::string_view text) {
     if (IsTransparentText(text))
         return RgbColor{};
     // Read as one hexadecimal number: a shorter text spells the low components (FF is blue).
-    const auto value = static_cast<std::uint32_t>(StrToInt("$" + std::string(text.substr(0, 6))));
+    const auto value = static_cast<std::uint32_t>(StrToInt(Prefixed('$', text.substr(0, 6))));
     return RgbColor{static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 8),
                     static_cast<std::uint8_t>(value)};
 }
@@ -40,7 +52,7 @@ std::string CssTextDecoration(std::string_view switchText) {
 std::string CssColor(std::string_view colorText) {
     if (IsTransparentText(colorText))
         return std::string(colorText);
-    return "#" + std::string(colorText);
+    return Prefixed('#', colorText);
 }
 
 std::string CssPixels(std::string_view sizeText) {

@@ -10,11 +10,13 @@ packages=(
   clang libclang-rt-14-dev clang-format
   libgtest-dev libgmock-dev
   libjpeg62-turbo-dev libgif-dev
-  qt6-base-dev qt6-webengine-dev
+  qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libqt6svg6
+  libglib2.0-dev libexif-dev liblcms2-dev dpkg-dev
+  xvfb xauth xdotool openbox wmctrl x11-utils imagemagick
   nodejs chromium fonts-dejavu-core
 )
 if [[ "${1:-}" == "--bench" ]]; then
-  packages+=(imagemagick libvips-tools libjpeg-turbo-progs time)
+  packages+=(libvips-tools libjpeg-turbo-progs time)
 fi
 
 sudo_cmd=()

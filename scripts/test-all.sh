@@ -14,7 +14,7 @@ echo "== tests (build/)"
 ctest --test-dir build --output-on-failure -j"$jobs"
 
 echo "== engine tests under address and undefined sanitizers (build-sanitize/)"
-sanitize_args=(-DLUMIVEX_SANITIZE=ON -DLUMIVEX_ENGINE_ONLY=ON -DCMAKE_BUILD_TYPE=Debug)
+sanitize_args=(-DLUMIVEX_WERROR=ON -DLUMIVEX_SANITIZE=ON -DLUMIVEX_ENGINE_ONLY=ON -DCMAKE_BUILD_TYPE=Debug)
 if command -v clang++ >/dev/null; then
   sanitize_args+=(-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DLUMIVEX_FUZZ=ON)
 fi

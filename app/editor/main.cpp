@@ -1,0 +1,36 @@
+// lumivex: the slideshow editor.
+#include <unistd.h>
+
+#include <QApplication>
+#include <QFile>
+
+#include "ErrorReport.h"
+#include "Icons.h"
+#include "MainFormStartup.h"
+#include "Platform.h"
+#include "ProgramFolder.h"
+
+int main(int argc, char** argv) {
+    using namespace lumivex;
+    using namespace lumivex::ui;
+    // Chromium refuses to start its sandbox as root (a container, say); the web views then run
+    // without it rather than not at all.
+    if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QCoreApplication::setOrganizationName(QStringLiteral("ZQX"));
+    QCoreApplication::setApplicationName(QStringLiteral("Lumivex"));
+    LumivexApplication app(argc, argv);
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Lumivex"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("lumivex"));
+    QApplication::setWindowIcon(AppIcon(IconId::Program));
+
+    QtDialogs dialogs;
+    QtShell shell;
+    QtSettingsStore settings;
+    Platform platform{dialogs, shell, settings};
+    ErrorReport::setDialogs(&dialogs);
+    const std::string folder = ResolveProgramFolder(ProgramFolderContext::FromEnvironment());
+    return RunProgram(platform, QFile::decodeName(QByteArray::fromStdString(folder)),
+                      QApplication::arguments());
+}

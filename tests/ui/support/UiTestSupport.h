@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+
+namespace lumivex::ui::testing {
+
+// Registers a Qt Test class with the one test program; see LUMIVEX_UI_TEST.
+bool RegisterUiTest(const char* name, std::function<QObject*()> make);
+
+// A fresh empty folder under the test run's temporary root, with a trailing "/".
+QString FreshFolder(const QString& name);
+
+// Runs the event loop until `done` holds or `milliseconds` pass; true when it held.
+bool WaitUntil(const std::function<bool()>& done, int milliseconds = 5000);
+
+}  // namespace lumivex::ui::testing
+
+#define LUMIVEX_UI_TEST(Class)                                                           \
+    static const bool lumivexRegistered##Class = ::lumivex::ui::testing::RegisterUiTest( \
+        #Class, [] { return static_cast<QObject*>(new Class); })

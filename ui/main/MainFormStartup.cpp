@@ -1,0 +1,328 @@
+// Creation of the main window, its commands, recent files, the file type registration and
+// the program's start.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "EngineErrors.h"
+#include "ErrorReport.h"
+#include "FileIO.h"
+#include "HTMLBuild.h"
+#include "HelpWindow.h"
+#include "Icons.h"
+#include "MainForm.h"
+#include "MainFormStartup.h"
+#include "ProgramFolder.h"
+#include "Text.h"
+#include "TextBytes.h"
+#include "TreeWidgetItemTree.h"
+#include "WidgetProgress.h"
+#include "ui_MainForm.h"
+
+namespace lumivex::ui {
+
+void TMainForm::setUpIcons() {
+    const std::pair<QAction*, IconId> icons[] = {
+        {ui_->tlbtnNew, IconId::New},
+        {ui_->tlbtnOpen, IconId::Open},
+        {ui_->tlbtnSave, IconId::Save},
+        {ui_->tlbtnInsert, IconId::Insert},
+        {ui_->tlbtnDelete, IconId::Delete},
+        {ui_->tlbtnMoveUp, IconId::MoveUp},
+        {ui_->tlbtnMoveDown, IconId::MoveDown},
+        {ui_->tlbtnBuildHTML, IconId::BuildHtml},
+        {ui_->tlbtnPreview, IconId::Preview},
+        {ui_->tlbtnHelp, IconId::Help},
+        // The menus and the context menu share the window's pictures.
+        {ui_->New1, IconId::New},
+        {ui_->Open1, IconId::Open},
+        {ui_->Save1, IconId::Save},
+        {ui_->Insert1, IconId::Insert},
+        {ui_->Delete1, IconId::Delete},
+        {ui_->MoveUp1, IconId::MoveUp},
+        {ui_->MoveDown1, IconId::MoveDown},
+        {ui_->Insert2, IconId::Insert},
+        {ui_->Delete2, IconId::Delete},
+        {ui_->MoveUp2, IconId::MoveUp},
+        {ui_->MoveDown2, IconId::MoveDown},
+        {ui_->BuildHTML1, IconId::BuildHtml},
+        {ui_->Preview1, IconId::Preview},
+        {ui_->Topic1, IconId::Help},
+    };
+    for (const auto& [action, id] : icons)
+        action->setIcon(AppIcon(id));
+    // Tool buttons carry the names of their commands, as the menu items do.
+    for (QAction* action : ui_->tlbr1->actions()) {
+        if (QWidget* button = ui_->tlbr1->widgetForAction(action);
+            button != nullptr && !action->isSeparator())
+            button->setObjectName(action->objectName());
+    }
+    for (QToolButton* bold :
+         {ui_->spdbtn_SlideInfoTitleFontWeight, ui_->spdbtn_SlideInfoDescFontWeight})
+        bold->setIcon(AppIcon(IconId::Bold));
+    for (QToolButton* italic :
+         {ui_->spdbtn_SlideInfoTitleFontStyle, ui_->spdbtn_SlideInfoDescFontStyle})
+        italic->setIcon(AppIcon(IconId::Italic));
+    setWindowIcon(AppIcon(IconId::Program));
+}
+
+void TMainForm::connectCommands() {
+    const std::pair<QAction*, void (TMainForm::*)()> commands[] = {
+        {ui_->New1, &TMainForm::New1Click},
+        {ui_->tlbtnNew, &TMainForm::New1Click},
+        {ui_->Open1, &TMainForm::Open1Click},
+        {ui_->tlbtnOpen, &TMainForm::Open1Click},
+        {ui_->Save1, &TMainForm::Save1Click},
+        {ui_->tlbtnSave, &TMainForm::Save1Click},
+        {ui_->Save2, &TMainForm::Save2Click},
+        {ui_->Templet1, &TMainForm::Templet1Click},
+        {ui_->SaveAsTemplate1, &TMainForm::SaveAsTemplate1Click},
+        {ui_->ImportMenuStructure1, &TMainForm::ImportMenuStructure1Click},
+        {ui_->ExportMenuStructure1, &TMainForm::ExportMenuStructure1Click},
+        {ui_->Exit1, &TMainForm::Exit1Click},
+        {ui_->ToolBar1, &TMainForm::ToolBar1Click},
+        {ui_->StatusBar2, &TMainForm::StatusBar2Click},
+        {ui_->PreviewWindow1, &TMainForm::PreviewWindow1Click},
+        {ui_->Preview1, &TMainForm::Preview1Click},
+        {ui_->tlbtnPreview, &TMainForm::Preview1Click},
+        {ui_->BuildHTML1, &TMainForm::BuildHTML1Click},
+        {ui_->tlbtnBuildHTML, &TMainForm::BuildHTML1Click},
+        {ui_->Publish1, &TMainForm::Publish1Click},
+        {ui_->WebBrowser1, &TMainForm::WebBrowser1Click},
+        {ui_->Topic1, &TMainForm::Topic1Click},
+        {ui_->tlbtnHelp, &TMainForm::Topic1Click},
+        {ui_->ViewSample1, &TMainForm::ViewSample1Click},
+        {ui_->Homepage1, &TMainForm::Homepage1Click},
+        {ui_->ContactUs1, &TMainForm::ContactUs1Click},
+        {ui_->About1, &TMainForm::About1Click},
+    };
+    for (const auto& [action, handler] : commands)
+        connect(action, &QAction::triggered, this, handler);
+    for (QToolButton* help : ui_->pgcntrl1->findChildren<QToolButton*>(
+             QRegularExpression(QStringLiteral("^SpeedButton\\d+$")))) {
+        help->setIcon(AppIcon(IconId::HelpBook));
+        connect(help, &QToolButton::clicked, this, [this, help] { SpeedButton1Click(help); });
+    }
+}
+
+void TMainForm::setUpHintLine() {
+    QList<QWidget*> hinted{ui_->trvwDesignPanel, ui_->trvwDesignPanel->viewport(),
+                           ui_->pnlTreeView,     ui_->tbshtScript,
+                           ui_->edt_ctrlId,      ui_->spdbtn_SlideShowLoadingBgImage,
+                           ui_->GroupBox29,      ui_->spdbtnOriginalImagePath,
+                           ui_->GroupBox7,       ui_->spdbtnItURL,
+                           ui_->edt_IToolTip,    ui_->edt_Text,
+                           ui_->edt_Description};
+    for (QAction* action : ui_->tlbr1->actions()) {
+        if (QWidget* button = ui_->tlbr1->widgetForAction(action);
+            button != nullptr && !action->isSeparator())
+            hinted << button;
+    }
+    ui_->trvwDesignPanel->viewport()->setToolTip(ui_->trvwDesignPanel->toolTip());
+    for (QWidget* widget : hinted) {
+        widget->setProperty("lumivexHint", true);
+        widget->setMouseTracking(true);
+        widget->installEventFilter(this);
+    }
+}
+
+void TMainForm::FormCreate() {
+    FAgent = std::make_unique<TzqxAppletAgent>(*tree_, *progress_, *messages_,
+                                               pathBytes(programFolder_));
+    FAgent->ScratchFolder = pathBytes(scratch_);
+    FAgent->ImageCacheFolder = DefaultImageCacheFolder(ProgramFolderContext::FromEnvironment());
+    CurrentItemNode = nullptr;
+    FDescendantCount = 0;
+    TreeUpdating = false;
+    CurrentFileName.clear();
+    TreeUpdating = true;
+    tree_->clear();
+    ui_->trvwDesignPanel->setCurrentItem(ui_->trvwDesignPanel->topLevelItem(0));
+    TreeUpdating = false;
+    FAgent->SetDefaults();
+    LoadAppletProperties();
+    setWindowTitle(QStringLiteral("Lumivex"));
+    RegisterFileType();
+    try {
+        LoadRecentFiles();
+    } catch (const std::exception& e) {
+        // The editor starts all the same, with an empty list.
+        ErrorReport::show(QString::fromLocal8Bit(e.what()));
+    }
+    SetModified(false);
+    FAppletTabs = {ui_->tbshtScript, ui_->tbshtMainGroup, ui_->tbshtPath};
+    FParentTabs = {};
+    FItemTabs = {ui_->tbshtItem};
+    if (static_cast<size_t>(ui_->pgcntrl1->count()) <
+        FAppletTabs.size() + FParentTabs.size() + FItemTabs.size())
+        throw EngineError("Tab list array's capacity is incorrect!");
+    FLastSelectedIndex = -1;
+    UpdatePropertyPages(false);
+    PreviewRefreshArmed = true;
+}
+
+void TMainForm::CreateLastingWindows() {
+    formHTML_ = new TformHTML(this);
+    frmHelp_ = new TfrmHelp(this);
+    frmPreview_ = new TfrmPreview(platform_, *this, programFolder_, this);
+}
+
+namespace {
+
+// Up to four lines of the recent files list; a missing file is created empty first.
+QList<std::string> readRecentLines(const std::string& path) {
+    if (!FileExists(path))
+        WriteFileAtomically(path, "");
+    const std::string text = ReadWholeFile(path);
+    QList<std::string> lines;
+    size_t start = 0;
+    while (lines.size() < 4 && start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines << line;
+        start = end + 1;
+    }
+    return lines;
+}
+
+}  // namespace
+
+void TMainForm::LoadRecentFiles() {
+    const QList<std::string> lines = readRecentLines(pathBytes(programFolder_ + RecentFilesName()));
+    ui_->mnitRecentFiles->clear();
+    for (const std::string& line : lines) {
+        if (line.empty())
+            continue;
+        const QString caption = BytesToText(line);
+        // "&n " is the access key; any "&" in the path itself is shown as it is.
+        QString shown = caption.left(3) + QString(caption.mid(3)).replace('&', QLatin1String("&&"));
+        QAction* entry = ui_->mnitRecentFiles->addAction(shown);
+        entry->setData(QByteArray::fromStdString(line));
+        connect(entry, &QAction::triggered, this, [this, entry] { RecentFileClick(entry); });
+    }
+}
+
+void TMainForm::AddRecentFile(const QString& path) {
+    if (path.isEmpty())
+        return;
+    const std::string file = pathBytes(programFolder_ + RecentFilesName());
+    std::string slots[4];
+    int n = 0;
+    for (const std::string& line : readRecentLines(file))
+        slots[n++] = line.empty() ? std::string() : line.substr(std::min<size_t>(3, line.size()));
+    const std::string added = pathBytes(path);
+    for (const std::string& slot : slots) {
+        if (slot == added)
+            return;
+    }
+    for (int k = 3; k > 0; --k)
+        slots[k] = slots[k - 1];
+    slots[0] = added;
+    std::string text;
+    for (int k = 0; k < 4; ++k) {
+        if (!slots[k].empty())
+            text += "&" + std::to_string(k + 1) + " " + slots[k] + "\r\n";
+    }
+    WriteFileAtomically(file, text);
+    LoadRecentFiles();
+}
+
+void TMainForm::RecentFileClick(QAction* entry) {
+    const std::string line = entry->data().toByteArray().toStdString();
+    OpenProjectFile(QFile::decodeName(
+        QByteArray::fromStdString(line.substr(std::min<size_t>(3, line.size())))));
+}
+
+void TMainForm::RegisterFileType() {
+    // The desktop's registry of file types lives in the user's data folder; every failure is
+    // ignored, as the registration is a convenience.
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (data.isEmpty())
+        return;
+    const QString program = QCoreApplication::applicationFilePath();
+    const QByteArray mime =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+        "  <mime-type type=\"application/x-lumivex-project\">\n"
+        "    <comment>Lumivex.Document</comment>\n"
+        "    <glob pattern=\"*.lvx\"/>\n"
+        "  </mime-type>\n"
+        "</mime-info>\n";
+    QString quoted = program;
+    quoted.replace('\\', QLatin1String("\\\\")).replace('"', QLatin1String("\\\""));
+    const QByteArray desktop = QStringLiteral(
+                                   "[Desktop Entry]\n"
+                                   "Type=Application\n"
+                                   "Name=Lumivex\n"
+                                   "Comment=Build image slideshows for web pages\n"
+                                   "Exec=\"%1\" %f\n"
+                                   "Icon=lumivex\n"
+                                   "Terminal=false\n"
+                                   "Categories=Graphics;WebDevelopment;Development;\n"
+                                   "MimeType=application/x-lumivex-project;\n")
+                                   .arg(quoted)
+                                   .toUtf8();
+    const auto writeIfChanged = [](const QString& path, const QByteArray& bytes) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile existing(path);
+        if (existing.open(QIODevice::ReadOnly) && existing.readAll() == bytes)
+            return false;
+        existing.close();
+        try {
+            WriteFileAtomically(QFile::encodeName(path).toStdString(), bytes.toStdString());
+        } catch (const std::exception&) {
+            return false;
+        }
+        return true;
+    };
+    if (writeIfChanged(data + QStringLiteral("/mime/packages/lumivex.xml"), mime)) {
+        const QString tool = QStandardPaths::findExecutable(QStringLiteral("update-mime-database"));
+        if (!tool.isEmpty())
+            QProcess::startDetached(tool, {data + QStringLiteral("/mime")});
+    }
+    if (writeIfChanged(data + QStringLiteral("/applications/lumivex.desktop"), desktop)) {
+        const QString tool =
+            QStandardPaths::findExecutable(QStringLiteral("update-desktop-database"));
+        if (!tool.isEmpty())
+            QProcess::startDetached(tool, {data + QStringLiteral("/applications")});
+    }
+}
+
+int RunProgram(Platform& platform, const QString& programFolder, const QStringList& arguments) {
+    TMainForm form(platform, programFolder);
+    form.CreateLastingWindows();
+    form.show();
+    QString commandLine;
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        commandLine += arguments[i] + ' ';
+    commandLine = commandLine.trimmed();
+    if (!commandLine.isEmpty()) {
+        form.SetModified(false);
+        try {
+            form.OpenProjectFile(commandLine);
+        } catch (...) {
+            // A project named at start that cannot be opened leaves the editor as the failed
+            // open left it, without a report.
+        }
+    } else if (ReadBoolOr(platform.settings, kSettingsKey, QStringLiteral("ShowTempletsDialog"),
+                          true)) {
+        TfrmTemplet chooser(platform, form, programFolder, &form);
+        chooser.exec();
+    }
+    form.form()->PreviewWindow1->setVisible(false);
+    return QApplication::exec();
+}
+
+}  // namespace lumivex::ui

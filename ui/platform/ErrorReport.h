@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QApplication>
+#include <QString>
+
+namespace lumivex::ui {
+
+class Dialogs;
+
+// The general error report: whatever a handler throws ends that command and is shown in a
+// critical box with OK; the program goes on.
+class ErrorReport {
+public:
+    static void setDialogs(Dialogs* dialogs);
+    static void show(const QString& text);
+};
+
+// Catches what handlers throw while events are delivered and hands it to the error report.
+class LumivexApplication : public QApplication {
+public:
+    LumivexApplication(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+};
+
+}  // namespace lumivex::ui

@@ -1,0 +1,55 @@
+#include "WidgetProgress.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <algorithm>
+
+#include "Dialogs.h"
+#include "TextBytes.h"
+
+namespace lumivex::ui {
+
+WidgetProgress::WidgetProgress(QLabel* hint, QProgressBar* bar) : hint_(hint), bar_(bar) {}
+
+WidgetProgress::~WidgetProgress() {
+    if (busy_)
+        QApplication::restoreOverrideCursor();
+}
+
+void WidgetProgress::setMaximum(int maximum) {
+    bar_->setMaximum(maximum);
+    bar_->repaint();
+}
+
+void WidgetProgress::step(int amount) {
+    bar_->setValue(std::min(bar_->maximum(), bar_->value() + amount));
+    bar_->repaint();
+}
+
+void WidgetProgress::setPosition(int position) {
+    bar_->setValue(std::clamp(position, bar_->minimum(), bar_->maximum()));
+    bar_->repaint();
+}
+
+void WidgetProgress::setHint(const std::string& text) {
+    hint_->setText(BytesToText(text));
+    hint_->repaint();
+}
+
+void WidgetProgress::setBusy(bool busy) {
+    if (busy == busy_)
+        return;
+    busy_ = busy;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void DialogMessageSink::showError(const std::string& text) {
+    ++count_;
+    dialogs_.message(parent_, MessageKind::Error, BytesToText(text), {MessageButton::Ok});
+}
+
+}  // namespace lumivex::ui
