@@ -1,0 +1,152 @@
+#include "Preview.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+#include "Icons.h"
+#include "Platform.h"
+#include "ui_Preview.h"
+
+namespace lumivex::ui {
+
+namespace {
+
+// A page that never stops to ask: script dialogs, file choosers and permission requests are
+// answered at once, so an edit never waits on a box hidden behind the editor.
+class SilentPage final : public QWebEnginePage {
+public:
+    explicit SilentPage(QObject* parent) : QWebEnginePage(parent) {
+        connect(this, &QWebEnginePage::featurePermissionRequested, this,
+                [this](const QUrl& origin, Feature feature) {
+                    setFeaturePermission(origin, feature, PermissionDeniedByUser);
+                });
+    }
+
+protected:
+    void javaScriptAlert(const QUrl&, const QString&) override {}
+    // Also asked before a page with an unload handler is left: yes, so reloads go ahead.
+    bool javaScriptConfirm(const QUrl&, const QString&) override { return true; }
+    bool javaScriptPrompt(const QUrl&, const QString&, const QString&, QString*) override {
+        return false;
+    }
+    QStringList chooseFiles(FileSelectionMode, const QStringList&, const QStringList&) override {
+        return {};
+    }
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int,
+                                  const QString&) override {}
+};
+
+}  // namespace
+
+TfrmPreview::TfrmPreview(Platform& platform, PreviewHost& host, const QString& programFolder,
+                         QWidget* parent)
+    : QWidget(parent),
+      platform_(platform),
+      host_(host),
+      programFolder_(programFolder),
+      ui_(std::make_unique<::Ui::TfrmPreview>()),
+      timer1_(new QTimer(this)) {
+    ui_->setupUi(this);
+    setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint);
+    move(91, 167);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    setAutoFillBackground(true);
+
+    ui_->spdbtnAutoReload->setIcon(AppIcon(IconId::AutoRefresh));
+    ui_->spdbtnReload->setIcon(AppIcon(IconId::Refresh));
+    ui_->spdbtnHelp->setIcon(AppIcon(IconId::HelpBook));
+    connect(ui_->spdbtnAutoReload, &QToolButton::clicked, this,
+            &TfrmPreview::spdbtnAutoReloadClick);
+    connect(ui_->spdbtnReload, &QToolButton::clicked, this, &TfrmPreview::spdbtnReloadClick);
+    connect(ui_->spdbtnHelp, &QToolButton::clicked, this, &TfrmPreview::spdbtnHelpClick);
+
+    // Fires once a second after start-up and after each showing, then rests.
+    timer1_->setObjectName(QStringLiteral("Timer1"));
+    timer1_->setInterval(1000);
+    connect(timer1_, &QTimer::timeout, this, &TfrmPreview::Timer1Timer);
+    timer1_->start();
+}
+
+TfrmPreview::~TfrmPreview() = default;
+
+void TfrmPreview::createWebBrowser() {
+    webBrowser_ = new QWebEngineView(this);
+    webBrowser_->setObjectName(QStringLiteral("WebBrowser"));
+    webBrowser_->setPage(new SilentPage(webBrowser_));
+    connect(webBrowser_, &QWebEngineView::loadFinished, this,
+            &TfrmPreview::WebBrowserDocumentComplete);
+    FormResize();
+    webBrowser_->show();
+}
+
+void TfrmPreview::Navigate(const QString& path) {
+    if (webBrowser_ == nullptr)
+        createWebBrowser();
+    webBrowser_->load(QUrl::fromLocalFile(path));
+}
+
+void TfrmPreview::ensurePreviewFolder() const {
+    QDir().mkdir(programFolder_ + QStringLiteral("preview/"));
+}
+
+void TfrmPreview::FormShow() {
+    timer1_->start();
+    if (webBrowser_ == nullptr)
+        createWebBrowser();
+}
+
+void TfrmPreview::FormResize() {
+    const int width = this->width();
+    ui_->spdbtnHelp->move(width - 26, 0);
+    if (webBrowser_ != nullptr)
+        webBrowser_->setGeometry(-1, 25, width, height() - 23);
+}
+
+void TfrmPreview::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TfrmPreview::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    FormResize();
+}
+
+void TfrmPreview::closeEvent(QCloseEvent* event) {
+    host_.ClearPreviewWindowMark();
+    event->accept();
+}
+
+void TfrmPreview::Timer1Timer() {
+    ensurePreviewFolder();
+    spdbtnReloadClick();
+    timer1_->stop();
+}
+
+void TfrmPreview::spdbtnReloadClick() {
+    ensurePreviewFolder();
+    host_.SetPreviewRefreshArmed(true);
+    host_.RefreshPreview();
+}
+
+void TfrmPreview::spdbtnAutoReloadClick() {
+    host_.SetPreviewRefreshArmed(ui_->spdbtnAutoReload->isChecked());
+}
+
+void TfrmPreview::WebBrowserDocumentComplete() {
+    host_.SetPreviewRefreshArmed(ui_->spdbtnAutoReload->isChecked());
+    ui_->spdbtnReload->setChecked(false);
+}
+
+void TfrmPreview::spdbtnHelpClick() {
+    platform_.shell.open(programFolder_ + QStringLiteral("help/index.html"));
+    ui_->spdbtnHelp->setChecked(false);
+}
+
+}  // namespace lumivex::ui

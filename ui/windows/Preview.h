@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <memory>
+
+class QTimer;
+class QWebEngineView;
+
+namespace Ui {
+class TfrmPreview;
+}
+
+namespace lumivex::ui {
+
+struct Platform;
+
+// What the preview window asks of the main window, which does the rebuilding.
+class PreviewHost {
+public:
+    virtual ~PreviewHost() = default;
+    virtual void RefreshPreview() = 0;
+    virtual void SetPreviewRefreshArmed(bool armed) = 0;
+    virtual void ClearPreviewWindowMark() = 0;
+};
+
+// The live preview beside the editor: an embedded browser that the main window reloads while
+// the user edits. Lives as long as the program; closing only hides it.
+class TfrmPreview : public QWidget {
+    Q_OBJECT
+
+public:
+    TfrmPreview(Platform& platform, PreviewHost& host, const QString& programFolder,
+                QWidget* parent = nullptr);
+    ~TfrmPreview() override;
+
+    // Loads a local page (a plain file path).
+    void Navigate(const QString& path);
+    // Made on the first showing, so start-up costs no browser process; it never opens a
+    // dialog of its own.
+    QWebEngineView* WebBrowser() const { return webBrowser_; }
+    QTimer* Timer1() const { return timer1_; }
+
+public Q_SLOTS:
+    void spdbtnAutoReloadClick();
+    void spdbtnReloadClick();
+    void spdbtnHelpClick();
+    void Timer1Timer();
+    void WebBrowserDocumentComplete();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormShow();
+    void FormResize();
+    void ensurePreviewFolder() const;
+    void createWebBrowser();
+
+    Platform& platform_;
+    PreviewHost& host_;
+    QString programFolder_;
+    std::unique_ptr<::Ui::TfrmPreview> ui_;
+    QTimer* timer1_;
+    QWebEngineView* webBrowser_ = nullptr;
+};
+
+}  // namespace lumivex::ui
