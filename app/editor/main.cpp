@@ -21,7 +21,6 @@ int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName(QStringLiteral("ZQX"));
     QCoreApplication::setApplicationName(QStringLiteral("Lumivex"));
     LumivexApplication app(argc, argv);
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Lumivex"));
     QGuiApplication::setDesktopFileName(QStringLiteral("lumivex"));
     QApplication::setWindowIcon(AppIcon(IconId::Program));
 

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "AppletAgent.h"
+#include "HTMLBuild.h"
+#include "HelpWindow.h"
 #include "Platform.h"
 #include "Preview.h"
 #include "templet.h"

@@ -2,6 +2,11 @@
 
 #include <QHash>
 
+// The bundled pictures live in a static library, whose resources must be registered by hand.
+static void initBundledIcons() {
+    Q_INIT_RESOURCE(lumivex);
+}
+
 namespace lumivex::ui {
 
 namespace {
@@ -58,6 +63,8 @@ IconSource source(IconId id) {
 }  // namespace
 
 QIcon AppIcon(IconId id) {
+    static const bool registered = (initBundledIcons(), true);
+    Q_UNUSED(registered);
     static QHash<int, QIcon> cache;
     const auto key = static_cast<int>(id);
     if (auto found = cache.constFind(key); found != cache.constEnd())
