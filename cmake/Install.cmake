@@ -1,0 +1,54 @@
+# Installation and the Debian package.
+#
+# The installed program looks for its data in <prefix>/share/lumivex/ beside <prefix>/bin, so
+# both folders are fixed here rather than taken from GNUInstallDirs, whose cache entries could
+# move one without the other.
+set(LUMIVEX_INSTALL_BINDIR bin)
+set(LUMIVEX_INSTALL_DATADIR share/lumivex)
+
+set(lumivex_programs lumivex-cli)
+if(TARGET lumivex)
+  list(PREPEND lumivex_programs lumivex)
+endif()
+install(TARGETS ${lumivex_programs} RUNTIME DESTINATION ${LUMIVEX_INSTALL_BINDIR})
+
+# The runtime, help, samples and templates: what the editor seeds its per-user folder from.
+install(FILES ${CMAKE_SOURCE_DIR}/share/lumivex.js DESTINATION ${LUMIVEX_INSTALL_DATADIR})
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/share/help ${CMAKE_SOURCE_DIR}/share/samples
+                  ${CMAKE_SOURCE_DIR}/share/templates
+        DESTINATION ${LUMIVEX_INSTALL_DATADIR})
+
+# The desktop's places: menu entry, the project file type and the application icon. The editor
+# writes the same file type and a per-user entry of its own at every start.
+if(TARGET lumivex)
+  install(FILES ${CMAKE_SOURCE_DIR}/share/desktop/lumivex.desktop DESTINATION share/applications)
+endif()
+install(FILES ${CMAKE_SOURCE_DIR}/share/desktop/lumivex.xml DESTINATION share/mime/packages)
+install(FILES ${CMAKE_SOURCE_DIR}/share/icons/lumivex.svg
+        DESTINATION share/icons/hicolor/scalable/apps)
+
+# `cpack -G DEB` (or the `package` target) in the build folder writes lumivex_<version>_<arch>.deb.
+# Debian's shared-mime-info, desktop-file-utils and hicolor-icon-theme watch the folders above
+# with file triggers and refresh their caches themselves, so no maintainer scripts are needed.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME lumivex)
+set(CPACK_PACKAGE_VENDOR "Lumivex")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "Lumivex developers <developers@lumivex.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "build image slideshows for web pages")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Lumivex is an editor with which a web designer builds an image slideshow for a web page \
+without writing code: a box that shows one image after another, each with a link, a tooltip \
+and a caption. Saving a project publishes a folder that a web server can serve as it is. \
+lumivex-cli publishes projects without a screen.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Loaded at run time, so dpkg-shlibdeps cannot see them: the SVG plugins draw the icons.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, desktop-file-utils, hicolor-icon-theme, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+include(CPack)
