@@ -78,15 +78,21 @@ void TMainForm::UpdateItemCommands() {
     ui_->Delete1->setEnabled(!isRoot);
     ui_->MoveUp1->setEnabled(!isRoot && tree_->previousSibling(selected) != nullptr);
     ui_->MoveDown1->setEnabled(!isRoot && tree_->nextSibling(selected) != nullptr);
-    const std::pair<QAction*, std::initializer_list<QAction*>> copies[] = {
-        {ui_->Insert1, {ui_->tlbtnInsert, ui_->Insert2}},
-        {ui_->Delete1, {ui_->tlbtnDelete, ui_->Delete2}},
-        {ui_->MoveUp1, {ui_->tlbtnMoveUp, ui_->MoveUp2}},
-        {ui_->MoveDown1, {ui_->tlbtnMoveDown, ui_->MoveDown2}},
+    struct Copy {
+        QAction* source;
+        QAction* toolButton;
+        QAction* menuItem;
     };
-    for (const auto& [source, targets] : copies)
-        for (QAction* target : targets)
-            target->setEnabled(source->isEnabled());
+    const Copy copies[] = {
+        {ui_->Insert1, ui_->tlbtnInsert, ui_->Insert2},
+        {ui_->Delete1, ui_->tlbtnDelete, ui_->Delete2},
+        {ui_->MoveUp1, ui_->tlbtnMoveUp, ui_->MoveUp2},
+        {ui_->MoveDown1, ui_->tlbtnMoveDown, ui_->MoveDown2},
+    };
+    for (const Copy& c : copies) {
+        c.toolButton->setEnabled(c.source->isEnabled());
+        c.menuItem->setEnabled(c.source->isEnabled());
+    }
     UpdatePropertyPages(false);
     RefreshPreview();
 }

@@ -1,0 +1,221 @@
+#include <QTest>
+
+#include "EngineErrors.h"
+#include "HTMLBuild.h"
+#include "MainFormFixture.h"
+
+using namespace lumivex;
+using namespace lumivex::ui;
+using namespace lumivex::ui::testing;
+
+class DocumentLifecycleTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void saveQuestionAnswers();
+    void saveWithoutNameAddsExtensionAndKeepsTypedName();
+    void saveAsLeavesSaveEnabled();
+    void closeQuestion();
+    void buildWithoutItemsKeepsPreviousText();
+    void refusedAndUnreadableFilesLeaveAConsistentWindow();
+    void importKeepsCurrentFileNameAndExportAddsExtension();
+    void titleStaysLumivex();
+};
+
+void DocumentLifecycleTest::saveQuestionAnswers() {
+    MainFormFixture f;
+    f.insert(f.root(), "One");
+    QVERIFY(f.form->FModified());
+    QVERIFY(f.ui().Save1->isEnabled());
+
+    // Cancel: nothing changes, the item stays.
+    f.dialogs.answers = {MessageButton::Cancel};
+    f.form->New1Click();
+    QCOMPARE(f.dialogs.messageTexts(), QStringList{"Save changes to files?"});
+    QCOMPARE(f.agent().Items.size(), size_t(1));
+    QVERIFY(f.form->FModified());
+
+    // Yes, then a cancelled save dialog: the command goes on and drops the changes.
+    f.dialogs.clear();
+    f.dialogs.answers = {MessageButton::Yes};
+    f.dialogs.fileAnswers = {std::nullopt};
+    f.form->New1Click();
+    QCOMPARE(f.dialogs.files.size(), 1);
+    QVERIFY(f.dialogs.files[0].save);
+    QCOMPARE(f.dialogs.files[0].filter, QStringLiteral("Lumivex Files (*.lvx)|*.lvx"));
+    QCOMPARE(f.agent().Items.size(), size_t(0));
+    QVERIFY(!f.form->FModified());
+    QVERIFY(!f.ui().Save1->isEnabled());
+    QVERIFY(!f.ui().tlbtnSave->isEnabled());
+
+    // A clean document asks nothing; a cancelled Open still clears the preview folder.
+    f.dialogs.clear();
+    QDir().mkpath(f.folder + "preview");
+    WriteFile(f.folder + "preview/stale.jpg", "x");
+    f.agent().PreviewCopies.push_back("stale.jpg");
+    f.form->Open1Click();
+    QVERIFY(f.dialogs.messages.isEmpty());
+    QVERIFY(!QFile::exists(f.folder + "preview/stale.jpg"));
+}
+
+void DocumentLifecycleTest::saveWithoutNameAddsExtensionAndKeepsTypedName() {
+    MainFormFixture f;
+    f.insert(f.root(), "First");
+    const QString site = FreshFolder("site");
+    f.dialogs.fileAnswers = {site + "show"};
+    f.form->Save1Click();
+    QVERIFY(QFile::exists(site + "show.lvx"));
+    QVERIFY(QFile::exists(site + "show.html"));
+    QVERIFY(QFile::exists(site + "show_PublishReport.txt"));
+    QVERIFY(QFile::exists(site + "lumivex.js"));
+    QCOMPARE(f.form->CurrentFileName, site + "show");
+    QVERIFY(!f.form->FModified());
+
+    // The next Save writes the same file without asking.
+    f.insert(f.root(), "Second");
+    f.dialogs.clear();
+    f.form->Save1Click();
+    QVERIFY(f.dialogs.files.isEmpty());
+    QVERIFY(ReadFile(site + "show.lvx").contains("Second#$@"));
+}
+
+void DocumentLifecycleTest::saveAsLeavesSaveEnabled() {
+    MainFormFixture f;
+    f.insert(f.root(), "Only");
+    const QString site = FreshFolder("saveas");
+    f.dialogs.fileAnswers = {site + "copy.lvx"};
+    f.form->Save2Click();
+    QVERIFY(QFile::exists(site + "copy.lvx"));
+    QVERIFY(f.form->FModified());
+    QVERIFY(f.ui().Save1->isEnabled());
+    QCOMPARE(f.form->CurrentFileName, site + "copy.lvx");
+
+    // The exit question still comes; No closes.
+    f.dialogs.clear();
+    f.dialogs.answers = {MessageButton::No};
+    QVERIFY(f.form->close());
+    QCOMPARE(f.dialogs.messageTexts(), QStringList{"Save changes to files before Exit?"});
+}
+
+void DocumentLifecycleTest::closeQuestion() {
+    MainFormFixture f;
+    f.form->show();
+    f.insert(f.root(), "Kept");
+    QDir().mkpath(f.folder + "preview");
+    WriteFile(f.folder + "preview/copy.gif", "x");
+    f.agent().PreviewCopies.push_back("copy.gif");
+
+    // Cancel keeps the window open, and the preview folder is cleared all the same.
+    f.dialogs.answers = {MessageButton::Cancel};
+    QVERIFY(!f.form->close());
+    QVERIFY(f.form->isVisible());
+    QVERIFY(!QFile::exists(f.folder + "preview/copy.gif"));
+
+    // Yes without a name and a cancelled dialog keeps it open too.
+    f.dialogs.answers = {MessageButton::Yes};
+    f.dialogs.fileAnswers = {std::nullopt};
+    QVERIFY(!f.form->close());
+
+    // Escape typed into an edit starts closing the window.
+    f.dialogs.clear();
+    f.dialogs.answers = {MessageButton::Cancel};
+    f.ui().edt_ctrlId->setFocus();
+    QTest::keyClick(f.ui().edt_ctrlId, Qt::Key_Escape);
+    QCOMPARE(f.dialogs.messageTexts(), QStringList{"Save changes to files before Exit?"});
+
+    // Yes with a name saves and closes.
+    const QString site = FreshFolder("exit");
+    f.dialogs.answers = {MessageButton::Yes};
+    f.dialogs.fileAnswers = {site + "last.lvx"};
+    QVERIFY(f.form->close());
+    QVERIFY(ReadFile(site + "last.lvx").contains("Kept#$@"));
+}
+
+void DocumentLifecycleTest::buildWithoutItemsKeepsPreviousText() {
+    MainFormFixture f;
+    f.insert(f.root(), "Shown");
+    f.form->BuildGeneratedCode();
+    const std::string built = f.form->formHTML()->PageBytes();
+    QVERIFY(built.find("Lumivex1_div") != std::string::npos);
+
+    f.dialogs.answers = {MessageButton::Ok};
+    f.select(f.root()->child(0));
+    f.dialogs.answers = {MessageButton::Yes};
+    f.form->Delete1Click();
+    QCOMPARE(f.agent().Items.size(), size_t(0));
+    f.dialogs.clear();
+    f.form->BuildGeneratedCode();
+    QCOMPARE(f.dialogs.messageTexts(),
+             QStringList{"No item to build. Please add item to left pane and try again."});
+    QCOMPARE(f.dialogs.messages[0].kind, MessageKind::Error);
+    QCOMPARE(f.form->formHTML()->PageBytes(), built);
+    QVERIFY(!QFile::exists(f.form->scratchFolder() + "~tmp0001.txt"));
+}
+
+void DocumentLifecycleTest::refusedAndUnreadableFilesLeaveAConsistentWindow() {
+    MainFormFixture f;
+    f.insert(f.root(), "Before");
+    const QString site = FreshFolder("refused");
+    WriteFile(site + "other.lvx", "<Product_Name>\r\nSomething Else\r\n</Product_Name>\r\n");
+    f.dialogs.answers = {MessageButton::No};
+    f.dialogs.fileAnswers = {site + "other.lvx"};
+    f.form->Open1Click();
+    QVERIFY(!f.dialogs.messages.isEmpty());
+    QCOMPARE(f.dialogs.messages.last().kind, MessageKind::Error);
+    QVERIFY(f.treeInStepWithList());
+    QCOMPARE(f.agent().Items.size(), size_t(0));
+    QCOMPARE(f.form->CurrentFileName, site + "other.lvx");
+    QVERIFY(!f.form->FModified());
+    QVERIFY(!f.form->TreeUpdating);
+    QVERIFY(ReadFile(f.folder + "recentfile.dat")
+                .startsWith("&1 " + QFile::encodeName(site) + "other.lvx\r\n"));
+
+    // A file that cannot be read raises; the window keeps working with what it had.
+    f.insert(f.root(), "Kept");
+    f.dialogs.answers = {MessageButton::No};
+    f.dialogs.fileAnswers = {site + "missing.lvx"};
+    QVERIFY_THROWS_EXCEPTION(FileError, f.form->Open1Click());
+    QVERIFY(!f.form->TreeUpdating);
+    QVERIFY(f.treeInStepWithList());
+    QCOMPARE(f.titles(), QStringList{"Kept"});
+    // Selection handling is active again.
+    f.select(f.root()->child(0));
+    QCOMPARE(f.form->CurrentItemNode, f.root()->child(0));
+}
+
+void DocumentLifecycleTest::importKeepsCurrentFileNameAndExportAddsExtension() {
+    MainFormFixture f;
+    f.insert(f.root(), "Parent");
+    f.insert(f.root()->child(0), "Child");
+    const QString site = FreshFolder("gms");
+    f.dialogs.fileAnswers = {site + "tree"};
+    f.form->ExportMenuStructure1Click();
+    QVERIFY(QFile::exists(site + "tree.gms"));
+    QVERIFY(f.form->FModified());
+
+    f.form->CurrentFileName = site + "current.lvx";
+    f.dialogs.answers = {MessageButton::No};
+    f.dialogs.fileAnswers = {site + "tree.gms"};
+    f.form->ImportMenuStructure1Click();
+    QCOMPARE(f.titles(), (QStringList{"Parent", "Child"}));
+    QVERIFY(f.treeInStepWithList());
+    QCOMPARE(f.form->CurrentFileName, site + "current.lvx");
+    QVERIFY(!f.form->FModified());
+    QCOMPARE(f.agent().Items[1].ToolTip, std::string("ToolTip Here"));
+}
+
+void DocumentLifecycleTest::titleStaysLumivex() {
+    MainFormFixture f;
+    f.insert(f.root(), "A");
+    const QString site = FreshFolder("title");
+    f.dialogs.fileAnswers = {site + "named.lvx"};
+    f.form->Save1Click();
+    f.dialogs.answers = {MessageButton::No};
+    f.form->OpenProjectFile(site + "named.lvx");
+    QCOMPARE(f.form->windowTitle(), QStringLiteral("Lumivex"));
+    QCOMPARE(f.titles(), QStringList{"A"});
+    QCOMPARE(f.root()->child(0)->text(0), QStringLiteral("A"));
+}
+
+LUMIVEX_UI_TEST(DocumentLifecycleTest);
+#include "DocumentLifecycleTest.moc"
