@@ -63,9 +63,12 @@ bool TformAbout::eventFilter(QObject* watched, QEvent* event) {
     if (link == ui_->Label8 || link == ui_->Label10) {
         switch (event->type()) {
             case QEvent::Enter:
-            case QEvent::MouseMove:
                 colourLink(link, true);
                 break;
+            case QEvent::MouseMove:
+                // Kept from the box, whose own moves turn the links back to blue.
+                colourLink(link, true);
+                return true;
             case QEvent::Leave:
                 colourLink(link, false);
                 break;

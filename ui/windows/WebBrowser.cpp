@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include "Icons.h"
 #include "WindowSupport.h"
@@ -36,23 +37,46 @@ QString RecordText(SettingsStore& store, bool machineWide, const QString& key,
 
 }  // namespace
 
+namespace {
+
+bool HandlesHttp(GAppInfo* app) {
+    const char** types = g_app_info_get_supported_types(app);
+    for (; types != nullptr && *types != nullptr; ++types)
+        if (g_strcmp0(*types, "x-scheme-handler/http") == 0)
+            return true;
+    return false;
+}
+
+}  // namespace
+
 QList<TWebBrowserNamePath> InstalledBrowsersFromDesktop() {
+    // The registry's own list comes from the desktop's MIME cache; a desktop without that cache
+    // (no desktop-file-utils) still has the entries themselves, which follow in their order.
+    GList* registered = g_app_info_get_all_for_type("x-scheme-handler/http");
+    GList* all = g_app_info_get_all();
     QList<TWebBrowserNamePath> found;
-    GList* apps = g_app_info_get_all_for_type("x-scheme-handler/http");
-    for (GList* entry = apps; entry != nullptr; entry = entry->next) {
-        GAppInfo* app = G_APP_INFO(entry->data);
-        const char* executable = g_app_info_get_executable(app);
-        if (executable == nullptr || *executable == '\0')
-            continue;
-        gchar* resolved = g_find_program_in_path(executable);
-        if (resolved == nullptr)
-            continue;
-        const QString path = QFile::decodeName(resolved);
-        g_free(resolved);
-        if (ProgramFileExists(path))
-            found.append({QString::fromUtf8(g_app_info_get_display_name(app)), path});
+    QSet<QString> seen;
+    for (GList* list : {registered, all}) {
+        for (GList* entry = list; entry != nullptr; entry = entry->next) {
+            GAppInfo* app = G_APP_INFO(entry->data);
+            const QString id = QString::fromUtf8(g_app_info_get_id(app));
+            if (seen.contains(id) || (list == all && !HandlesHttp(app)))
+                continue;
+            seen.insert(id);
+            const char* executable = g_app_info_get_executable(app);
+            if (executable == nullptr || *executable == '\0')
+                continue;
+            gchar* resolved = g_find_program_in_path(executable);
+            if (resolved == nullptr)
+                continue;
+            const QString path = QFile::decodeName(resolved);
+            g_free(resolved);
+            if (ProgramFileExists(path))
+                found.append({QString::fromUtf8(g_app_info_get_display_name(app)), path});
+        }
     }
-    g_list_free_full(apps, g_object_unref);
+    g_list_free_full(registered, g_object_unref);
+    g_list_free_full(all, g_object_unref);
     return found;
 }
 
