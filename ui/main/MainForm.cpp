@@ -171,6 +171,8 @@ void TMainForm::loadProject(const QString& path) {
 }
 
 void TMainForm::finishLoad(const QString&) {
+    // The items of an opened project are in view at once.
+    ui_->trvwDesignPanel->expandAll();
     selectRoot();
     UpdatePropertyPages(true);
     SetModified(false);
