@@ -37,10 +37,11 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Lumivex developers <developers@lumivex.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "build image slideshows for web pages")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Lumivex is an editor with which a web designer builds an image slideshow for a web page \
-without writing code: a box that shows one image after another, each with a link, a tooltip \
-and a caption. Saving a project publishes a folder that a web server can serve as it is. \
-lumivex-cli publishes projects without a screen.")
+    "Lumivex is an editor with which a web designer builds an image slideshow for\n\
+a web page without writing code: a box that shows one image after another,\n\
+each with a link, a tooltip and a caption. Saving a project publishes a folder\n\
+that a web server can serve as it is. lumivex-cli publishes projects without\n\
+a screen.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

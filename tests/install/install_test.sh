@@ -30,13 +30,7 @@ prefix=$work/prefix
   fail "cmake --install"
 }
 
-# The shared data comes from the source tree's share folder, file for file.
-{
-  printf '%s\n' bin/lumivex bin/lumivex-cli share/lumivex/lumivex.js \
-    share/applications/lumivex.desktop share/mime/packages/lumivex.xml \
-    share/icons/hicolor/scalable/apps/lumivex.svg
-  (cd "$source/share" && find help samples templates \( -type f -o -type l \) -printf 'share/lumivex/%p\n')
-} | LC_ALL=C sort >"$work/expected"
+bash "$(dirname "$0")/expected_files.sh" "$source" >"$work/expected"
 list_files "$prefix" >"$work/installed"
 diff -u "$work/expected" "$work/installed" || fail "installed files differ from the expected set"
 
