@@ -1,0 +1,284 @@
+#!/usr/bin/env bash
+# The real editor under an X server with a window manager, driven by the keyboard alone as a
+# user drives it: open the sample through Ctrl+O, insert an item, move it, give it a title, save
+# it under a new name typed without extension, answer the exit question, then check what the
+# save published and what the program folder remembers.
+#
+# usage: editor_e2e.sh LUMIVEX SAMPLES_FOLDER
+# LUMIVEX_E2E_KEEP=1 keeps the temporary folder, with a screenshot of every step, after a pass too.
+set -uo pipefail
+
+if [[ ${1:-} != --inner ]]; then
+  if (($# != 2)); then
+    echo "usage: $0 LUMIVEX SAMPLES_FOLDER" >&2
+    exit 2
+  fi
+  missing=()
+  for tool in xvfb-run xauth xdotool openbox; do
+    command -v "$tool" >/dev/null || missing+=("$tool")
+  done
+  if ((${#missing[@]})); then
+    echo "FAIL: missing ${missing[*]}; scripts/install-deps.sh installs them" >&2
+    exit 1
+  fi
+  lumivex=$(readlink -f "$1")
+  samples=$(readlink -f "$2")
+  [[ -x "$lumivex" ]] || { echo "FAIL: no program at $1" >&2; exit 1; }
+  [[ -f "$samples/Sample.lvx" ]] || { echo "FAIL: no Sample.lvx in $2" >&2; exit 1; }
+  work=$(mktemp -d "${TMPDIR:-/tmp}/lumivex-e2e.XXXXXX")
+  xvfb-run -a -e "$work/xvfb.log" -s "-screen 0 1280x1024x24 -nolisten tcp" \
+    bash "$0" --inner "$work" "$lumivex" "$samples"
+  rc=$?
+  if ((rc == 0)) && [[ ${LUMIVEX_E2E_KEEP:-} != 1 ]]; then
+    rm -rf "$work"
+  else
+    echo "kept for inspection: $work (screenshots in $work/shots)"
+  fi
+  exit "$rc"
+fi
+
+# ---- inside the X server
+work=$2
+lumivex=$3
+samples=$4
+started=$(date +%s%N)
+shots=$work/shots
+mkdir -p "$shots"
+step=0
+app_pid=
+wm_pid=
+main=
+
+log() { printf '[%5.1fs] %s\n' "$(($(date +%s%N) - started))e-9" "$*"; }
+shot() {
+  step=$((step + 1))
+  command -v import >/dev/null && import -window root "$shots/$(printf %02d "$step")-$1.png" 2>/dev/null
+  return 0
+}
+cleanup() {
+  [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null
+  [[ -n $wm_pid ]] && kill "$wm_pid" 2>/dev/null
+  wait 2>/dev/null
+}
+trap cleanup EXIT
+die() {
+  echo "FAIL: $*"
+  shot failure
+  echo "windows on screen:"
+  for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+    echo "  $id '$(xdotool getwindowname "$id" 2>/dev/null)'"
+  done
+  echo "active window: $(xdotool getactivewindow 2>/dev/null)"
+  [[ -s "$work/lumivex.log" ]] && { echo "editor output:"; tail -n 20 "$work/lumivex.log"; }
+  exit 1
+}
+# wait_for SECONDS WHAT COMMAND...: polls COMMAND until it succeeds.
+wait_for() {
+  local limit=$1 what=$2
+  shift 2
+  local deadline=$(($(date +%s) + limit))
+  until "$@"; do
+    (($(date +%s) < deadline)) || die "gave up after ${limit}s waiting for $what"
+    sleep 0.1
+  done
+}
+# The item lines of a project file: those between the two tags of the item section.
+items() { sed -n '/^<Item_Parameters>\r$/,/^<\/Item_Parameters>\r$/{/^</!p}' "$1"; }
+visible_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null; }
+active() { xdotool getactivewindow 2>/dev/null; }
+app_running() { kill -0 "$app_pid" 2>/dev/null; }
+main_active() {
+  app_running || die "the editor ended unexpectedly"
+  [[ $(active) == "$main" ]]
+}
+# A dialog counts as up when a window of that title other than the main window has the focus.
+dialog_active() {
+  app_running || die "the editor ended unexpectedly"
+  local id focused
+  focused=$(active)
+  for id in $(visible_named "$1"); do
+    [[ $id != "$main" && $id == "$focused" ]] && return 0
+  done
+  return 1
+}
+dialog_gone() { ! dialog_active "$1" && main_active; }
+keys() { xdotool key --delay 60 "$@"; }
+typed() { xdotool type --delay 15 -- "$1"; }
+
+# ---- a private world: home, settings, data, cache, program folder, a copy of the sample
+export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data \
+  XDG_CACHE_HOME=$work/cache XDG_RUNTIME_DIR=$work/runtime QTWEBENGINE_DISABLE_SANDBOX=1
+# The editor as a desktop shows it, with Qt's own dialogs whatever the calling shell prefers.
+unset QT_QPA_PLATFORM QT_QPA_PLATFORMTHEME QT_STYLE_OVERRIDE QT_SCALE_FACTOR
+mkdir -p "$HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_CONFIG_HOME/ZQX"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+printf '[1.0]\nSettings\\ShowTempletsDialog=0\n' >"$XDG_CONFIG_HOME/ZQX/Lumivex.conf"
+
+# The editor keeps recentfile.dat and preview/ in its program folder; a copy keeps them private.
+program_from=$(dirname "$lumivex")
+prog=$work/program
+mkdir -p "$prog"
+cp "$lumivex" "$prog/lumivex" && cp "$program_from/lumivex.js" "$prog/lumivex.js" ||
+  die "cannot lay out the program folder from $program_from"
+for folder in help samples templates; do
+  [[ -e "$program_from/$folder" ]] && ln -s "$(readlink -f "$program_from/$folder")" "$prog/$folder"
+done
+
+source_folder=$work/sample
+mkdir -p "$source_folder"
+cp "$samples"/Sample.lvx "$samples"/*.jpg "$samples"/*.gif "$source_folder/" || die "cannot copy the sample"
+project=$source_folder/Sample.lvx
+# A fresh, empty folder with a blank in its name; the dialog gets the name without extension.
+site="$work/published site"
+mkdir -p "$site"
+saved_as=$site/Show
+title="Harbour Lights"
+
+# ---- window manager, then the editor
+openbox >"$work/openbox.log" 2>&1 &
+wm_pid=$!
+wm_up() { command -v wmctrl >/dev/null && { wmctrl -m >/dev/null 2>&1; return; }
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+wait_for 15 "openbox" wm_up
+log "openbox is up"
+
+(cd "$work" && exec "$prog/lumivex") >"$work/lumivex.log" 2>&1 &
+app_pid=$!
+main_window() {
+  app_running || die "the editor ended at start"
+  main=$(visible_named Lumivex | head -n 1)
+  [[ -n $main ]]
+}
+wait_for 30 "the main window" main_window
+xdotool windowactivate --sync "$main" >/dev/null 2>&1
+wait_for 10 "the main window to take the focus" main_active
+shot started
+log "main window $main"
+
+# ---- Open through Ctrl+O, the path typed into the file dialog
+keys ctrl+o
+wait_for 15 "the Open dialog" dialog_active Open
+shot open-dialog
+typed "$project"
+shot open-typed
+keys Return
+wait_for 15 "the Open dialog to close" dialog_gone Open
+recent_written() { [[ -s "$prog/recentfile.dat" ]]; }
+wait_for 15 "the opened file in the recent files list" recent_written
+shot opened
+log "opened $project"
+
+# ---- Insert with the Item menu's access keys (the root is selected after an open)
+keys alt+i n
+shot inserted
+# The new item is the last node; select it with the arrow keys, then move it up one place.
+sample_items=$(items "$project" | wc -l)
+((sample_items >= 2)) || die "the sample has $sample_items items; the test needs two or more"
+for ((i = 0; i <= sample_items; i++)); do keys Down; done
+shot new-item-selected
+keys alt+i u
+shot moved-up
+# From the tree, Tab leads through the Item page to the title edit, whose text it selects.
+for ((i = 0; i < 10; i++)); do keys Tab; done
+typed "$title"
+shot title-typed
+log "inserted, moved and titled an item"
+
+# ---- Save As: "Save &As..." shares its access key with "S&ave As Template", so the key
+# highlights it and Return chooses it.
+keys alt+f a Return
+wait_for 15 "the Save As dialog" dialog_active "Save As"
+typed "$saved_as"
+shot save-typed
+keys Return
+wait_for 15 "the Save As dialog to close" dialog_gone "Save As"
+published() { [[ -f "$site/Show_PublishReport.txt" ]]; }
+wait_for 30 "the publish report in $site" published
+shot saved
+log "saved as $saved_as"
+
+# ---- the exit question: Cancel keeps the window, No closes it
+question_up() { dialog_active Lumivex; }
+keys alt+f x
+wait_for 15 "the exit question" question_up
+shot exit-question
+keys Escape
+wait_for 15 "the exit question to close" dialog_gone Lumivex
+sleep 0.3
+app_running || die "Cancel in the exit question ended the editor"
+[[ -n $(visible_named Lumivex) ]] || die "Cancel in the exit question closed the window"
+shot exit-cancelled
+keys alt+f x
+wait_for 15 "the exit question again" question_up
+keys n
+app_ended() { ! app_running; }
+wait_for 20 "the editor to end after No" app_ended
+wait "$app_pid"
+rc=$?
+app_pid=
+((rc == 0)) || die "the editor ended with status $rc"
+log "the editor ended"
+
+# ---- what the save published
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+expected="Sample.css Samplecfg.js Show.html Show.lvx Show_PublishReport.txt lumivex.js"
+for ((i = 0; i < sample_items; i++)); do expected+=" slider$i.jpg"; done
+expected+=" wait.gif"
+got=$(cd "$site" && LC_ALL=C ls | LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//')
+want=$(tr ' ' '\n' <<<"$expected" | LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//')
+[[ "$got" == "$want" ]] || fail "published files: '$got', expected '$want'"
+cmp -s "$prog/lumivex.js" "$site/lumivex.js" || fail "lumivex.js is not the program folder's runtime"
+grep -qF 'href="./Sample.css"' "$site/Show.html" || fail "the page does not link Sample.css"
+grep -qF 'src="./Samplecfg.js"' "$site/Show.html" || fail "the page does not load Samplecfg.js"
+grep -qF "'$title'" "$site/Samplecfg.js" || fail "the configuration script lacks the typed title"
+while IFS= read -r line; do
+  name=${line#  }
+  name=${name%$'\r'}
+  [[ -f "$site/$name" ]] || fail "the report lists $name, which was not published"
+done < <(grep -a '^  ' "$site/Show_PublishReport.txt")
+
+# The project file: CR LF everywhere, the sample's settings, one item more, moved and titled.
+lvx=$site/Show.lvx
+[[ -f "$lvx" ]] || fail "no Show.lvx"
+bare_lf=$(grep -ac -v $'\r$' "$lvx")
+((bare_lf == 0)) || fail "$bare_lf line(s) of Show.lvx do not end with CR LF"
+mapfile -t old_items < <(items "$project")
+mapfile -t new_items < <(items "$lvx")
+((${#new_items[@]} == sample_items + 1)) ||
+  fail "Show.lvx holds ${#new_items[@]} items, expected $((sample_items + 1))"
+# Inserted last, then moved up one place: it stands before the sample's last item.
+new_line="$title#\$@javascript:void(0)#\$@_self#\$@ToolTip Here#\$@Description Here#\$@0#\$@#\$@#\$@-1#\$@#\$@#\$@160#\$@120#\$@"$'\r'
+want_items=("${old_items[@]:0:sample_items-1}" "$new_line" "${old_items[sample_items-1]}")
+for ((i = 0; i < ${#want_items[@]}; i++)); do
+  [[ "${new_items[i]-}" == "${want_items[i]}" ]] ||
+    fail "item line $((i + 1)) of Show.lvx: '${new_items[i]-}', expected '${want_items[i]}'"
+done
+for line in "${new_items[@]}"; do
+  [[ $line == *'#$@'$'\r' ]] || fail "item line not ending with the separator and CR LF: '$line'"
+  seps=$(grep -o '#\$@' <<<"$line" | wc -l)
+  ((seps == 13)) || fail "item line with $seps separators: '$line'"
+done
+settings() { grep -a -A1 '^<Applet_Parameters>' "$1" | tail -n 1; }
+[[ "$(settings "$lvx")" == "$(settings "$project")" ]] || fail "the settings line changed on the way"
+[[ ! -e "$site/Show.lvx.lvx" && ! -e "$saved_as" ]] || fail "the name without extension was not completed"
+
+# The opened file, not the saved one, is in the recent files list; the source is untouched.
+recent=$(cat "$prog/recentfile.dat")
+[[ "$recent" == "&1 $project"$'\r' ]] || fail "recentfile.dat holds '$recent', expected '&1 $project' + CR LF"
+cmp -s "$samples/Sample.lvx" "$project" || fail "the opened project was changed"
+# Generated files pass through the program folder and leave it; closing empties the preview.
+leftovers=$(cd "$prog" && ls -- *.css *cfg.js 2>/dev/null)
+[[ -z "$leftovers" ]] || fail "generated files left in the program folder: $leftovers"
+if [[ -d "$prog/preview" ]]; then
+  remaining=$(find "$prog/preview" -type f | head -n 3)
+  [[ -z "$remaining" ]] || fail "the preview folder was not cleared on exit: $remaining"
+fi
+
+log "checks done"
+if ((failures)); then
+  echo "$failures failure(s)"
+  exit 1
+fi
+echo "editor_e2e: all checks passed"
