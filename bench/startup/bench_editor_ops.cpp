@@ -1,0 +1,238 @@
+// In-process timings of the editor's main window, built over simple doubles of its seams:
+//   bench_editor_ops ops PROJECT.lvx [ROUNDS]      Open, Insert and Move Down on a large project
+//   bench_editor_ops preview PROJECT.lvx [ROUNDS]  Refresh in the preview window to page loaded
+// Each time includes the events the command leaves behind (layout and painting). Settings,
+// data and cache live in a temporary folder. Prints "name median_ms min_ms" lines.
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QWebEngineView>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "ErrorReport.h"
+#include "MainForm.h"
+
+using namespace lumivex::ui;
+
+namespace {
+
+// Dialogs answer at once: message boxes with their first button, the open dialog with the
+// project under test; anything else is cancelled.
+class AnsweringDialogs final : public Dialogs {
+public:
+    MessageButton message(QWidget*, MessageKind, const QString& text,
+                          const QList<MessageButton>& buttons) override {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+        return buttons.isEmpty() ? MessageButton::None : buttons.first();
+    }
+    std::optional<QString> openFile(QWidget*, const QString&, const QString&) override {
+        return openAnswer;
+    }
+    std::optional<QString> saveFile(QWidget*, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+    std::optional<QColor> pickColor(QWidget*, const QColor&) override { return std::nullopt; }
+    QString openAnswer;
+};
+
+class QuietShell final : public Shell {
+public:
+    void open(const QString&) override {}
+    void startProgram(const QString&, const QString&) override {}
+};
+
+class MemorySettings final : public SettingsStore {
+public:
+    SettingRead read(const QString& key, const QString& name) override {
+        const auto found = values.constFind(key + '/' + name);
+        if (found == values.constEnd())
+            return {ReadStatus::Missing, {}};
+        return {ReadStatus::Present, *found};
+    }
+    bool keyExists(const QString& key) override {
+        for (auto it = values.constBegin(); it != values.constEnd(); ++it)
+            if (it.key().startsWith(key + '/'))
+                return true;
+        return false;
+    }
+    bool write(const QString& key, const QString& name, const QVariant& value) override {
+        values.insert(key + '/' + name, value);
+        return true;
+    }
+    SettingRead readSystemRecord(bool, const QString&, const QString&) override {
+        return {ReadStatus::Missing, {}};
+    }
+    QHash<QString, QVariant> values;
+};
+
+double elapsedMs(const QElapsedTimer& timer) {
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+// The command, then the events it posted (layout, painting), on the clock.
+double timeCommand(const std::function<void()>& command) {
+    QElapsedTimer timer;
+    timer.start();
+    command();
+    QCoreApplication::processEvents();
+    return elapsedMs(timer);
+}
+
+void report(const char* name, std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    std::printf("%s %.2f %.2f\n", name, times[times.size() / 2], times.front());
+    std::fflush(stdout);
+}
+
+void settle(int milliseconds) {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+[[noreturn]] void fail(const char* what) {
+    std::fprintf(stderr, "bench_editor_ops: %s\n", what);
+    std::exit(1);
+}
+
+int runOps(TMainForm& form, AnsweringDialogs& dialogs, const QString& project, int rounds) {
+    dialogs.openAnswer = project;
+    auto* tree = form.findChild<QTreeWidget*>(QStringLiteral("trvwDesignPanel"));
+    if (tree == nullptr)
+        fail("no item tree");
+    std::vector<double> open, insert, moveDown;
+    size_t items = 0;
+    for (int r = 0; r < rounds; ++r) {
+        form.SetModified(false);
+        open.push_back(timeCommand([&] { form.Open1Click(); }));
+        items = form.agent().Items.size();
+        QTreeWidgetItem* root = tree->topLevelItem(0);
+        if (root == nullptr || root->childCount() < 2)
+            fail("the project did not open");
+        // The first slide: every item after it moves in the list.
+        tree->setCurrentItem(root->child(0));
+        QCoreApplication::processEvents();
+        insert.push_back(timeCommand([&] { form.Insert1Click(); }));
+        if (form.agent().Items.size() != items + 1)
+            fail("Insert added no item");
+        tree->setCurrentItem(root->child(0));
+        QCoreApplication::processEvents();
+        moveDown.push_back(timeCommand([&] { form.MoveDown1Click(); }));
+        if (root->indexOfChild(tree->currentItem()) != 1)
+            fail("Move Down did not move the item");
+    }
+    std::printf("items %zu\n", items);
+    report("open", open);
+    report("insert", insert);
+    report("movedown", moveDown);
+    return 0;
+}
+
+int runPreview(TMainForm& form, AnsweringDialogs& dialogs, const QString& project, int rounds) {
+    dialogs.openAnswer = project;
+    form.Open1Click();
+    auto* previewWindow = form.findChild<QAction*>(QStringLiteral("PreviewWindow1"));
+    if (previewWindow == nullptr)
+        fail("no Preview Window command");
+    // The command shows the window when it turns the mark on; the first page load starts the
+    // browser process and fills the image cache.
+    QElapsedTimer cold;
+    cold.start();
+    previewWindow->setChecked(false);
+    previewWindow->trigger();
+    TfrmPreview* preview = form.frmPreview();
+    if (preview == nullptr || !preview->isVisible() || preview->WebBrowser() == nullptr)
+        fail("the preview window did not show its browser");
+    QWebEngineView* view = preview->WebBrowser();
+    int loads = 0;
+    bool lastOk = false;
+    QObject::connect(view, &QWebEngineView::loadFinished, [&](bool ok) {
+        ++loads;
+        lastOk = ok;
+    });
+    const auto waitForLoad = [&](int before) {
+        if (loads == before) {
+            QEventLoop loop;
+            const auto done =
+                QObject::connect(view, &QWebEngineView::loadFinished, &loop, &QEventLoop::quit);
+            QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+            loop.exec();
+            QObject::disconnect(done);
+        }
+        if (loads == before || !lastOk)
+            fail("the preview page did not load");
+    };
+    waitForLoad(0);
+    std::printf("preview_first_load %.2f\n", elapsedMs(cold));
+    // The window's own refresh a second after showing; let it pass.
+    settle(1500);
+    auto* refresh = preview->findChild<QToolButton*>(QStringLiteral("spdbtnReload"));
+    if (refresh == nullptr)
+        fail("no Refresh button");
+    std::vector<double> times;
+    for (int r = 0; r < rounds; ++r) {
+        settle(100);
+        const int before = loads;
+        QElapsedTimer timer;
+        timer.start();
+        refresh->click();
+        waitForLoad(before);
+        times.push_back(elapsedMs(timer));
+    }
+    report("preview_refresh", times);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s ops|preview PROJECT.lvx [ROUNDS]\n", argv[0]);
+        return 2;
+    }
+    // Everything the window writes (settings, registration, image cache) stays in here.
+    QTemporaryDir temporary;
+    for (const char* variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) {
+        const QString folder = temporary.path() + '/' + QString::fromLatin1(variable);
+        QDir().mkpath(folder);
+        qputenv(variable, folder.toLocal8Bit());
+    }
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+
+    const QString mode = QString::fromLocal8Bit(argv[1]);
+    const QString project = QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteFilePath();
+    const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 7;
+    if (!QFileInfo::exists(project))
+        fail("no such project");
+
+    const QString folder = temporary.path() + QStringLiteral("/program/");
+    QDir().mkpath(folder);
+    QFile::copy(QStringLiteral(LUMIVEX_SHARE_DIR "/lumivex.js"), folder + "lumivex.js");
+    AnsweringDialogs dialogs;
+    QuietShell shell;
+    MemorySettings settings;
+    Platform platform{dialogs, shell, settings};
+    ErrorReport::setDialogs(&dialogs);
+    TMainForm form(platform, folder);
+    form.CreateLastingWindows();
+    form.show();
+    settle(200);
+    const int status = mode == QLatin1String("preview") ? runPreview(form, dialogs, project, rounds)
+                                                        : runOps(form, dialogs, project, rounds);
+    ErrorReport::setDialogs(nullptr);
+    return status;
+}
