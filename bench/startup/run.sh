@@ -157,7 +157,6 @@ printf '  ratio lumivex / bare         %8s\n' "$(ratio "$editor_rss" "$bare_rss"
 printf '  web engine processes         %8s      goal: 0 until a web view is shown\n' "$engines"
 
 echo
-echo "== main window commands on a $items-item project, median of $rounds (ms, events included)"
 {
   printf '%s\r\n' '<Generator_Name>' 'Lumivex' '</Generator_Name>' '<Generator_Version>' '1.0' \
     '</Generator_Version>' '<Product_Name>' 'General Menu Structure Description Format' \
@@ -173,6 +172,10 @@ echo "== main window commands on a $items-item project, median of $rounds (ms, e
   cat "$work/ops.log" >&2
   exit 1
 }
+awk '/^startup_/ { sub(/^startup_/, "", $1); gsub(/_/, " ", $1); printf "  %-27s %8.1f\n", $1, $2 }' \
+  "$work/ops.txt" | sed '1i == where the editor'"'"'s start-up goes, in process, first time (ms)'
+echo
+echo "== main window commands on a $items-item project, median of $rounds (ms, events included)"
 awk -v n="$items" '
   $1 == "items" { if ($2 != n) { print "  opened " $2 " items, not " n; bad = 1 } }
   $1 == "open" || $1 == "insert" || $1 == "movedown" {
