@@ -62,9 +62,9 @@ mkdir -p "$data_home" "$cache_home"
 # mapped; leaves the process id in $started and the milliseconds in $elapsed.
 started=
 elapsed=
+t0=
 start_and_wait() {
   local config=$1 pattern=$2 program=$3
-  local t0 t1
   t0=$(now_us)
   XDG_CONFIG_HOME=$config XDG_DATA_HOME=$data_home XDG_CACHE_HOME=$cache_home "$program" \
     >>"$work/programs.log" 2>&1 &
@@ -73,8 +73,15 @@ start_and_wait() {
     kill -0 "$started" 2>/dev/null || { echo "$program ended during start-up" >&2; exit 1; }
     sleep 0.005
   done
-  t1=$(now_us)
-  elapsed=$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.1f", (b - a) / 1000 }')
+  elapsed=$(awk -v a="$t0" -v b="$(now_us)" 'BEGIN { printf "%.1f", (b - a) / 1000 }')
+}
+# Then waits for another window of the same process, timed from the same start.
+wait_also() {
+  until xdotool search --all --onlyvisible --pid "$started" --name "$1" >/dev/null 2>&1; do
+    kill -0 "$started" 2>/dev/null || { echo "ended before showing $1" >&2; exit 1; }
+    sleep 0.005
+  done
+  elapsed=$(awk -v a="$t0" -v b="$(now_us)" 'BEGIN { printf "%.1f", (b - a) / 1000 }')
 }
 stop() {
   kill "$1" 2>/dev/null || true
@@ -98,7 +105,7 @@ for kind in bare editor chooser; do
   one_start "$kind"
   stop "$started"
 done
-bare_times=() editor_times=() chooser_times=()
+bare_times=() editor_times=() chooser_times=() chooser_shown_times=()
 for ((r = 0; r < runs; r++)); do
   one_start bare
   bare_times+=("$elapsed")
@@ -114,16 +121,30 @@ for ((r = 0; r < runs; r++)); do
   stop "$started"
   one_start chooser
   chooser_times+=("$elapsed")
+  wait_also '^Template$'
+  chooser_shown_times+=("$elapsed")
   stop "$started"
 done
-bare_ms=$(echo "${bare_times[*]}" | median)
-editor_ms=$(echo "${editor_times[*]}" | median)
-chooser_ms=$(echo "${chooser_times[*]}" | median)
-printf '  bare Qt QMainWindow          %8s   runs: %s\n' "$bare_ms" "${bare_times[*]}"
-printf '  lumivex, no chooser          %8s   runs: %s\n' "$editor_ms" "${editor_times[*]}"
-printf '  lumivex, template chooser    %8s   runs: %s\n' "$chooser_ms" "${chooser_times[*]}"
-printf '  ratio lumivex / bare         %8s   goal <= 1.30\n' "$(ratio "$editor_ms" "$bare_ms")"
-printf '  ratio chooser / bare         %8s   goal <= 1.30\n' "$(ratio "$chooser_ms" "$bare_ms")"
+minimum() { tr ' ' '\n' | grep . | sort -g | head -n 1; }
+# The machine may be shared: the median is the typical start, the minimum the least disturbed.
+printf '  %-28s %8s %8s   %s\n' "" median min runs
+row() {
+  local name=$1
+  shift
+  printf '  %-28s %8s %8s   %s\n' "$name" "$(echo "$*" | median)" "$(echo "$*" | minimum)" "$*"
+}
+ratio_row() {
+  local name=$1 a=$2 b=$3 goal=$4
+  printf '  %-28s %8s %8s   %s\n' "$name" "$(ratio "$(echo "$a" | median)" "$(echo "$b" | median)")" \
+    "$(ratio "$(echo "$a" | minimum)" "$(echo "$b" | minimum)")" "$goal"
+}
+row "bare Qt QMainWindow" "${bare_times[@]}"
+row "lumivex, no chooser" "${editor_times[@]}"
+row "lumivex, template chooser" "${chooser_times[@]}"
+row "  the chooser itself shown" "${chooser_shown_times[@]}"
+ratio_row "ratio lumivex / bare" "${editor_times[*]}" "${bare_times[*]}" "goal <= 1.30"
+ratio_row "ratio chooser / bare" "${chooser_times[*]}" "${bare_times[*]}" "goal <= 1.30 (first window)"
+ratio_row "ratio chooser shown / bare" "${chooser_shown_times[*]}" "${bare_times[*]}" ""
 
 echo
 echo "== resident memory 3 s after start-up (the preview window's own timer has fired)"
