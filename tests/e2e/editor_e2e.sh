@@ -45,10 +45,12 @@ started=$(date +%s%N)
 shots=$work/shots
 mkdir -p "$shots"
 step=0
+failures=0
 app_pid=
 wm_pid=
 main=
 
+fail() { echo "FAIL: ${*//$'\r'/}"; failures=$((failures + 1)); }
 log() { printf '[%5.1fs] %s\n' "$(($(date +%s%N) - started))e-9" "$*"; }
 shot() {
   step=$((step + 1))
@@ -102,6 +104,18 @@ dialog_active() {
   return 1
 }
 dialog_gone() { ! dialog_active "$1" && main_active; }
+expect_dialog() {
+  wait_for 15 "the window '$1'" dialog_active "$1"
+  shot "$(tr -c 'A-Za-z0-9\n' - <<<"$1")"
+}
+# answer TITLE KEYS...: the window TITLE comes up, takes the keys and goes.
+answer() {
+  local title=$1
+  shift
+  expect_dialog "$title"
+  keys "$@"
+  wait_for 15 "the window '$title' to close" dialog_gone "$title"
+}
 keys() { xdotool key --delay 60 "$@"; }
 typed() { xdotool type --delay 15 -- "$1"; }
 
@@ -187,29 +201,93 @@ log "inserted, moved and titled an item"
 # ---- Save As: "Save &As..." shares its access key with "S&ave As Template", so the key
 # highlights it and Return chooses it.
 keys alt+f a Return
-wait_for 15 "the Save As dialog" dialog_active "Save As"
+expect_dialog "Save As"
 typed "$saved_as"
 shot save-typed
 keys Return
 wait_for 15 "the Save As dialog to close" dialog_gone "Save As"
-published() { [[ -f "$site/Show_PublishReport.txt" ]]; }
-wait_for 30 "the publish report in $site" published
-shot saved
 log "saved as $saved_as"
 
+# ---- Build HTML with items; its window comes up once the save has finished, so the published
+# folder is complete now and later saves may replace it.
+keys alt+s h
+expect_dialog HTML
+cp -a "$site" "$work/saved-as"
+answer HTML Escape
+log "built the page"
+
+# ---- Publish shows the report that it wrote into the preview folder
+keys alt+s b
+expect_dialog "Applet Publish Report"
+cp "$prog/preview/PublishReport.txt" "$work/publish-report.txt" 2>/dev/null ||
+  fail "Publish wrote no preview/PublishReport.txt"
+answer "Applet Publish Report" Escape
+log "published"
+
+# ---- Delete the titled item, declined once, then confirmed; "&Delete" shares its access key with
+# "Move &Down". Save writes the name that Save As chose.
+keys alt+i d Return
+answer Lumivex n
+keys alt+i d Return
+answer Lumivex y
+keys ctrl+s
+log "deleted the item and saved"
+
+# ---- Export the item tree under a name without extension
+mkdir -p "$work/exchange"
+keys alt+f e
+expect_dialog "Save As"
+cp "$site/Show.lvx" "$work/after-delete.lvx"  # the Save before has finished
+typed "$work/exchange/tree"
+keys Return
+wait_for 15 "the export dialog to close" dialog_gone "Save As"
+log "exported"
+
+# ---- Import, after the question answered Yes (which saves), the exported tree; add an item and
+# save: the save goes to the project file that was current before the import.
+keys alt+i n
+keys alt+f i
+expect_dialog Lumivex
+keys y
+expect_dialog Open
+typed "$work/exchange/tree.gms"
+keys Return
+wait_for 15 "the import dialog to close" dialog_gone Open
+keys alt+i n
+keys ctrl+s
+log "imported and saved"
+
+# ---- New: Cancel in its question keeps the project, No drops it; Build HTML then has no item
+keys alt+i n
+keys ctrl+n
+answer Lumivex Escape
+keys ctrl+n
+answer Lumivex n
+keys alt+s h
+expect_dialog Lumivex  # "No item to build.", then the window with the last build
+keys Return
+answer HTML Escape
+log "new project, refused build"
+
+# ---- The recent files list reopens the sample; then the question before Open, answered No, and
+# a cancelled Open dialog
+keys alt+f r 1
+keys alt+i n
+keys ctrl+o
+expect_dialog Lumivex
+keys n
+answer Open Escape
+log "reopened from the recent files"
+
 # ---- the exit question: Cancel keeps the window, No closes it
-question_up() { dialog_active Lumivex; }
 keys alt+f x
-wait_for 15 "the exit question" question_up
-shot exit-question
-keys Escape
-wait_for 15 "the exit question to close" dialog_gone Lumivex
+answer Lumivex Escape
 sleep 0.3
 app_running || die "Cancel in the exit question ended the editor"
 [[ -n $(visible_named Lumivex) ]] || die "Cancel in the exit question closed the window"
 shot exit-cancelled
 keys alt+f x
-wait_for 15 "the exit question again" question_up
+expect_dialog Lumivex
 keys n
 app_ended() { ! app_running; }
 wait_for 20 "the editor to end after No" app_ended
@@ -219,52 +297,91 @@ app_pid=
 ((rc == 0)) || die "the editor ended with status $rc"
 log "the editor ended"
 
-# ---- what the save published
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+# ---- the files
+settings() { grep -a -A1 '^<Applet_Parameters>' "$1" | tail -n 1; }
+title_of() { printf '%s' "${1%%'#$@'*}"; }
+# check_items FILE LINES...: the item lines of the project FILE are exactly LINES.
+check_items() {
+  local file=$1 i line seps
+  shift
+  local want=("$@") got
+  mapfile -t got < <(items "$file")
+  ((${#got[@]} == ${#want[@]})) || fail "$(basename "$file") holds ${#got[@]} items, expected ${#want[@]}"
+  for ((i = 0; i < ${#want[@]}; i++)); do
+    [[ "${got[i]-}" == "${want[i]}" ]] ||
+      fail "item line $((i + 1)) of $(basename "$file"): '${got[i]-}', expected '${want[i]}'"
+  done
+  for line in "${got[@]}"; do
+    [[ $line == *'#$@'$'\r' ]] || fail "item line not ending with the separator and CR LF: '$line'"
+    seps=$(grep -o '#\$@' <<<"$line" | wc -l)
+    ((seps == 13)) || fail "item line with $seps separators: '$line'"
+  done
+  line=$(grep -ac -v $'\r$' "$file")
+  ((line == 0)) || fail "$line line(s) of $(basename "$file") do not end with CR LF"
+}
+mapfile -t old_items < <(items "$project")
+new_item() {
+  printf '%s' "$1#\$@javascript:void(0)#\$@_self#\$@ToolTip Here#\$@Description Here#\$@0#\$@#\$@#\$@-1#\$@#\$@#\$@160#\$@120#\$@"$'\r'
+}
 
-expected="Sample.css Samplecfg.js Show.html Show.lvx Show_PublishReport.txt lumivex.js"
+# Save As published everything beside the project, named after the typed name and the slideshow id.
+saved=$work/saved-as
+expected="Sample.css Samplecfg.js Show.html Show.lvx Show_PublishReport.txt lumivex.js wait.gif"
 for ((i = 0; i < sample_items; i++)); do expected+=" slider$i.jpg"; done
-expected+=" wait.gif"
-got=$(cd "$site" && LC_ALL=C ls | LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//')
+got=$(cd "$saved" && LC_ALL=C ls | LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//')
 want=$(tr ' ' '\n' <<<"$expected" | LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//')
 [[ "$got" == "$want" ]] || fail "published files: '$got', expected '$want'"
-cmp -s "$prog/lumivex.js" "$site/lumivex.js" || fail "lumivex.js is not the program folder's runtime"
-grep -qF 'href="./Sample.css"' "$site/Show.html" || fail "the page does not link Sample.css"
-grep -qF 'src="./Samplecfg.js"' "$site/Show.html" || fail "the page does not load Samplecfg.js"
-grep -qF "'$title'" "$site/Samplecfg.js" || fail "the configuration script lacks the typed title"
+cmp -s "$prog/lumivex.js" "$saved/lumivex.js" || fail "lumivex.js is not the program folder's runtime"
+grep -qF 'href="./Sample.css"' "$saved/Show.html" || fail "the page does not link Sample.css"
+grep -qF 'src="./Samplecfg.js"' "$saved/Show.html" || fail "the page does not load Samplecfg.js"
+grep -qF "'$title'" "$saved/Samplecfg.js" || fail "the configuration script lacks the typed title"
 while IFS= read -r line; do
   name=${line#  }
   name=${name%$'\r'}
-  [[ -f "$site/$name" ]] || fail "the report lists $name, which was not published"
-done < <(grep -a '^  ' "$site/Show_PublishReport.txt")
+  [[ -f "$saved/$name" ]] || fail "the report lists $name, which was not published"
+done < <(grep -a '^  ' "$saved/Show_PublishReport.txt")
+# The project: the sample's settings and items, the new item inserted last and moved up one place.
+check_items "$saved/Show.lvx" "${old_items[@]:0:sample_items-1}" "$(new_item "$title")" \
+  "${old_items[sample_items-1]}"
+[[ "$(settings "$saved/Show.lvx")" == "$(settings "$project")" ]] || fail "the settings line changed on the way"
 
-# The project file: CR LF everywhere, the sample's settings, one item more, moved and titled.
-lvx=$site/Show.lvx
-[[ -f "$lvx" ]] || fail "no Show.lvx"
-bare_lf=$(grep -ac -v $'\r$' "$lvx")
-((bare_lf == 0)) || fail "$bare_lf line(s) of Show.lvx do not end with CR LF"
-mapfile -t old_items < <(items "$project")
-mapfile -t new_items < <(items "$lvx")
-((${#new_items[@]} == sample_items + 1)) ||
-  fail "Show.lvx holds ${#new_items[@]} items, expected $((sample_items + 1))"
-# Inserted last, then moved up one place: it stands before the sample's last item.
-new_line="$title#\$@javascript:void(0)#\$@_self#\$@ToolTip Here#\$@Description Here#\$@0#\$@#\$@#\$@-1#\$@#\$@#\$@160#\$@120#\$@"$'\r'
-want_items=("${old_items[@]:0:sample_items-1}" "$new_line" "${old_items[sample_items-1]}")
-for ((i = 0; i < ${#want_items[@]}; i++)); do
-  [[ "${new_items[i]-}" == "${want_items[i]}" ]] ||
-    fail "item line $((i + 1)) of Show.lvx: '${new_items[i]-}', expected '${want_items[i]}'"
+# Publish showed the same report that the save wrote.
+cmp -s "$work/publish-report.txt" "$saved/Show_PublishReport.txt" ||
+  fail "the report that Publish showed differs from the one the save wrote"
+
+# Deleting the item and saving gave the sample's items back, under the name Save As chose.
+check_items "$work/after-delete.lvx" "${old_items[@]}"
+
+# The export got its extension and holds the sample's items.
+gms=$work/exchange/tree.gms
+if [[ -f "$gms" ]]; then
+  [[ $(head -n 1 "$gms") == "<Generator_Name>"$'\r' ]] || fail "tree.gms lacks its header"
+  mapfile -t structure < <(sed -n '/^<Structure_Description>\r$/,/^<\/Structure_Description>\r$/{/^</!p}' "$gms")
+  ((${#structure[@]} == sample_items)) || fail "tree.gms holds ${#structure[@]} items, expected $sample_items"
+  for ((i = 0; i < sample_items; i++)); do
+    [[ "${structure[i]-}" == "0#\$@$(title_of "${old_items[i]}")#\$@"* ]] ||
+      fail "tree.gms line $((i + 1)): '${structure[i]-}'"
+  done
+else
+  fail "the export wrote no tree.gms: $(ls "$work/exchange")"
+fi
+
+# The imported tree, with one item added, went into the project file current before the import.
+final=$site/Show.lvx
+mapfile -t final_items < <(items "$final")
+((${#final_items[@]} == sample_items + 1)) ||
+  fail "Show.lvx after the import holds ${#final_items[@]} items, expected $((sample_items + 1))"
+for ((i = 0; i < sample_items; i++)); do
+  [[ "$(title_of "${final_items[i]-}")" == "$(title_of "${old_items[i]}")" ]] ||
+    fail "imported item $((i + 1)): '${final_items[i]-}'"
 done
-for line in "${new_items[@]}"; do
-  [[ $line == *'#$@'$'\r' ]] || fail "item line not ending with the separator and CR LF: '$line'"
-  seps=$(grep -o '#\$@' <<<"$line" | wc -l)
-  ((seps == 13)) || fail "item line with $seps separators: '$line'"
-done
-settings() { grep -a -A1 '^<Applet_Parameters>' "$1" | tail -n 1; }
-[[ "$(settings "$lvx")" == "$(settings "$project")" ]] || fail "the settings line changed on the way"
+[[ "${final_items[sample_items]-}" == "$(new_item Item)" ]] ||
+  fail "the item added after the import: '${final_items[sample_items]-}'"
+[[ "$(settings "$final")" == "Lumivex1#\$@"* ]] ||
+  fail "an imported project has the default settings; Show.lvx has '$(settings "$final")'"
 [[ ! -e "$site/Show.lvx.lvx" && ! -e "$saved_as" ]] || fail "the name without extension was not completed"
 
-# The opened file, not the saved one, is in the recent files list; the source is untouched.
+# Only the opened file is in the recent files list (reopening it kept its place).
 recent=$(cat "$prog/recentfile.dat")
 [[ "$recent" == "&1 $project"$'\r' ]] || fail "recentfile.dat holds '$recent', expected '&1 $project' + CR LF"
 cmp -s "$samples/Sample.lvx" "$project" || fail "the opened project was changed"
