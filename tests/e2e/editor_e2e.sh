@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The real editor under an X server with a window manager, driven by the keyboard alone as a
-# user drives it: open the sample through Ctrl+O, insert an item, move it, give it a title, save
-# it under a new name typed without extension, answer the exit question, then check what the
-# save published and what the program folder remembers.
+# user drives it (menus by their access keys, short cuts, the buttons of the boxes, paths typed
+# into the file dialogs): open the sample through Ctrl+O, insert an item, move it, give it a
+# title, save it under a new name typed without extension; build, publish, delete, save, export,
+# import, start a new project, reopen from the recent files, answering each question on the way;
+# then check what the saves published and what the program folder remembers.
 #
 # usage: editor_e2e.sh LUMIVEX SAMPLES_FOLDER
 # LUMIVEX_E2E_KEEP=1 keeps the temporary folder, with a screenshot of every step, after a pass too.
@@ -132,8 +134,9 @@ printf '[1.0]\nSettings\\ShowTempletsDialog=0\n' >"$XDG_CONFIG_HOME/ZQX/Lumivex.
 program_from=$(dirname "$lumivex")
 prog=$work/program
 mkdir -p "$prog"
-cp "$lumivex" "$prog/lumivex" && cp "$program_from/lumivex.js" "$prog/lumivex.js" ||
+if ! cp "$lumivex" "$prog/lumivex" || ! cp "$program_from/lumivex.js" "$prog/lumivex.js"; then
   die "cannot lay out the program folder from $program_from"
+fi
 for folder in help samples templates; do
   [[ -e "$program_from/$folder" ]] && ln -s "$(readlink -f "$program_from/$folder")" "$prog/$folder"
 done
@@ -328,9 +331,9 @@ new_item() {
 saved=$work/saved-as
 expected="Sample.css Samplecfg.js Show.html Show.lvx Show_PublishReport.txt lumivex.js wait.gif"
 for ((i = 0; i < sample_items; i++)); do expected+=" slider$i.jpg"; done
-got=$(cd "$saved" && LC_ALL=C ls | LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//')
-want=$(tr ' ' '\n' <<<"$expected" | LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//')
-[[ "$got" == "$want" ]] || fail "published files: '$got', expected '$want'"
+files=$(cd "$saved" && find . -mindepth 1 -printf '%P\n' | LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//')
+expected=$(tr ' ' '\n' <<<"$expected" | LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//')
+[[ "$files" == "$expected" ]] || fail "published files: '$files', expected '$expected'"
 cmp -s "$prog/lumivex.js" "$saved/lumivex.js" || fail "lumivex.js is not the program folder's runtime"
 grep -qF 'href="./Sample.css"' "$saved/Show.html" || fail "the page does not link Sample.css"
 grep -qF 'src="./Samplecfg.js"' "$saved/Show.html" || fail "the page does not load Samplecfg.js"
