@@ -196,7 +196,7 @@ shot new-item-selected
 keys alt+i u
 shot moved-up
 # From the tree, Tab leads through the Item page to the title edit, whose text it selects.
-for ((i = 0; i < 10; i++)); do keys Tab; done
+for ((i = 0; i < 9; i++)); do keys Tab; done
 typed "$title"
 shot title-typed
 log "inserted, moved and titled an item"

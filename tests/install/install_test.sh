@@ -104,7 +104,7 @@ grep -qxF "Exec=\"$prefix/bin/lumivex\" %f" "$entry" || {
   cat "$entry" >&2
   fail "per-user desktop entry does not run the installed program"
 }
-diff <(grep -v '^Exec=' "$prefix/share/applications/lumivex.desktop") <(grep -v '^Exec=' "$entry") ||
+diff <(grep -Ev '^(Try)?Exec=' "$prefix/share/applications/lumivex.desktop") <(grep -Ev '^(Try)?Exec=' "$entry") ||
   fail "per-user desktop entry differs from the installed one beyond Exec"
 
 # The installed tree is left as it was: everything the run wrote went to the user's folders.

@@ -133,10 +133,14 @@ QString trimmedText(const QString& text) {
 void setShownText(QWidget* control, const std::string& value) {
     const std::string trimmed = Trim(value);
     const QString shown = BytesToText(trimmed);
+    // A long value shows its beginning, as a user reads it.
     if (auto* edit = qobject_cast<QLineEdit*>(control)) {
         edit->setText(shown);
+        edit->setCursorPosition(0);
     } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
         combo->setEditText(shown);
+        if (combo->lineEdit() != nullptr)
+            combo->lineEdit()->setCursorPosition(0);
     }
     RememberLoadedBytes(control, trimmed, shown);
 }

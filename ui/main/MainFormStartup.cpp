@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -262,17 +263,19 @@ void TMainForm::RegisterFileType() {
         "</mime-info>\n";
     QString quoted = program;
     quoted.replace('\\', QLatin1String("\\\\")).replace('"', QLatin1String("\\\""));
+    // TryExec hides the entry once the program is gone.
     const QByteArray desktop = QStringLiteral(
                                    "[Desktop Entry]\n"
                                    "Type=Application\n"
                                    "Name=Lumivex\n"
                                    "Comment=Build image slideshows for web pages\n"
-                                   "Exec=\"%1\" %f\n"
+                                   "TryExec=%1\n"
+                                   "Exec=\"%2\" %f\n"
                                    "Icon=lumivex\n"
                                    "Terminal=false\n"
-                                   "Categories=Graphics;WebDevelopment;Development;\n"
+                                   "Categories=Development;WebDevelopment;\n"
                                    "MimeType=application/x-lumivex-project;\n")
-                                   .arg(quoted)
+                                   .arg(program, quoted)
                                    .toUtf8();
     const auto writeIfChanged = [](const QString& path, const QByteArray& bytes) {
         QDir().mkpath(QFileInfo(path).absolutePath());
@@ -300,14 +303,16 @@ void TMainForm::RegisterFileType() {
     }
 }
 
-int RunProgram(Platform& platform, const QString& programFolder, const QStringList& arguments) {
-    TMainForm form(platform, programFolder);
-    form.CreateLastingWindows();
-    form.show();
-    QString commandLine;
+QString CommandLine(const QStringList& arguments) {
+    QString line;
     for (qsizetype i = 1; i < arguments.size(); ++i)
-        commandLine += arguments[i] + ' ';
-    commandLine = commandLine.trimmed();
+        line += arguments[i] + ' ';
+    return line.trimmed();
+}
+
+void StartWithCommandLine(TMainForm& form, Platform& platform, const QString& programFolder,
+                          const QStringList& arguments) {
+    const QString commandLine = CommandLine(arguments);
     if (!commandLine.isEmpty()) {
         form.SetModified(false);
         try {
@@ -322,6 +327,16 @@ int RunProgram(Platform& platform, const QString& programFolder, const QStringLi
         chooser.exec();
     }
     form.form()->PreviewWindow1->setVisible(false);
+}
+
+int RunProgram(Platform& platform, const QString& programFolder, const QStringList& arguments) {
+    TMainForm form(platform, programFolder);
+    form.CreateLastingWindows();
+    form.show();
+    // The rest runs once the loop has drawn the main window, so it appears without waiting for
+    // the project or the template chooser.
+    QTimer::singleShot(0, &form,
+                       [&] { StartWithCommandLine(form, platform, programFolder, arguments); });
     return QApplication::exec();
 }
 

@@ -1,6 +1,7 @@
 #include "PublishReport.h"
 
 #include <QFile>
+#include <QFontDatabase>
 
 #include "FileIO.h"
 #include "TextBytes.h"
@@ -12,6 +13,8 @@ TfrmPublishReport::TfrmPublishReport(QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<::Ui::TfrmPublishReport>()) {
     ui_->setupUi(this);
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    // The report is laid out in columns of characters; its long rules must not wrap.
+    ui_->memoPublishReport->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
 }
 
 TfrmPublishReport::~TfrmPublishReport() = default;

@@ -1,0 +1,127 @@
+#include <QStandardPaths>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QWebEngineView>
+
+#include "MainFormFixture.h"
+#include "MainFormStartup.h"
+#include "templet.h"
+
+using namespace lumivex;
+using namespace lumivex::ui;
+using namespace lumivex::ui::testing;
+
+class StartupTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void commandLineJoinsASplitPath();
+    void templateChooserFollowsTheSetting();
+    void failedCommandLineOpenIsSwallowed();
+    void fileTypeIsRegistered();
+    void helpButtonsAndMenuPages();
+};
+
+void StartupTest::commandLineJoinsASplitPath() {
+    QCOMPARE(CommandLine({"lumivex", "/tmp/My", "Shows/a.lvx"}),
+             QStringLiteral("/tmp/My Shows/a.lvx"));
+    QCOMPARE(CommandLine({"lumivex"}), QString());
+    QCOMPARE(CommandLine({"lumivex", " ", ""}), QString());
+
+    MainFormFixture f;
+    const QString folder = FreshFolder("My Shows");
+    QFile::copy(QStringLiteral(LUMIVEX_SOURCE_DIR "/share/samples/Sample.lvx"), folder + "a.lvx");
+    const QString project = folder + "a.lvx";
+    const int blank = project.indexOf(' ');
+    StartWithCommandLine(*f.form, f.platform, f.folder,
+                         {"lumivex", project.left(blank), project.mid(blank + 1)});
+    QCOMPARE(f.form->CurrentFileName, project);
+    QVERIFY(f.dialogs.messages.isEmpty());
+    QVERIFY(!f.agent().Items.empty());
+    QCOMPARE(ReadFile(f.folder + "recentfile.dat"), "&1 " + QFile::encodeName(project) + "\r\n");
+    QVERIFY(!f.ui().PreviewWindow1->isVisible());
+}
+
+void StartupTest::templateChooserFollowsTheSetting() {
+    MainFormFixture f;
+    f.form->show();
+    // Shown when the setting is missing; Escape there starts a new project.
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        shown =
+            modal != nullptr ? QString::fromLatin1(modal->metaObject()->className()) : QString();
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    StartWithCommandLine(*f.form, f.platform, f.folder, {"lumivex"});
+    QCOMPARE(shown, QStringLiteral("lumivex::ui::TfrmTemplet"));
+    QVERIFY(QDir(f.folder + "templates").exists());
+
+    // Not shown when turned off, nor when the settings cannot be read.
+    for (bool failReads : {false, true}) {
+        f.settings.values.insert(kSettingsKey + "/ShowTempletsDialog", 0);
+        f.settings.failReads = failReads;
+        shown.clear();
+        QTimer::singleShot(0, [&] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                shown = QString::fromLatin1(modal->metaObject()->className());
+                modal->close();
+            }
+        });
+        StartWithCommandLine(*f.form, f.platform, f.folder, {"lumivex"});
+        QTest::qWait(10);
+        QVERIFY2(shown.isEmpty(), qPrintable(shown));
+    }
+}
+
+void StartupTest::failedCommandLineOpenIsSwallowed() {
+    MainFormFixture f;
+    StartWithCommandLine(*f.form, f.platform, f.folder, {"lumivex", "/nowhere/at all.lvx"});
+    QVERIFY(f.dialogs.messages.isEmpty());
+    QVERIFY(!f.form->TreeUpdating);
+}
+
+void StartupTest::fileTypeIsRegistered() {
+    MainFormFixture f;
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    const QByteArray mime = ReadFile(data + "/mime/packages/lumivex.xml");
+    QVERIFY(mime.contains("<mime-type type=\"application/x-lumivex-project\">"));
+    QVERIFY(mime.contains("<comment>Lumivex.Document</comment>"));
+    QVERIFY(mime.contains("<glob pattern=\"*.lvx\"/>"));
+    const QByteArray entry = ReadFile(data + "/applications/lumivex.desktop");
+    QVERIFY(
+        entry.contains("\nExec=\"" + QCoreApplication::applicationFilePath().toUtf8() + "\" %f\n"));
+    QVERIFY(entry.contains("\nMimeType=application/x-lumivex-project;\n"));
+}
+
+void StartupTest::helpButtonsAndMenuPages() {
+    MainFormFixture f;
+    QFile::link(QStringLiteral(LUMIVEX_SOURCE_DIR "/share/help"), f.folder + "help");
+    const std::pair<const char*, const char*> buttons[] = {
+        {"SpeedButton5", "customizing_js_script_slide_info_slide_info_effects.htm"},
+        {"SpeedButton12", "customizing_js_script_slide_info_slide_info_title.htm"},
+        {"SpeedButton18", "customizing_js_script_slide_info_slide_info_description.htm"},
+        {"SpeedButton28", "customizing_js_script_path_path.htm"},
+    };
+    for (const auto& [name, page] : buttons) {
+        f.form->findChild<QToolButton*>(QLatin1String(name))->click();
+        QVERIFY(f.form->frmHelp()->isVisible());
+        QTRY_COMPARE_WITH_TIMEOUT(
+            f.form->frmHelp()->WebBrowser1()->url().toString(QUrl::FullyEncoded),
+            TMainForm::PathToFileUrl(f.folder + "help/" + page), 20000);
+    }
+    QCOMPARE(TMainForm::HelpPageForTag(0), QStringLiteral("getting_started.htm"));
+    QCOMPARE(TMainForm::HelpPageForTag(13), QStringLiteral("getting_started.htm"));
+    f.ui().Topic1->trigger();
+    f.ui().tlbtnHelp->trigger();
+    f.ui().ViewSample1->trigger();
+    QCOMPARE(f.shell.opened,
+             (QStringList{f.folder + "help/index.html", f.folder + "help/index.html",
+                          f.folder + "samples/index.html"}));
+    QVERIFY(f.form->frmHelp()->isVisible());
+}
+
+LUMIVEX_UI_TEST(StartupTest);
+#include "StartupTest.moc"
