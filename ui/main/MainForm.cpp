@@ -39,7 +39,8 @@ TMainForm::TMainForm(Platform& platform, const QString& programFolder, QWidget* 
     // The status bar's two widgets sit over its panels; Designer cannot place them there.
     auto* hint = new QLabel(ui_->StatusBar1);
     hint->setObjectName(QStringLiteral("stctxtHint"));
-    hint->setFixedWidth(338);
+    // Designed 338 wide; a longer hint in a larger font widens it rather than being cut off.
+    hint->setMinimumWidth(338);
     hint->setTextFormat(Qt::PlainText);
     auto* bar = new QProgressBar(ui_->StatusBar1);
     bar->setObjectName(QStringLiteral("prgrsbrMainFormBottom"));

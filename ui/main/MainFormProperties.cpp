@@ -286,6 +286,8 @@ void TMainForm::connectProperties() {
                                 ui_->rdbtnpInternalUse_RootDir_Local_Checked2}) {
         connect(radio, &QRadioButton::clicked, this, [this, radio] { setRadio(radio, true); });
     }
+    // The check box sits over the box's frame, outside any layout: it takes its own size.
+    ui_->chbx_pImageLeadingPathEnabled->adjustSize();
     ui_->CheckGroupBox1->setCheckComponent(ui_->chbx_pImageLeadingPathEnabled);
     ui_->chbx_pImageLeadingPathEnabled->setChecked(true);
 }
