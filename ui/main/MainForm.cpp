@@ -342,7 +342,7 @@ void TMainForm::BuildHTML1Click() {
     formHTML_->exec();
 }
 
-void TMainForm::Preview1Click() {
+void TMainForm::stagePreviewPage() {
     const std::string folder = pathBytes(programFolder_);
     BuildGeneratedCode();
     FAgent->CopyLinkedFilesToPreview(folder);
@@ -351,6 +351,10 @@ void TMainForm::Preview1Click() {
     WriteFileAtomically(page, formHTML_->PageBytes());
     FAgent->CopyToPreview(page);
     DeleteFileQuietly(page);
+}
+
+void TMainForm::Preview1Click() {
+    stagePreviewPage();
     TformWebBrowser browser(platform_, this);
     browser.OpenInBrowser(programFolder_ + QStringLiteral("preview/"),
                           QStringLiteral("~preview.html"));
@@ -370,15 +374,8 @@ void TMainForm::Publish1Click() {
 void TMainForm::RefreshPreview() {
     if (!PreviewRefreshArmed || frmPreview_ == nullptr || !frmPreview_->isVisible())
         return;
-    const std::string folder = pathBytes(programFolder_);
     CreateFolderQuietly(FAgent->PreviewFolder());
-    BuildGeneratedCode();
-    FAgent->CopyLinkedFilesToPreview(folder);
-    FAgent->CopyResourceFilesToPreview(folder);
-    const std::string page = pathBytes(scratch_) + "~preview.html";
-    WriteFileAtomically(page, formHTML_->PageBytes());
-    FAgent->CopyToPreview(page);
-    DeleteFileQuietly(page);
+    stagePreviewPage();
     PreviewRefreshArmed = false;
     frmPreview_->Navigate(programFolder_ + QStringLiteral("preview/~preview.html"));
     activateWindow();

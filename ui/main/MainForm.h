@@ -154,6 +154,8 @@ private:
     void setUpIcons();
     // Storing the panel: the settings, then the item on the Item page.
     void storePanel();
+    // The build step, then the page and its files into the preview folder.
+    void stagePreviewPage();
     void resetTree();
     // After a load or import: tree and list in step, the root selected, pages for the root.
     void finishLoad(const QString& folder);
