@@ -20,6 +20,7 @@ private Q_SLOTS:
     void refusedAndUnreadableFilesLeaveAConsistentWindow();
     void importKeepsCurrentFileNameAndExportAddsExtension();
     void titleStaysLumivex();
+    void generalErrorReportShowsWhatAHandlerThrows();
 };
 
 void DocumentLifecycleTest::saveQuestionAnswers() {
@@ -215,6 +216,23 @@ void DocumentLifecycleTest::titleStaysLumivex() {
     QCOMPARE(f.form->windowTitle(), QStringLiteral("Lumivex"));
     QCOMPARE(f.titles(), QStringList{"A"});
     QCOMPARE(f.root()->child(0)->text(0), QStringLiteral("A"));
+}
+
+void DocumentLifecycleTest::generalErrorReportShowsWhatAHandlerThrows() {
+    MainFormFixture f;
+    f.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+    f.insert(f.root(), "Kept");
+    f.form->SetModified(false);
+    // Ctrl+O typed by the user: the unreadable file's error reaches the report, nothing is lost
+    // and the program goes on.
+    f.dialogs.fileAnswers = {FreshFolder("gone") + "missing.lvx"};
+    QTest::keyClick(f.form.get(), Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(f.dialogs.messages.size(), 1);
+    QCOMPARE(f.dialogs.messages[0].kind, MessageKind::Error);
+    QVERIFY(f.dialogs.messages[0].text.contains("missing.lvx"));
+    QCOMPARE(f.titles(), QStringList{"Kept"});
+    QVERIFY(f.treeInStepWithList());
 }
 
 LUMIVEX_UI_TEST(DocumentLifecycleTest);

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "ErrorReport.h"
 #include "UiTestSupport.h"
 
 namespace lumivex::ui::testing {
@@ -59,7 +60,8 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
+    // The program's own application class, so the general error report is under test too.
+    lumivex::ui::LumivexApplication app(argc, argv);
 
     std::string only = argc > 1 && argv[1][0] != '-' ? argv[1] : "";
     int status = 0;
