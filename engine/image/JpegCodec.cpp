@@ -1,6 +1,12 @@
 // JPEG through the libjpeg API. libjpeg reports fatal errors through error_exit, whose default
 // ends the process; ours jumps back to the call that started the work, which then raises
 // ImageError. Only plain C data lives between setjmp and the jump.
+//
+// A photo's EXIF orientation (APP1) and ICC profile (APP2) are read from its markers; the
+// caller's target size, the DCT scale and the declared size are those of the upright picture. A
+// CMYK picture goes through its profile as its rows are read; an RGB or grey one is converted,
+// and any picture turned upright, by FinishJpeg. Metadata that cannot be read leaves the picture
+// as stored, in sRGB.
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -18,7 +24,9 @@
 #include <jerror.h>
 
 #include "EngineErrors.h"
+#include "image/ColorProfile.h"
 #include "image/Image.h"
+#include "image/Orientation.h"
 
 namespace lumivex::image {
 
@@ -137,13 +145,37 @@ struct DecodeState {
     FileSource file;
     jpeg_progress_mgr progress;
     bool created = false;
+    JOCTET* profile = nullptr;  // from jpeg_read_icc_profile, malloc'd
+    unsigned int profileSize = 0;
     ~DecodeState() {
+        std::free(profile);
         if (created)
             jpeg_destroy_decompress(&cinfo);
         if (file.fd >= 0)
             ::close(file.fd);
     }
 };
+
+// What the decode needs besides the picture; C++ objects, so they live outside runDecode's
+// setjmp frame.
+struct Extras {
+    std::vector<JSAMPLE> cmykRow;
+    SrgbConversion cmykConversion;
+};
+
+constexpr int kExifMarker = JPEG_APP0 + 1;
+constexpr int kIccMarker = JPEG_APP0 + 2;
+
+// The first APP1 block that holds EXIF data, as most readers take it.
+int orientationOf(j_decompress_ptr cinfo) {
+    for (jpeg_saved_marker_ptr m = cinfo->marker_list; m != nullptr; m = m->next) {
+        if (m->marker == kExifMarker && m->data_length >= 6 &&
+            std::memcmp(m->data, "Exif\0\0", 6) == 0) {
+            return ExifOrientation(m->data, m->data_length);
+        }
+    }
+    return kAsStored;
+}
 
 enum class Stage { Header, Decode };
 
@@ -155,7 +187,8 @@ bool hasBufferedImage(j_decompress_ptr cinfo) {
 // caller's exceptions from `target` and ImageError for sizes beyond the limits; both leave
 // through plain C++ frames only.
 bool runDecode(DecodeState& state, const Source& source, const TargetForSize& target,
-               const DecodeLimits& limits, DecodedPicture& out, std::vector<JSAMPLE>& cmykRow) {
+               const DecodeLimits& limits, StoredJpeg& stored, Extras& extras) {
+    DecodedPicture& out = stored.picture;
     j_decompress_ptr cinfo = &state.cinfo;
     if (setjmp(state.err.jump))
         return false;
@@ -174,12 +207,17 @@ bool runDecode(DecodeState& state, const Source& source, const TargetForSize& ta
         state.file.pub.next_input_byte = nullptr;
         cinfo->src = &state.file.pub;
     }
+    jpeg_save_markers(cinfo, kExifMarker, 0xFFFF);
+    jpeg_save_markers(cinfo, kIccMarker, 0xFFFF);
     jpeg_read_header(cinfo, TRUE);
 
     const std::int64_t declared =
         static_cast<std::int64_t>(cinfo->image_width) * cinfo->image_height;
-    out.declaredWidth = static_cast<int>(cinfo->image_width);
-    out.declaredHeight = static_cast<int>(cinfo->image_height);
+    stored.orientation = orientationOf(cinfo);
+    const Size upright = UprightSize(static_cast<int>(cinfo->image_width),
+                                     static_cast<int>(cinfo->image_height), stored.orientation);
+    out.declaredWidth = upright.width;
+    out.declaredHeight = upright.height;
     if (declared > limits.maxDeclaredJpegPixels ||
         (hasBufferedImage(cinfo) && declared > limits.maxPixels)) {
         throw ImageError(source.path, "the picture is too large (" +
@@ -187,8 +225,10 @@ bool runDecode(DecodeState& state, const Source& source, const TargetForSize& ta
                                           std::to_string(cinfo->image_height) + " pixels)");
     }
 
-    const Size want = target(out.declaredWidth, out.declaredHeight);
-    // The smallest DCT scale whose output still covers the target; enlarging starts at 8/8.
+    const Size uprightWant = target(out.declaredWidth, out.declaredHeight);
+    const Size want = UprightSize(uprightWant.width, uprightWant.height, stored.orientation);
+    // The smallest DCT scale whose output (as stored) still covers the target; enlarging starts
+    // at 8/8.
     for (unsigned num = 1; num <= 8; ++num) {
         cinfo->scale_num = num;
         cinfo->scale_denom = 8;
@@ -201,6 +241,17 @@ bool runDecode(DecodeState& state, const Source& source, const TargetForSize& ta
     const bool cmyk = cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK;
     cinfo->out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
     jpeg_calc_output_dimensions(cinfo);
+    // Adobe writes CMYK inverted, so each value is already "amount of white".
+    const bool inverted = cinfo->saw_Adobe_marker;
+    if (jpeg_read_icc_profile(cinfo, &state.profile, &state.profileSize)) {
+        using Input = SrgbConversion::Input;
+        const Input input = cmyk ? (inverted ? Input::InvertedCmyk : Input::Cmyk)
+                            : cinfo->num_components == 1 ? Input::Grey
+                                                         : Input::Rgb;
+        SrgbConversion conversion =
+            SrgbConversion::ForProfile(state.profile, state.profileSize, input);
+        (cmyk ? extras.cmykConversion : stored.conversion) = std::move(conversion);
+    }
     const std::int64_t outPixels =
         static_cast<std::int64_t>(cinfo->output_width) * cinfo->output_height;
     if (outPixels > limits.maxPixels) {
@@ -217,16 +268,18 @@ bool runDecode(DecodeState& state, const Source& source, const TargetForSize& ta
     jpeg_start_decompress(cinfo);
     out.pixels =
         RgbImage(static_cast<int>(cinfo->output_width), static_cast<int>(cinfo->output_height));
+    std::vector<JSAMPLE>& cmykRow = extras.cmykRow;
     if (cmyk)
         cmykRow.resize(static_cast<std::size_t>(cinfo->output_width) * 4);
+    const SrgbConversion& cmykConversion = extras.cmykConversion;
     while (cinfo->output_scanline < cinfo->output_height) {
         const int y = static_cast<int>(cinfo->output_scanline);
         JSAMPROW row = cmyk ? cmykRow.data() : out.pixels.row(y);
         jpeg_read_scanlines(cinfo, &row, 1);
-        if (cmyk) {
-            // Adobe writes CMYK inverted, so each value is already "amount of white".
+        if (cmykConversion.converts()) {
+            cmykConversion.Convert(row, out.pixels.row(y), cinfo->output_width);
+        } else if (cmyk) {
             std::uint8_t* dst = out.pixels.row(y);
-            const bool inverted = cinfo->saw_Adobe_marker;
             for (JDIMENSION x = 0; x < cinfo->output_width; ++x) {
                 int c = cmykRow[x * 4], m = cmykRow[x * 4 + 1], yy = cmykRow[x * 4 + 2],
                     k = cmykRow[x * 4 + 3];
@@ -269,6 +322,8 @@ bool runEncode(EncodeState& state, const RgbImage& picture) {
     cinfo->in_color_space = JCS_RGB;
     jpeg_set_defaults(cinfo);
     jpeg_set_quality(cinfo, 90, TRUE);
+    // Huffman tables made for the picture: smaller files, still baseline (SOF0).
+    cinfo->optimize_coding = TRUE;
     jpeg_start_compress(cinfo, TRUE);
     while (cinfo->next_scanline < cinfo->image_height) {
         JSAMPROW row = const_cast<JSAMPROW>(picture.row(static_cast<int>(cinfo->next_scanline)));
@@ -280,8 +335,8 @@ bool runEncode(EncodeState& state, const RgbImage& picture) {
 
 }  // namespace
 
-DecodedPicture DecodeJpeg(const Source& source, const TargetForSize& target,
-                          const DecodeLimits& limits) {
+StoredJpeg DecodeJpegAsStored(const Source& source, const TargetForSize& target,
+                              const DecodeLimits& limits) {
     auto state = std::make_unique<DecodeState>();
     state->file.fd = -1;
     state->file.readErrno = 0;
@@ -292,14 +347,27 @@ DecodedPicture DecodeJpeg(const Source& source, const TargetForSize& target,
     }
     installErrorManager(state->err, reinterpret_cast<j_common_ptr>(&state->cinfo),
                         limits.maxJpegScans);
-    DecodedPicture out;
-    std::vector<JSAMPLE> cmykRow;
-    if (!runDecode(*state, source, target, limits, out, cmykRow)) {
+    StoredJpeg out;
+    Extras extras;
+    if (!runDecode(*state, source, target, limits, out, extras)) {
         if (state->file.readErrno != 0)
             throw FileError(source.path, state->file.readErrno, "read");
         throw ImageError(source.path, state->err.message);
     }
     return out;
+}
+
+RgbImage FinishJpeg(RgbImage asStored, const StoredJpeg& decoded) {
+    decoded.conversion.Convert(asStored.pixels.data(), asStored.pixels.data(),
+                               asStored.pixels.size() / 3);
+    return TurnUpright(std::move(asStored), decoded.orientation);
+}
+
+DecodedPicture DecodeJpeg(const Source& source, const TargetForSize& target,
+                          const DecodeLimits& limits) {
+    StoredJpeg stored = DecodeJpegAsStored(source, target, limits);
+    stored.picture.pixels = FinishJpeg(std::move(stored.picture.pixels), stored);
+    return std::move(stored.picture);
 }
 
 std::string EncodeJpeg(const RgbImage& picture) {

@@ -4,6 +4,7 @@
 
 #include "EngineErrors.h"
 #include "Text.h"
+#include "image/Orientation.h"
 
 namespace lumivex::image {
 
@@ -88,21 +89,22 @@ SlidePicture MakeSlidePicture(const std::string& path, int boxWidth, int boxHeig
         return size;
     };
     const Source source{path, nullptr};
-    DecodedPicture decoded;
-    switch (out.kind) {
-        case PictureKind::Jpeg:
-            decoded = DecodeJpeg(source, target, limits);
-            break;
-        case PictureKind::Gif:
-            decoded = DecodeGif(source, background, limits);
-            break;
-        case PictureKind::Bmp:
-            decoded = DecodeBmp(source, limits);
-            break;
+    RgbImage scaled;
+    if (out.kind == PictureKind::Jpeg) {
+        // Scaled as stored, then converted to sRGB and turned upright (see FinishJpeg).
+        StoredJpeg decoded = DecodeJpegAsStored(source, target, limits);
+        out.size = target(decoded.picture.declaredWidth, decoded.picture.declaredHeight);
+        const Size asStored = UprightSize(out.size.width, out.size.height, decoded.orientation);
+        scaled = Resample(decoded.picture.pixels, asStored.width, asStored.height);
+        decoded.picture.pixels = RgbImage();
+        scaled = FinishJpeg(std::move(scaled), decoded);
+    } else {
+        DecodedPicture decoded = out.kind == PictureKind::Gif
+                                     ? DecodeGif(source, background, limits)
+                                     : DecodeBmp(source, limits);
+        out.size = target(decoded.declaredWidth, decoded.declaredHeight);
+        scaled = Resample(decoded.pixels, out.size.width, out.size.height);
     }
-    out.size = target(decoded.declaredWidth, decoded.declaredHeight);
-    const RgbImage scaled = Resample(decoded.pixels, out.size.width, out.size.height);
-    decoded.pixels = RgbImage();
     switch (out.kind) {
         case PictureKind::Jpeg:
             out.encoded = EncodeJpeg(scaled);

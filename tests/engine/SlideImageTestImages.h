@@ -15,6 +15,8 @@
 #include <vector>
 
 #include <jpeglib.h>
+#include <lcms2.h>
+#include <libexif/exif-data.h>
 
 #include "image/Image.h"
 
@@ -209,6 +211,86 @@ inline std::string MakeBmp(int width, int height, int bits, const std::vector<im
         s[54 + maskBytes + i * 4 + 2] = static_cast<char>(palette[i].r);
     }
     return s + rows;
+}
+
+// A JPEG with an EXIF block (APP1) and an ICC profile (one APP2 chunk) right after SOI.
+inline std::string WithMetadata(const std::string& jpeg, const std::string& exif,
+                                const std::string& icc = "") {
+    auto segment = [](int marker, const std::string& payload) {
+        const std::size_t n = payload.size() + 2;
+        return std::string{'\xFF', static_cast<char>(marker), static_cast<char>(n >> 8),
+                           static_cast<char>(n & 0xFF)} +
+               payload;
+    };
+    std::string out = jpeg.substr(0, 2);
+    if (!exif.empty())
+        out += segment(0xE1, exif);
+    if (!icc.empty())
+        out += segment(0xE2, std::string("ICC_PROFILE\0\x01\x01", 14) + icc);
+    return out + jpeg.substr(2);
+}
+
+// An EXIF block made with libexif: "Exif\0\0", then a TIFF structure whose first directory
+// holds the orientation and a resolution.
+inline std::string MakeExif(int orientation, ExifByteOrder order = EXIF_BYTE_ORDER_INTEL) {
+    ExifData* data = exif_data_new();
+    exif_data_set_byte_order(data, order);
+    exif_data_unset_option(data, EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
+    for (ExifTag tag : {EXIF_TAG_ORIENTATION, EXIF_TAG_X_RESOLUTION}) {
+        ExifEntry* entry = exif_entry_new();
+        exif_content_add_entry(data->ifd[EXIF_IFD_0], entry);
+        exif_entry_initialize(entry, tag);
+        if (tag == EXIF_TAG_ORIENTATION)
+            exif_set_short(entry->data, order, static_cast<ExifShort>(orientation));
+        exif_entry_unref(entry);
+    }
+    unsigned char* bytes = nullptr;
+    unsigned int size = 0;
+    exif_data_save_data(data, &bytes, &size);
+    std::string out(reinterpret_cast<char*>(bytes), size);
+    std::free(bytes);
+    exif_data_unref(data);
+    return out;
+}
+
+// ICC profiles made with Little CMS: Display P3 (P3 primaries, D65, the sRGB curve, as phones
+// embed it), sRGB, Lab.
+inline std::string SaveProfile(cmsHPROFILE profile) {
+    cmsUInt32Number size = 0;
+    cmsSaveProfileToMem(profile, nullptr, &size);
+    std::string out(size, '\0');
+    cmsSaveProfileToMem(profile, out.data(), &size);
+    cmsCloseProfile(profile);
+    return out;
+}
+inline std::string DisplayP3Profile() {
+    const cmsCIExyY white{0.3127, 0.3290, 1.0};
+    const cmsCIExyYTRIPLE primaries{{0.680, 0.320, 1.0}, {0.265, 0.690, 1.0}, {0.150, 0.060, 1.0}};
+    const cmsFloat64Number parameters[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
+    cmsToneCurve* curve = cmsBuildParametricToneCurve(nullptr, 4, parameters);
+    cmsToneCurve* curves[3] = {curve, curve, curve};
+    const std::string out = SaveProfile(cmsCreateRGBProfile(&white, &primaries, curves));
+    cmsFreeToneCurve(curve);
+    return out;
+}
+
+// Little CMS's own transform of one colour into sRGB.
+inline image::Rgb LittleCmsToSrgb(const std::string& profile, image::Rgb colour) {
+    cmsHPROFILE from =
+        cmsOpenProfileFromMem(profile.data(), static_cast<cmsUInt32Number>(profile.size()));
+    cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+    cmsHTRANSFORM t = cmsCreateTransform(from, TYPE_RGB_8, srgb, TYPE_RGB_8, INTENT_PERCEPTUAL, 0);
+    const std::uint8_t in[3] = {colour.r, colour.g, colour.b};
+    std::uint8_t out[3] = {};
+    cmsDoTransform(t, in, out, 1);
+    cmsDeleteTransform(t);
+    cmsCloseProfile(srgb);
+    cmsCloseProfile(from);
+    return image::Rgb{out[0], out[1], out[2]};
+}
+
+inline int ColourDistance(image::Rgb a, image::Rgb b) {
+    return std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
 }
 
 inline double Psnr(const image::RgbImage& a, const image::RgbImage& b) {
