@@ -4,6 +4,10 @@ set -uo pipefail
 cli=$1
 samples=$2
 work=$(mktemp -d)
+# A temporary folder of this test's own, so the check for leftovers never sees another test's
+# run of the tool.
+export TMPDIR=$work/tmp
+mkdir -p "$TMPDIR"
 trap 'rm -rf "$work"' EXIT
 export XDG_CACHE_HOME=$work/cache
 failures=0
