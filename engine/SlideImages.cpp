@@ -3,6 +3,8 @@
 // and encoded on worker threads, but every visible effect (captions, item fields, files,
 // PreviewCopies, the error raised) is committed here in item order, exactly as one pass would.
 
+#include <sched.h>
+
 #include <algorithm>
 #include <condition_variable>
 #include <exception>
@@ -41,6 +43,19 @@ SlidePicture makePicture(const image::SlideImageCache& cache, const std::string&
     return picture;
 }
 
+// The cores this process may run on (its affinity mask: taskset, cgroups' cpusets), which may be
+// fewer than the machine has.
+unsigned usableCores() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (::sched_getaffinity(0, sizeof set, &set) == 0) {
+        const int n = CPU_COUNT(&set);
+        if (n > 0)
+            return static_cast<unsigned>(n);
+    }
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
 // Runs the jobs on up to two workers, never more than a few jobs ahead of the one being
 // committed, and stops starting jobs past the first one that failed.
 class JobRunner {
@@ -48,7 +63,7 @@ public:
     JobRunner(std::vector<Job>& jobs, const image::SlideImageCache& cache, int width, int height,
               image::Rgb background)
         : jobs_(jobs), cache_(cache), width_(width), height_(height), background_(background) {
-        const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+        const unsigned cores = usableCores();
         const std::size_t workers = std::min<std::size_t>({2, cores, jobs_.size()});
         if (workers < 2)
             return;  // one picture, or one core: done on the calling thread
@@ -166,22 +181,26 @@ void TzqxAppletAgent::PrepareSlideImages() {
     }
 
     const image::SlideImageCache cache(ImageCacheFolder);
-    JobRunner runner(jobs, cache, width, height, background);
-    for (std::size_t k = 0; k < nodes.size(); ++k) {
-        tree_.setCaption(nodes[k], "Item");
-        if (jobOfNode[k] == static_cast<std::size_t>(-1))
-            continue;
-        Job& job = runner.take(jobOfNode[k]);
-        if (job.error)
-            std::rethrow_exception(job.error);
-        TItemData& item = Items[k];
-        item.ImageWidth = IntToStr(job.picture.size.width);
-        item.ImageHeight = IntToStr(job.picture.size.height);
-        item.SlideImageFile =
-            "slider" + IntToStr(static_cast<long long>(k)) + image::ExtensionOf(job.picture.kind);
-        PlaceSlideImage(item.SlideImageFile, job.picture.encoded);
-        runner.committed(jobOfNode[k]);
+    {
+        JobRunner runner(jobs, cache, width, height, background);
+        for (std::size_t k = 0; k < nodes.size(); ++k) {
+            tree_.setCaption(nodes[k], "Item");
+            if (jobOfNode[k] == static_cast<std::size_t>(-1))
+                continue;
+            Job& job = runner.take(jobOfNode[k]);
+            if (job.error)
+                std::rethrow_exception(job.error);
+            TItemData& item = Items[k];
+            item.ImageWidth = IntToStr(job.picture.size.width);
+            item.ImageHeight = IntToStr(job.picture.size.height);
+            item.SlideImageFile = "slider" + IntToStr(static_cast<long long>(k)) +
+                                  image::ExtensionOf(job.picture.kind);
+            PlaceSlideImage(item.SlideImageFile, job.picture.encoded);
+            runner.committed(jobOfNode[k]);
+        }
     }
+    // The workers are done: keep the cache within its limit, sparing this build's entries.
+    cache.Trim();
 }
 
 void TzqxAppletAgent::PlaceSlideImage(const std::string& name, const std::string& bytes) {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstdint>
+#include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "image/SlidePicture.h"
@@ -10,22 +13,46 @@ namespace lumivex::image {
 // Encoded slide images kept between builds, so that a build after a text edit re-encodes
 // nothing. An entry is found only for the same original file (path, size, modification and
 // change time, inode), the same box, kind, background and encoder version, and holds exactly the
-// bytes the encoder wrote. Every failure is silent: a broken or missing entry just means the
-// picture is encoded again.
+// bytes the encoder wrote, with a checksum. Every failure is silent: a broken, damaged or
+// missing entry just means the picture is encoded again and the entry rewritten.
+//
+// The folder is bounded: once a build has added entries, the least recently used ones (by the
+// time they were last written or found) are removed until the folder holds at most the limit.
+// An entry that this cache object found or stored, one that another process is reading, and one
+// still being written (under a temporary name) are never removed.
 class SlideImageCache {
 public:
-    explicit SlideImageCache(std::string folder);  // "" turns the cache off
+    // The environment variable that sets the limit in bytes (tests, small disks).
+    static constexpr const char* kLimitVariable = "LUMIVEX_IMAGE_CACHE_MAX_BYTES";
+    static constexpr std::uint64_t kLeastDefaultLimit = 256ull * 1024 * 1024;
+
+    // "" turns the cache off. The limit is taken from kLimitVariable when it holds a whole
+    // number of bytes, otherwise it is the larger of 256 MiB and 2 % of the free space of the
+    // cache's file system.
+    explicit SlideImageCache(std::string folder);
 
     // The key of an original as it is on disk now; empty when the cache is off or the file
     // cannot be examined.
     std::string KeyFor(const std::string& path, int boxWidth, int boxHeight, PictureKind kind,
                        Rgb background) const;
+    // Safe to call from several threads at once, as is Store.
     std::optional<SlidePicture> Find(const std::string& key) const;
     void Store(const std::string& key, const SlidePicture& picture) const;
+    // Removes least recently used entries past the limit; does nothing unless Store added one.
+    // Call when no Find or Store of this object is under way.
+    void Trim() const;
+
+    std::uint64_t limit() const { return limit_; }
 
 private:
-    std::string EntryPath(const std::string& key) const;
+    std::string EntryName(const std::string& key) const;
+    void markUsed(const std::string& name, bool stored) const;
+
     std::string folder_;
+    std::uint64_t limit_ = kLeastDefaultLimit;
+    mutable std::mutex mutex_;
+    mutable std::set<std::string> used_;
+    mutable bool grew_ = false;
 };
 
 }  // namespace lumivex::image
