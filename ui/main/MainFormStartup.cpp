@@ -12,6 +12,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QWindow>
+#include <functional>
 
 #include "EngineErrors.h"
 #include "ErrorReport.h"
@@ -329,14 +331,47 @@ void StartWithCommandLine(TMainForm& form, Platform& platform, const QString& pr
     form.form()->PreviewWindow1->setVisible(false);
 }
 
+namespace {
+
+// Runs `start` once, as soon as the window system has shown `window` (or after a second at the
+// latest), so the main window appears before a project is opened or the chooser is built.
+class WhenExposed : public QObject {
+public:
+    WhenExposed(QWindow* window, std::function<void()> start)
+        : window_(window), start_(std::move(start)) {
+        window_->installEventFilter(this);
+        QTimer::singleShot(1000, this, [this] { run(); });
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == window_ && event->type() == QEvent::Expose && window_->isExposed())
+            QTimer::singleShot(0, this, [this] { run(); });
+        return false;
+    }
+
+private:
+    void run() {
+        if (!start_)
+            return;
+        window_->removeEventFilter(this);
+        const std::function<void()> start = std::move(start_);
+        start_ = nullptr;
+        start();
+    }
+
+    QWindow* window_;
+    std::function<void()> start_;
+};
+
+}  // namespace
+
 int RunProgram(Platform& platform, const QString& programFolder, const QStringList& arguments) {
     TMainForm form(platform, programFolder);
     form.CreateLastingWindows();
     form.show();
-    // The rest runs once the loop has drawn the main window, so it appears without waiting for
-    // the project or the template chooser.
-    QTimer::singleShot(0, &form,
-                       [&] { StartWithCommandLine(form, platform, programFolder, arguments); });
+    WhenExposed starter(form.windowHandle(),
+                        [&] { StartWithCommandLine(form, platform, programFolder, arguments); });
     return QApplication::exec();
 }
 
