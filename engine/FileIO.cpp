@@ -29,27 +29,12 @@ int injectedFault(std::size_t written) {
     return hook() ? hook()(written) : 0;
 }
 
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    int release() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-
-private:
-    int fd_;
-};
-
 }  // namespace
+
+FileDescriptor::~FileDescriptor() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
 
 void SetWriteFaultHook(WriteFaultHook h) {
     std::lock_guard lock(hookMutex());
@@ -63,7 +48,7 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
         throw FileError(path, EISDIR, "create");
     }
     std::string temp = FolderPart(path) + "." + FileNamePart(path) + ".XXXXXX";
-    Fd fd(::mkstemp(temp.data()));
+    FileDescriptor fd(::mkstemp(temp.data()));
     if (fd.get() < 0)
         throw FileError(path, errno, "create");
     auto fail = [&](int error, const char* action) {
@@ -114,7 +99,7 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
 }
 
 std::string ReadWholeFile(const std::string& path) {
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0)
         throw FileError(path, errno, "open");
     struct stat st {};

@@ -6,6 +6,24 @@
 
 namespace lumivex {
 
+// Closes a POSIX file descriptor when it goes out of scope; -1 owns nothing.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor();
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+    int release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+
+private:
+    int fd_;
+};
+
 // Writes `bytes` to a temporary file beside `path`, flushes it to disk and renames it over
 // `path`, so a failed or interrupted write never leaves a truncated file behind. Raises
 // FileError (with the system's description) and leaves any previous file untouched.

@@ -28,7 +28,7 @@ int ExifOrientation(const std::uint8_t* block, std::size_t size) {
     std::unique_ptr<ExifData, ExifDataDeleter> data(exif_data_new());
     if (!data)
         return kAsStored;
-    // Read what is there; "following the specification" would add and rewrite entries.
+    // Read what is there: libexif would otherwise add missing entries and rewrite odd ones.
     exif_data_unset_option(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
     exif_data_load_data(data.get(), block, static_cast<unsigned int>(size));
     ExifContent* first = data->ifd[EXIF_IFD_0];

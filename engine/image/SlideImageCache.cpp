@@ -1,5 +1,7 @@
 #include "image/SlideImageCache.h"
 
+#include "FileIO.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -37,21 +39,6 @@ std::uint64_t fnv1a(const char* data, std::size_t size) {
 std::uint64_t fnv1a(const std::string& text) {
     return fnv1a(text.data(), text.size());
 }
-
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 bool readAll(int fd, std::string& out, std::size_t size) {
     out.resize(size);
@@ -168,7 +155,7 @@ std::optional<SlidePicture> SlideImageCache::Find(const std::string& key) const 
     if (key.empty())
         return std::nullopt;
     const std::string name = EntryName(key);
-    Fd fd(::open((folder_ + name).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    FileDescriptor fd(::open((folder_ + name).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
     if (fd.get() < 0)
         return std::nullopt;
     // Shared while reading: Trim never removes an entry that someone holds. An entry that Trim
@@ -234,7 +221,7 @@ void SlideImageCache::Store(const std::string& key, const SlidePicture& picture)
     // no flush to disk; an entry cut short by a crash fails its checksum and is written again.
     const std::string name = EntryName(key);
     std::string temp = folder_ + "." + name + ".XXXXXX";
-    Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
+    FileDescriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
     if (fd.get() < 0)
         return;  // a full disk or a read-only cache only costs the next build its time
     if (!writeAll(fd.get(), entry) || ::rename(temp.c_str(), (folder_ + name).c_str()) != 0) {
@@ -293,7 +280,7 @@ void SlideImageCache::Trim() const {
                 break;
             if (used_.count(e.name) != 0)
                 continue;
-            Fd fd(::openat(dirFd, e.name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+            FileDescriptor fd(::openat(dirFd, e.name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
             if (fd.get() < 0)
                 continue;
             // Someone reading it holds a shared lock; skip it rather than wait.
