@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev
   libjpeg62-turbo-dev libgif-dev
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libqt6svg6
-  libglib2.0-dev libexif-dev liblcms2-dev dpkg-dev
+  libglib2.0-dev libglib2.0-bin libexif-dev liblcms2-dev dpkg-dev
   xvfb xauth xdotool openbox wmctrl x11-utils imagemagick
   nodejs chromium fonts-dejavu-core
 )

@@ -36,7 +36,7 @@ class DialogMessageSink;
 //   MainForm.cpp            frame and document commands
 //   MainFormTree.cpp        item tree panel
 //   MainFormProperties.cpp  property pages and their binding
-//   MainFormStartup.cpp     creation, recent files, file type registration, program start
+//   MainFormStartup.cpp     creation, recent files, program start
 //   MainFormHelp.cpp        help buttons and web commands
 class TMainForm : public QMainWindow, public PreviewHost, public TemplateHost {
     Q_OBJECT
@@ -104,7 +104,6 @@ public:
     void LoadRecentFiles();
     void AddRecentFile(const QString& path);
     void RecentFileClick(QAction* entry);
-    void RegisterFileType();
     static QString RecentFilesName() { return QStringLiteral("recentfile.dat"); }
 
     // ---- help ----

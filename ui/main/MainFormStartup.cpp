@@ -1,12 +1,7 @@
-// Creation of the main window, its commands, recent files, the file type registration and
-// the program's start.
-#include <QDir>
+// Creation of the main window, its commands, recent files and the program's start.
 #include <QFile>
-#include <QFileInfo>
 #include <QLabel>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
@@ -18,6 +13,7 @@
 #include "EngineErrors.h"
 #include "ErrorReport.h"
 #include "FileIO.h"
+#include "FileTypeRegistration.h"
 #include "HTMLBuild.h"
 #include "HelpWindow.h"
 #include "Icons.h"
@@ -153,7 +149,7 @@ void TMainForm::FormCreate() {
     FAgent->SetDefaults();
     LoadAppletProperties();
     setWindowTitle(QStringLiteral("Lumivex"));
-    RegisterFileType();
+    RegisterFileType(platform_.shell, QCoreApplication::applicationFilePath());
     try {
         LoadRecentFiles();
     } catch (const std::exception& e) {
@@ -246,63 +242,6 @@ void TMainForm::RecentFileClick(QAction* entry) {
     const std::string line = entry->data().toByteArray().toStdString();
     OpenProjectFile(QFile::decodeName(
         QByteArray::fromStdString(line.substr(std::min<size_t>(3, line.size())))));
-}
-
-void TMainForm::RegisterFileType() {
-    // The desktop's registry of file types lives in the user's data folder; every failure is
-    // ignored, as the registration is a convenience.
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (data.isEmpty())
-        return;
-    const QString program = QCoreApplication::applicationFilePath();
-    const QByteArray mime =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-        "  <mime-type type=\"application/x-lumivex-project\">\n"
-        "    <comment>Lumivex.Document</comment>\n"
-        "    <glob pattern=\"*.lvx\"/>\n"
-        "  </mime-type>\n"
-        "</mime-info>\n";
-    QString quoted = program;
-    quoted.replace('\\', QLatin1String("\\\\")).replace('"', QLatin1String("\\\""));
-    // TryExec hides the entry once the program is gone.
-    const QByteArray desktop = QStringLiteral(
-                                   "[Desktop Entry]\n"
-                                   "Type=Application\n"
-                                   "Name=Lumivex\n"
-                                   "Comment=Build image slideshows for web pages\n"
-                                   "TryExec=%1\n"
-                                   "Exec=\"%2\" %f\n"
-                                   "Icon=lumivex\n"
-                                   "Terminal=false\n"
-                                   "Categories=Development;WebDevelopment;\n"
-                                   "MimeType=application/x-lumivex-project;\n")
-                                   .arg(program, quoted)
-                                   .toUtf8();
-    const auto writeIfChanged = [](const QString& path, const QByteArray& bytes) {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile existing(path);
-        if (existing.open(QIODevice::ReadOnly) && existing.readAll() == bytes)
-            return false;
-        existing.close();
-        try {
-            WriteFileAtomically(QFile::encodeName(path).toStdString(), bytes.toStdString());
-        } catch (const std::exception&) {
-            return false;
-        }
-        return true;
-    };
-    if (writeIfChanged(data + QStringLiteral("/mime/packages/lumivex.xml"), mime)) {
-        const QString tool = QStandardPaths::findExecutable(QStringLiteral("update-mime-database"));
-        if (!tool.isEmpty())
-            QProcess::startDetached(tool, {data + QStringLiteral("/mime")});
-    }
-    if (writeIfChanged(data + QStringLiteral("/applications/lumivex.desktop"), desktop)) {
-        const QString tool =
-            QStandardPaths::findExecutable(QStringLiteral("update-desktop-database"));
-        if (!tool.isEmpty())
-            QProcess::startDetached(tool, {data + QStringLiteral("/applications")});
-    }
 }
 
 QString CommandLine(const QStringList& arguments) {
