@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTreeWidget>
 
 #include "About.h"
@@ -58,11 +59,14 @@ TMainForm::TMainForm(Platform& platform, const QString& programFolder, QWidget* 
     progress_ = std::make_unique<WidgetProgress>(hint, bar);
     messages_ = std::make_unique<DialogMessageSink>(platform_.dialogs, this);
 
-    // Scratch files of this process, never the working folder a desktop happens to start in.
+    // Scratch files of this process, never the working folder a desktop happens to start in;
+    // a new folder of a random name that only this user can enter, never one found in place.
     const QString scratchBase = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
-    scratch_ =
-        QStringLiteral("%1/lumivex-%2/").arg(scratchBase).arg(QCoreApplication::applicationPid());
-    QDir().mkpath(scratch_);
+    scratchDir_ = std::make_unique<QTemporaryDir>(scratchBase + QStringLiteral("/lumivex-XXXXXX"));
+    if (!scratchDir_->isValid())
+        throw EngineError("Cannot create a scratch folder in " + pathBytes(scratchBase) + ": " +
+                          scratchDir_->errorString().toStdString());
+    scratch_ = scratchDir_->path() + '/';
 
     setUpIcons();
     connectCommands();
@@ -75,7 +79,6 @@ TMainForm::TMainForm(Platform& platform, const QString& programFolder, QWidget* 
 
 TMainForm::~TMainForm() {
     qApp->removeEventFilter(this);
-    QDir(scratch_).removeRecursively();
 }
 
 QString TMainForm::scratchFolder() const {

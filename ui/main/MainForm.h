@@ -15,6 +15,7 @@
 #include "templet.h"
 
 class QAction;
+class QTemporaryDir;
 class QTreeWidgetItem;
 class QWidget;
 
@@ -172,6 +173,8 @@ private:
     std::unique_ptr<Ui::MainForm> ui_;
     Platform& platform_;
     QString programFolder_;
+    // Removed with its files when the window goes.
+    std::unique_ptr<QTemporaryDir> scratchDir_;
     QString scratch_;
     std::unique_ptr<TreeWidgetItemTree> tree_;
     std::unique_ptr<WidgetProgress> progress_;

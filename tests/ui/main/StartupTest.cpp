@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
@@ -20,6 +22,7 @@ private Q_SLOTS:
     void templateChooserFollowsTheSetting();
     void failedCommandLineOpenIsSwallowed();
     void fileTypeIsRegistered();
+    void scratchFolderIsPrivateAndNew();
     void helpButtonsAndMenuPages();
 };
 
@@ -94,6 +97,32 @@ void StartupTest::fileTypeIsRegistered() {
     QVERIFY(
         entry.contains("\nExec=\"" + QCoreApplication::applicationFilePath().toUtf8() + "\" %f\n"));
     QVERIFY(entry.contains("\nMimeType=application/x-lumivex-project;\n"));
+}
+
+void StartupTest::scratchFolderIsPrivateAndNew() {
+    // A folder planted under the name a process of this id would once have used.
+    const QString temp = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
+    const QString planted =
+        QStringLiteral("%1/lumivex-%2").arg(temp).arg(QCoreApplication::applicationPid());
+    QVERIFY(QDir().mkpath(planted));
+    QString scratch;
+    {
+        MainFormFixture f;
+        scratch = f.form->scratchFolder();
+        QVERIFY(QDir(scratch).dirName().startsWith("lumivex-"));
+        QCOMPARE(QFileInfo(QDir::cleanPath(scratch)).absolutePath(),
+                 QFileInfo(planted).absolutePath());
+        QVERIFY(QDir::cleanPath(scratch) != planted);
+        struct stat info {};
+        QCOMPARE(::stat(QFile::encodeName(scratch).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 07777, mode_t(0700));
+        // Two windows never share one.
+        MainFormFixture other;
+        QVERIFY(other.form->scratchFolder() != scratch);
+    }
+    QVERIFY(!QFileInfo::exists(scratch));
+    QVERIFY(QDir(planted).isEmpty());
+    QDir(planted).removeRecursively();
 }
 
 void StartupTest::helpButtonsAndMenuPages() {
