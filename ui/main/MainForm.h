@@ -169,6 +169,7 @@ private:
     QList<QWidget*> boundAppletControls() const;
     QList<QWidget*> textControlsChecked() const;
     void setRadio(QWidget* radio, bool checked);
+    void markModifiedOnChange(QWidget* control);
 
     std::unique_ptr<Ui::MainForm> ui_;
     Platform& platform_;

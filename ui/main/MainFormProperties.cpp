@@ -16,6 +16,7 @@
 #include "Icons.h"
 #include "MainForm.h"
 #include "MessageBox_LinkTip.h"
+#include "PropertyInput.h"
 #include "Text.h"
 #include "TextBytes.h"
 #include "WYSIWYG_Utility.h"
@@ -96,8 +97,8 @@ const ItemBinding kItemBindings[] = {
     {&TItemData::OriginalImagePath, "edtOriginalImagePath", 0},
 };
 
-// The controls whose text changes mark the document modified; the first has a handler of
-// its own.
+// The text controls with change handlers of their own (the first) or shared with the preview;
+// every other bound control marks the document modified through `markModifiedOnChange`.
 const char* const kChangeHandled[] = {
     "edt_ctrlId",
     "edt_SlideShowLoadingBgImage",
@@ -248,6 +249,18 @@ void TMainForm::LoadItemProperties(int index) {
 }
 
 void TMainForm::connectProperties() {
+    GuardPropertyInput(ui_->pgcntrl1);
+    QList<QWidget*> bound;
+    for (const Binding& b : kAppletBindings)
+        bound << findChild<QWidget*>(QLatin1String(b.control));
+    for (const ItemBinding& b : kItemBindings)
+        bound << findChild<QWidget*>(QLatin1String(b.control));
+    // The second radio button is stored as the first one's absence.
+    bound << ui_->rdbtnpInternalUse_RootDir_Local_Checked2;
+    for (const char* name : kChangeHandled)
+        bound.removeAll(findChild<QWidget*>(QLatin1String(name)));
+    for (QWidget* control : bound)
+        markModifiedOnChange(control);
     for (const char* name : kChangeHandled) {
         QWidget* control = findChild<QWidget*>(QLatin1String(name));
         const bool own = qstrcmp(name, "edt_ctrlId") == 0;
@@ -290,6 +303,23 @@ void TMainForm::connectProperties() {
     ui_->chbx_pImageLeadingPathEnabled->adjustSize();
     ui_->CheckGroupBox1->setCheckComponent(ui_->chbx_pImageLeadingPathEnabled);
     ui_->chbx_pImageLeadingPathEnabled->setChecked(true);
+}
+
+void TMainForm::markModifiedOnChange(QWidget* control) {
+    // Only the flag: a preview staged from here could run halfway through loading the pages.
+    const auto mark = [this] { SetModified(true); };
+    // A colour swatch marks it when clicked.
+    if (qobject_cast<ColorSwatch*>(control) != nullptr)
+        return;
+    // A spin box's text, not its value: text that is no number is stored too.
+    if (auto* spin = qobject_cast<QSpinBox*>(control))
+        connect(spin, &QSpinBox::textChanged, this, mark);
+    else if (auto* edit = qobject_cast<QLineEdit*>(control))
+        connect(edit, &QLineEdit::textChanged, this, mark);
+    else if (auto* combo = qobject_cast<QComboBox*>(control))
+        connect(combo, &QComboBox::editTextChanged, this, mark);
+    else if (auto* button = qobject_cast<QAbstractButton*>(control))
+        connect(button, &QAbstractButton::toggled, this, mark);
 }
 
 void TMainForm::edt_ICaptionChange() {
