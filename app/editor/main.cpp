@@ -1,6 +1,8 @@
 // lumivex: the slideshow editor.
 #include <unistd.h>
 
+#include <cstdio>
+
 #include <QApplication>
 #include <QFile>
 
@@ -14,9 +16,12 @@ int main(int argc, char** argv) {
     using namespace lumivex;
     using namespace lumivex::ui;
     // Chromium refuses to start its sandbox as root (a container, say); the web views then run
-    // without it rather than not at all.
-    if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+    // without it rather than not at all. The user hears of it, since it weakens the views.
+    if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+        std::fputs("lumivex: running as root, so the web views run without Chromium's sandbox.\n",
+                   stderr);
+    }
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QCoreApplication::setOrganizationName(QStringLiteral("ZQX"));
     QCoreApplication::setApplicationName(QStringLiteral("Lumivex"));
@@ -30,6 +35,12 @@ int main(int argc, char** argv) {
     Platform platform{dialogs, shell, settings};
     ErrorReport::setDialogs(&dialogs);
     const std::string folder = ResolveProgramFolder(ProgramFolderContext::FromEnvironment());
-    return RunProgram(platform, QFile::decodeName(QByteArray::fromStdString(folder)),
-                      QApplication::arguments());
+    try {
+        return RunProgram(platform, QFile::decodeName(QByteArray::fromStdString(folder)),
+                          QApplication::arguments());
+    } catch (const std::exception& e) {
+        // The window could not be made (no scratch folder, say): the reason, not a crash.
+        std::fprintf(stderr, "lumivex: %s\n", e.what());
+        return 1;
+    }
 }
