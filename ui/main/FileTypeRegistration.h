@@ -9,8 +9,8 @@ class Shell;
 
 // The shared-mime-info package that declares `*.lvx` as a Lumivex project.
 QByteArray MimePackageText();
-// The desktop entry that opens projects with `program`, quoted as the Desktop Entry
-// Specification says, so that a blank, "%", a quote or a backslash in either path reaches the
+// The desktop entry that opens projects with `program`, quoted by freedesktop.org's rules for
+// desktop entries, so that a blank, "%", a quote or a backslash in either path reaches the
 // program unchanged.
 QByteArray DesktopEntryText(const QString& program);
 
