@@ -2,12 +2,42 @@
 
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "AppletData.h"
 #include "ItemTree.h"
 #include "Progress.h"
 
 namespace lumivex {
+
+// The texts of one build, and the slide images it encoded (name, bytes) in item order.
+struct GeneratedCode {
+    std::string styleSheet;
+    std::string configScript;
+    std::string page;
+    std::vector<std::pair<std::string, std::string>> slides;
+};
+
+// How far a project file was read (LoadFromFile).
+enum class ProjectReadOutcome {
+    Complete,     // up to "</Item_Parameters>"
+    Refused,      // another product's file; its message has been shown
+    NotAProject,  // empty, no project header, or sections out of place
+    Incomplete,   // a project that ends before "</Item_Parameters>"
+};
+
+struct ProjectRead {
+    ProjectReadOutcome outcome = ProjectReadOutcome::Complete;
+    std::string problem;  // for NotAProject and Incomplete: what is wrong, in a sentence
+};
+
+// The largest project file and the most items the reader takes; larger files are refused
+// before anything is read into the model.
+inline constexpr std::size_t kMaxProjectFileBytes = 64u << 20;
+inline constexpr std::size_t kMaxProjectItems = 200'000;
+// Reads a project or menu structure file within those limits; raises FileError otherwise.
+std::string ReadItemListFile(const std::string& path);
 
 // The project engine: one per program run, owned by the main window. It holds the model and
 // carries the file, generation and publishing operations. Its operations live in files named
@@ -67,7 +97,13 @@ public:
 
     // ---- project file ----
     void SaveToFile(const std::string& path);
-    void LoadFromFile(const std::string& path, ItemTree& tree);
+    // The file SaveToFile writes, with its progress display.
+    std::string ProjectFileText();
+    // Replaces the model as far as the file is read (settings once their line is read, items
+    // once their section begins) and rebuilds the tree. Raises FileError for a file that cannot
+    // be read, is no regular file or is larger than kMaxProjectFileBytes, and EngineError for
+    // more than kMaxProjectItems items, in each case before the model changes.
+    ProjectRead LoadFromFile(const std::string& path, ItemTree& tree);
     static std::string ExtractField(const std::string& line, int n, const std::string& separator);
 
     // ---- menu structure file ----
@@ -78,6 +114,9 @@ public:
 
     // ---- code generation ----
     void GenerateCode(const std::string& pagePath);
+    // GenerateCode without writing: checks the id and the settings, prepares the items and the
+    // slide images, names the style sheet and the script, and returns the three texts.
+    GeneratedCode PrepareGeneratedCode();
     void PrepareItemsForOutput();
 
     // ---- preview folder and slide images ----
@@ -87,7 +126,8 @@ public:
     void CopyLinkedFilesToPreview(const std::string& folder);
     void CollectResourceFiles();
     void CopyResourceFilesToPreview(const std::string& folder);
-    void PrepareSlideImages();
+    // `made`, when given, receives each slide image written (name, bytes) in item order.
+    void PrepareSlideImages(std::vector<std::pair<std::string, std::string>>* made = nullptr);
     // Puts one encoded slide image into the preview folder under `name` and lists it in
     // PreviewCopies, leaving no copy in the program folder.
     void PlaceSlideImage(const std::string& name, const std::string& bytes);
@@ -95,6 +135,8 @@ public:
     // ---- publishing ----
     bool SaveAndPublish(const std::string& folder, const std::string& fileName, ItemTree& tree);
     void WritePublishReport(const std::string& folder, const std::string& reportFileName);
+    // The report WritePublishReport writes, with its progress display.
+    std::string PublishReportText();
     static std::string PublishBaseName(const std::string& fileName);
 
     // ---- where files go ----

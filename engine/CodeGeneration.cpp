@@ -1,7 +1,5 @@
 #include "CodeGeneration.h"
 
-#include <cstdio>
-
 #include "AppletAgent.h"
 #include "EngineErrors.h"
 #include "FileIO.h"
@@ -10,50 +8,36 @@
 
 namespace lumivex {
 
-namespace {
-
-// Resets the hint line and the cursor however the operation ends.
-class BusyScope {
-public:
-    BusyScope(Progress& progress, const std::string& hint) : progress_(progress) {
-        progress_.setHint(hint);
-        progress_.setBusy(true);
-    }
-    ~BusyScope() {
-        progress_.setHint("");
-        progress_.setBusy(false);
-    }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    Progress& progress_;
-};
-
-}  // namespace
-
-void TzqxAppletAgent::GenerateCode(const std::string& pagePath) {
-    BusyScope busy(progress_, "Making HTML Codes ... ...");
+GeneratedCode TzqxAppletAgent::PrepareGeneratedCode() {
     // The id becomes file names, classes and identifiers; a bad one would write outside the
     // program folder or give a page that silently shows nothing, so refuse it before any change.
     if (!IsValidSlideshowId(AppletData.CtrlId)) {
         throw InvalidProjectError(InvalidSlideshowIdMessage(AppletData.CtrlId));
     }
+    // Settings reach the script and the style sheet only in the form of their field.
+    const TAppletData settings = OutputSettings(AppletData);
     PrepareItemsForOutput();
-    PrepareSlideImages();
+    GeneratedCode code;
+    PrepareSlideImages(&code.slides);
 
     const std::string& id = AppletData.CtrlId;
     LinkedFiles[kStyleSheetEntry].FileName = runtime::StyleSheetFileName(id);
-    const std::string styleSheet = StyleSheetText(AppletData);
-    WriteFileAtomically(ProgramFolder + LinkedFiles[kStyleSheetEntry].FileName, styleSheet);
-
+    code.styleSheet = StyleSheetText(settings);
     LinkedFiles[kConfigScriptEntry].FileName = runtime::ConfigScriptFileName(id);
-    WriteFileAtomically(ProgramFolder + LinkedFiles[kConfigScriptEntry].FileName,
-                        ConfigScriptText(AppletData, Items));
+    code.configScript = ConfigScriptText(settings, Items);
+    code.page = PageText(id, LinkedFiles);
+    return code;
+}
 
+void TzqxAppletAgent::GenerateCode(const std::string& pagePath) {
+    BusyScope busy(progress_, "Making HTML Codes ... ...");
+    const GeneratedCode code = PrepareGeneratedCode();
+    WriteFileAtomically(ProgramFolder + LinkedFiles[kStyleSheetEntry].FileName, code.styleSheet);
+    WriteFileAtomically(ProgramFolder + LinkedFiles[kConfigScriptEntry].FileName,
+                        code.configScript);
     const bool relative = pagePath.empty() || pagePath[0] != '/';
     WriteFileAtomically(relative && !ScratchFolder.empty() ? ScratchFolder + pagePath : pagePath,
-                        PageText(id, LinkedFiles));
+                        code.page);
 }
 
 }  // namespace lumivex

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "AppletData.h"
 
@@ -25,6 +26,18 @@ std::string PageText(const std::string& id, const TLinkedFileInfoArray& linkedFi
 // (UTF-8 decoded; bytes that are not valid UTF-8 read as Windows-1252). ASCII text without
 // these characters comes out unchanged.
 std::string EscapeScriptString(std::string_view text);
+
+// The settings as the script and the style sheet take them: whole numbers in decimal, colours
+// checked (font lists and the loading image are made safe as they are written). Raises
+// SettingError, naming the field, for a value that cannot be written in its field's form. Values
+// the panel writes come back unchanged.
+TAppletData OutputSettings(const TAppletData& data);
+// A font family list for CSS: kept as it is when every name is a plain name (identifiers and
+// blanks) or safely quoted; otherwise each name that is not is quoted and escaped.
+std::string CssFontFamilyList(std::string_view list);
+// The loading image as a CSS value: "none", url(./name) for a name without blanks, quotes,
+// parentheses or backslashes, otherwise url("./name") quoted and escaped.
+std::string CssImageUrlValue(std::string_view imageText);
 
 // A slideshow id names files, style classes and script variables: ASCII letters, digits and
 // "_", not starting with a digit.

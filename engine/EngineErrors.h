@@ -14,6 +14,8 @@ public:
 class FileError : public EngineError {
 public:
     FileError(const std::string& path, int errorNumber, const std::string& action);
+    // A refusal of the program's own, with its reason instead of the system's.
+    FileError(const std::string& path, const std::string& action, const std::string& reason);
     const std::string& path() const { return path_; }
     int errorNumber() const { return errno_; }
 
@@ -38,6 +40,16 @@ public:
 class InvalidProjectError : public EngineError {
 public:
     using EngineError::EngineError;
+};
+
+// One setting that cannot be written in the form of its field.
+class SettingError : public InvalidProjectError {
+public:
+    SettingError(std::string field, const std::string& message);
+    const std::string& field() const { return field_; }
+
+private:
+    std::string field_;
 };
 
 }  // namespace lumivex

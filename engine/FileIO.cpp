@@ -1,11 +1,14 @@
 #include "FileIO.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <mutex>
+#include <set>
 
 #include "EngineErrors.h"
 #include "Text.h"
@@ -41,19 +44,73 @@ void SetWriteFaultHook(WriteFaultHook h) {
     hook() = std::move(h);
 }
 
-void WriteFileAtomically(const std::string& path, std::string_view bytes) {
+namespace {
+
+constexpr std::string_view kTemporaryMark = ".lumivex-tmp-";
+
+// The temporary files being written now, for RemoveTemporaryFilesInUse.
+std::mutex& inUseMutex() {
+    static std::mutex m;
+    return m;
+}
+
+std::set<std::string>& inUse() {
+    static std::set<std::string> files;
+    return files;
+}
+
+void markInUse(const std::string& temp, bool used) {
+    std::lock_guard lock(inUseMutex());
+    if (used)
+        inUse().insert(temp);
+    else
+        inUse().erase(temp);
+}
+
+// "." + name + ".lumivex-tmp-" + pid + "-" + six random characters, beside `path`.
+std::string temporaryPattern(const std::string& path) {
+    return FolderPart(path) + "." + FileNamePart(path) + std::string(kTemporaryMark) +
+           std::to_string(::getpid()) + "-XXXXXX";
+}
+
+// The owner's process id of a temporary name of ours, or -1.
+long temporaryOwner(std::string_view name) {
+    if (name.empty() || name.front() != '.')
+        return -1;
+    const std::size_t mark = name.rfind(kTemporaryMark);
+    if (mark == std::string_view::npos)
+        return -1;
+    std::string_view rest = name.substr(mark + kTemporaryMark.size());
+    const std::size_t dash = rest.find('-');
+    if (dash == 0 || dash == std::string_view::npos || rest.size() - dash - 1 != 6)
+        return -1;
+    long pid = 0;
+    for (char c : rest.substr(0, dash)) {
+        if (c < '0' || c > '9' || pid > 100'000'000)
+            return -1;
+        pid = pid * 10 + (c - '0');
+    }
+    return pid;
+}
+
+// Writes `bytes` into a new temporary file beside `path` and flushes it; returns its name. On
+// failure nothing is left behind and FileError names `path`.
+std::string writeTemporary(const std::string& path, std::string_view bytes) {
     // A folder in the way would otherwise be reported only at the rename, as a confusing error.
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
         throw FileError(path, EISDIR, "create");
     }
-    std::string temp = FolderPart(path) + "." + FileNamePart(path) + ".XXXXXX";
+    std::string temp = temporaryPattern(path);
     FileDescriptor fd(::mkstemp(temp.data()));
     if (fd.get() < 0)
         throw FileError(path, errno, "create");
+    markInUse(temp, true);
     auto fail = [&](int error, const char* action) {
-        ::close(fd.release());
+        if (fd.get() >= 0)
+            ::close(fd.release());
         ::unlink(temp.c_str());
+        markInUse(temp, false);
         throw FileError(path, error, action);
     };
     // Keep the permissions an existing file had; a new one gets the usual 0666 & ~umask.
@@ -86,20 +143,96 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
         fail(error, "write");
     if (::fsync(fd.get()) != 0)
         fail(errno, "write");
-    if (::close(fd.release()) != 0) {
-        const int error = errno;
-        ::unlink(temp.c_str());
-        throw FileError(path, error, "write");
-    }
+    if (::close(fd.release()) != 0)
+        fail(errno, "write");
+    return temp;
+}
+
+void renameIntoPlace(const std::string& temp, const std::string& path) {
     if (::rename(temp.c_str(), path.c_str()) != 0) {
         const int error = errno;
         ::unlink(temp.c_str());
+        markInUse(temp, false);
         throw FileError(path, error, "create");
+    }
+    markInUse(temp, false);
+}
+
+}  // namespace
+
+void WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    renameIntoPlace(writeTemporary(path, bytes), path);
+}
+
+StagedFiles::StagedFiles(std::string folder) : folder_(std::move(folder)) {}
+
+StagedFiles::~StagedFiles() {
+    for (const Staged& s : staged_) {
+        ::unlink(s.temp.c_str());
+        markInUse(s.temp, false);
     }
 }
 
-std::string ReadWholeFile(const std::string& path) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+void StagedFiles::Write(const std::string& name, std::string_view bytes) {
+    const std::string target = folder_ + name;
+    staged_.push_back({writeTemporary(target, bytes), target});
+}
+
+bool StagedFiles::CopyIfPresent(const std::string& name, const std::string& from) {
+    if (!FileExists(from))
+        return false;
+    Write(name, ReadWholeFile(from));
+    return true;
+}
+
+void StagedFiles::Commit() {
+    std::size_t done = 0;
+    try {
+        for (; done < staged_.size(); ++done)
+            renameIntoPlace(staged_[done].temp, staged_[done].target);
+    } catch (...) {
+        // The one that failed is gone already; the rest go with the object.
+        staged_.erase(staged_.begin(), staged_.begin() + static_cast<std::ptrdiff_t>(done) + 1);
+        throw;
+    }
+    staged_.clear();
+}
+
+bool ProcessIsAlive(long pid) {
+    if (pid <= 0)
+        return false;
+    // EPERM: alive, but another user's.
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+void RemoveStaleTemporaryFiles(const std::string& folder) {
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (dir == nullptr)
+        return;
+    std::vector<std::string> stale;
+    while (const dirent* entry = ::readdir(dir)) {
+        const long owner = temporaryOwner(entry->d_name);
+        if (owner > 0 && owner != ::getpid() && !ProcessIsAlive(owner))
+            stale.emplace_back(entry->d_name);
+    }
+    ::closedir(dir);
+    for (const std::string& name : stale) {
+        struct stat st {};
+        const std::string path = folder + name;
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            ::unlink(path.c_str());
+    }
+}
+
+void RemoveTemporaryFilesInUse() {
+    std::lock_guard lock(inUseMutex());
+    for (const std::string& temp : inUse())
+        ::unlink(temp.c_str());
+}
+
+std::string ReadWholeFile(const std::string& path, std::size_t maxBytes) {
+    // Not blocking at the open: a pipe without a writer is refused below instead of waiting.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.get() < 0)
         throw FileError(path, errno, "open");
     struct stat st {};
@@ -107,13 +240,22 @@ std::string ReadWholeFile(const std::string& path) {
         throw FileError(path, errno, "read");
     if (S_ISDIR(st.st_mode))
         throw FileError(path, EISDIR, "open");
-    // Read straight into the result; a file that grows meanwhile is read to its end.
+    if (!S_ISREG(st.st_mode))
+        throw FileError(path, "open", "It is not a regular file but a device, a pipe or a socket.");
+    const auto declared = static_cast<std::size_t>(std::max<off_t>(st.st_size, 0));
+    if (declared > maxBytes)
+        throw FileError(path, EFBIG, "read");
+    // Read straight into the result; a file that grows meanwhile is read to its end, or to the
+    // limit (files of /proc declare no size at all).
     std::string out;
     std::size_t size = 0;
-    out.resize(st.st_size > 0 ? static_cast<std::size_t>(st.st_size) + 1 : 4096);
+    out.resize(declared > 0 ? declared + 1 : 4096);
     while (true) {
-        if (size == out.size())
+        if (size == out.size()) {
+            if (size > maxBytes)
+                throw FileError(path, EFBIG, "read");
             out.resize(out.size() * 2);
+        }
         const ssize_t r = ::read(fd.get(), out.data() + size, out.size() - size);
         if (r < 0) {
             if (errno == EINTR)
@@ -124,6 +266,8 @@ std::string ReadWholeFile(const std::string& path) {
             break;
         size += static_cast<std::size_t>(r);
     }
+    if (size > maxBytes)
+        throw FileError(path, EFBIG, "read");
     out.resize(size);
     return out;
 }
@@ -147,6 +291,13 @@ bool CopyFileQuietly(const std::string& from, const std::string& to) {
     } catch (const FileError&) {
         return false;
     }
+}
+
+bool CopyFileIfPresent(const std::string& from, const std::string& to) {
+    if (!FileExists(from))
+        return false;
+    WriteFileAtomically(to, ReadWholeFile(from));
+    return true;
 }
 
 bool DeleteFileQuietly(const std::string& path) {

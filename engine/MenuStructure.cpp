@@ -94,7 +94,7 @@ void TzqxAppletAgent::ExportMenuStructure(const std::string& path) {
 
 void TzqxAppletAgent::ImportMenuStructure(const std::string& path, ItemTree& tree) {
     ProgressReset reset(progress_);
-    ReadKeepingTreeInStep(tree, [&] { ReadStructure(*this, ReadWholeFile(path)); });
+    ReadKeepingTreeInStep(tree, [&] { ReadStructure(*this, ReadItemListFile(path)); });
 }
 
 std::string TzqxAppletAgent::MenuStructureFileName(const std::string& chosen) {

@@ -40,6 +40,24 @@ private:
     Progress& progress_;
 };
 
+// Shows a hint and the busy cursor while it lives; clears both however the operation ends.
+class BusyScope {
+public:
+    BusyScope(Progress& progress, const std::string& hint) : progress_(progress) {
+        progress_.setHint(hint);
+        progress_.setBusy(true);
+    }
+    ~BusyScope() {
+        progress_.setHint("");
+        progress_.setBusy(false);
+    }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    Progress& progress_;
+};
+
 // Where the engine's refusals go; the editor shows them as an error box with OK.
 class MessageSink {
 public:

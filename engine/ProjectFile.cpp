@@ -1,8 +1,11 @@
 #include <array>
+#include <cerrno>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
 #include "AppletAgent.h"
+#include "EngineErrors.h"
 #include "FileIO.h"
 #include "LineReader.h"
 
@@ -45,29 +48,75 @@ std::size_t ProjectFileSize(const TAppletData& data, const TItemArray& items,
     return size;
 }
 
-// Reads the project in `text` into the agent. Stops quietly at an early end of the file, leaving
-// replaced what was replaced until then.
-void ReadProject(TzqxAppletAgent& agent, std::string_view text) {
-    LineReader in(text);
-    std::string_view line;
-    auto skipTo = [&](std::string_view tag) { return in.skipTo(line, tag); };
+// Reads on from the current `line` until it equals `tag`. A section tag that belongs after
+// `tag` ends the search: the file's sections are damaged or out of order.
+enum class Skip { Found, End, Misplaced };
+Skip skipTo(LineReader& in, std::string_view& line, std::string_view tag,
+            std::initializer_list<std::string_view> later) {
+    while (line != tag) {
+        for (std::string_view t : later) {
+            if (line == t)
+                return Skip::Misplaced;
+        }
+        if (!in.next(line))
+            return Skip::End;
+    }
+    return Skip::Found;
+}
 
-    if (!in.next(line) || !skipTo("<Product_Name>"))
-        return;
+ProjectRead notAProject(std::string problem) {
+    return {ProjectReadOutcome::NotAProject, std::move(problem)};
+}
+
+ProjectRead damaged(std::string_view tag) {
+    return notAProject("It is damaged: the line \"" + std::string(tag) +
+                       "\" is missing or out of place.");
+}
+
+const char* const kEndsBeforeSettings = "It ends before the project's settings.";
+
+// Reads the project in `text` into the agent. Stops at an early end of the file, leaving
+// replaced what was replaced until then, and says how far it came.
+ProjectRead ReadProject(TzqxAppletAgent& agent, std::string_view text) {
+    LineReader in(text);
+    if (in.atEnd())
+        return notAProject("The file is empty.");
+    constexpr std::string_view kItemsEnd = "</Item_Parameters>";
+    std::string_view line;
+    in.next(line);
+    if (skipTo(in, line, "<Product_Name>", {}) != Skip::Found)
+        return notAProject("It is not a Lumivex project: it holds no \"<Product_Name>\" line.");
     if (!in.next(line))
-        return;
+        return notAProject(kEndsBeforeSettings);
     if (line != kProductName && line != kSiblingProductName) {
         agent.messages().showError(std::string(kWrongProduct));
-        return;
+        return {ProjectReadOutcome::Refused, std::string(kWrongProduct)};
     }
-    if (!in.next(line) || !skipTo("<Product_Version>"))
-        return;
-    if (!in.next(line))  // the version: every version is read the same way
-        return;
-    if (!in.next(line) || !skipTo("<Applet_Parameters>"))
-        return;
+    const std::initializer_list<std::string_view> afterVersion = {
+        "<Applet_Parameters>", "</Applet_Parameters>", "<Item_Parameters>", kItemsEnd};
     if (!in.next(line))
-        return;
+        return notAProject(kEndsBeforeSettings);
+    switch (skipTo(in, line, "<Product_Version>", afterVersion)) {
+        case Skip::End:
+            return notAProject(kEndsBeforeSettings);
+        case Skip::Misplaced:
+            return damaged("<Product_Version>");
+        case Skip::Found:
+            break;
+    }
+    if (!in.next(line) || !in.next(line))  // the version: every version is read the same way
+        return notAProject(kEndsBeforeSettings);
+    switch (skipTo(in, line, "<Applet_Parameters>",
+                   {"</Applet_Parameters>", "<Item_Parameters>", kItemsEnd})) {
+        case Skip::End:
+            return notAProject(kEndsBeforeSettings);
+        case Skip::Misplaced:
+            return damaged("<Applet_Parameters>");
+        case Skip::Found:
+            break;
+    }
+    if (!in.next(line))
+        return notAProject(kEndsBeforeSettings);
 
     std::array<std::string_view, TAppletData::kFieldCount> settings;
     SplitFields(line, agent.Separator, settings);
@@ -75,24 +124,41 @@ void ReadProject(TzqxAppletAgent& agent, std::string_view text) {
         agent.AppletData.*TAppletData::kFields[k] = settings[k];
     }
 
-    if (!skipTo("<Item_Parameters>"))
-        return;
+    switch (skipTo(in, line, "<Item_Parameters>", {kItemsEnd})) {
+        case Skip::End:
+            return {ProjectReadOutcome::Incomplete,
+                    "It ends before \"<Item_Parameters>\": it was cut short, and its items are "
+                    "missing."};
+        case Skip::Misplaced:
+            return damaged("<Item_Parameters>");
+        case Skip::Found:
+            break;
+    }
     agent.progress().setHint("Loading Data ... ...");
     agent.progress().setBusy(true);
     agent.Items.clear();
-    agent.Items.reserve(in.linesBefore("</Item_Parameters>"));
+    agent.Items.reserve(in.linesBefore(kItemsEnd));
     std::array<std::string_view, TItemData::kFieldCount> fields;
-    while (in.next(line) && line != "</Item_Parameters>") {
+    while (in.next(line)) {
+        if (line == kItemsEnd)
+            return {};
         SplitFields(line, agent.Separator, fields);
         TItemData& item = agent.Items.emplace_back();
         for (int k = 0; k < TItemData::kFieldCount; ++k)
             item.*TItemData::kFields[k] = fields[k];
     }
+    return {ProjectReadOutcome::Incomplete,
+            "It ends before \"</Item_Parameters>\": it was cut short, and items at its end may "
+            "be missing."};
 }
 
 }  // namespace
 
 void TzqxAppletAgent::SaveToFile(const std::string& path) {
+    WriteFileAtomically(path, ProjectFileText());
+}
+
+std::string TzqxAppletAgent::ProjectFileText() {
     ProgressReset reset(progress_);
     const int n = static_cast<int>(Items.size());
     progress_.setMaximum(TItemData::kFieldCount * n + 15);
@@ -123,13 +189,41 @@ void TzqxAppletAgent::SaveToFile(const std::string& path) {
         out.append(kLineEnd);
     }
     AppendLine(out, "</Item_Parameters>");
-
-    WriteFileAtomically(path, out);
+    return out;
 }
 
-void TzqxAppletAgent::LoadFromFile(const std::string& path, ItemTree& tree) {
+std::string ReadItemListFile(const std::string& path) {
+    std::string text;
+    try {
+        text = ReadWholeFile(path, kMaxProjectFileBytes);
+    } catch (const FileError& e) {
+        if (e.errorNumber() != EFBIG)
+            throw;
+        throw FileError(path, "open",
+                        "It is larger than " + std::to_string(kMaxProjectFileBytes >> 20) +
+                            " MiB, more than any project holds.");
+    }
+    // A flood of line ends (two megabytes of CR make a million items) is refused before any
+    // item is made. The header and the section tags take fewer than 64 lines.
+    constexpr std::size_t kMaxLines = kMaxProjectItems + 64;
+    std::size_t lines = 0;
+    LineReader counter(text);
+    for (std::string_view line; lines <= kMaxLines && counter.next(line);)
+        ++lines;
+    if (lines > kMaxLines) {
+        throw FileError(path, "open",
+                        "It holds more than " + std::to_string(kMaxLines) +
+                            " lines; a project has one line per item, and at most " +
+                            std::to_string(kMaxProjectItems) + " items are opened.");
+    }
+    return text;
+}
+
+ProjectRead TzqxAppletAgent::LoadFromFile(const std::string& path, ItemTree& tree) {
     ProgressReset reset(progress_);
-    ReadKeepingTreeInStep(tree, [&] { ReadProject(*this, ReadWholeFile(path)); });
+    ProjectRead read;
+    ReadKeepingTreeInStep(tree, [&] { read = ReadProject(*this, ReadItemListFile(path)); });
+    return read;
 }
 
 std::string TzqxAppletAgent::ExtractField(const std::string& line, int n,

@@ -31,34 +31,66 @@ std::string TzqxAppletAgent::PublishBaseName(const std::string& fileName) {
 bool TzqxAppletAgent::SaveAndPublish(const std::string& folder, const std::string& fileName,
                                      ItemTree&) {
     const std::string base = PublishBaseName(fileName);
-    GenerateCode(folder + base + ".html");
-    for (const TLinkedFileInfo& f : LinkedFiles)
-        CopyFileQuietly(ProgramFolder + f.FileName, folder + f.FileName);
-    SaveToFile(folder + base + ".lvx");
-    WritePublishReport(folder, base + "_PublishReport.txt");
+    GeneratedCode code;
+    {
+        BusyScope busy(progress_, "Making HTML Codes ... ...");
+        code = PrepareGeneratedCode();
+    }
+    const std::string project = ProjectFileText();
+    const std::string report = PublishReportText();
 
     ProgressReset reset(progress_);
     progress_.setMaximum(100);
     progress_.setHint("Copying Publishable Files ... ...");
     progress_.setBusy(true);
+    // Every file goes in under a temporary name first and all are renamed at the end, the page
+    // last, so that a full disk or a failed copy never leaves a page naming a file that is not
+    // there. What a killed publish left behind goes first.
+    RemoveStaleTemporaryFiles(folder);
+    StagedFiles staged(folder);
+    std::unordered_set<std::string> placed;
+    for (const auto& [name, bytes] : code.slides) {
+        if (placed.insert(name).second)
+            staged.Write(name, bytes);
+    }
+    // Slide images of originals that are gone, and the loading image, come from the preview
+    // folder; one that is not there is left out, as a copy of nothing.
     CollectResourceFiles();
     for (const std::string& name : ResourceFiles) {
-        if (IsPlainFileName(name))
-            CopyFileQuietly(PreviewFolder() + name, folder + name);
+        if (IsPlainFileName(name) && placed.insert(name).second)
+            staged.CopyIfPresent(name, PreviewFolder() + name);
     }
-    // Saving into the program folder itself must not delete the files just published there.
+    for (const TLinkedFileInfo& f : LinkedFiles) {
+        if (!f.IsGenerated && IsPlainFileName(f.FileName))
+            staged.CopyIfPresent(f.FileName, ProgramFolder + f.FileName);
+    }
+    staged.Write(LinkedFiles[kStyleSheetEntry].FileName, code.styleSheet);
+    staged.Write(base + ".lvx", project);
+    staged.Write(base + "_PublishReport.txt", report);
+    staged.Write(LinkedFiles[kConfigScriptEntry].FileName, code.configScript);
+    staged.Write(base + ".html", code.page);
+    progress_.step(50);
+    staged.Commit();
+
+    // A build step may have left generated files in the program folder; a publish takes them
+    // away, unless it published into the program folder itself.
     const bool intoProgramFolder = sameFolder(folder.empty() ? "." : folder, ProgramFolder);
     for (const TLinkedFileInfo& f : LinkedFiles) {
-        if (f.IsGenerated && !intoProgramFolder)
+        if (f.IsGenerated && !intoProgramFolder && IsPlainFileName(f.FileName))
             DeleteFileQuietly(ProgramFolder + f.FileName);
     }
-    progress_.step(50);
     progress_.step(50);
     return true;
 }
 
 void TzqxAppletAgent::WritePublishReport(const std::string& folder,
                                          const std::string& reportFileName) {
+    const std::string text = PublishReportText();
+    const std::string where = !folder.empty() ? folder : ScratchFolder;
+    WriteFileAtomically(where + reportFileName, text);
+}
+
+std::string TzqxAppletAgent::PublishReportText() {
     const std::string crlf = "\r\n";
     std::string text;
     auto line = [&](const std::string& s) { text += s + crlf; };
@@ -94,9 +126,7 @@ void TzqxAppletAgent::WritePublishReport(const std::string& folder,
     line(kReportSeparator);
     progress_.step(50);
     progress_.step(50);
-
-    const std::string where = !folder.empty() ? folder : ScratchFolder;
-    WriteFileAtomically(where + reportFileName, text);
+    return text;
 }
 
 }  // namespace lumivex

@@ -160,7 +160,7 @@ private:
 
 }  // namespace
 
-void TzqxAppletAgent::PrepareSlideImages() {
+void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std::string>>* made) {
     // Conversion errors of the box come first, even for a project without items.
     const int width = StrToInt(AppletData.SlideShowWidth);
     const int height = StrToInt(AppletData.SlideShowHeight);
@@ -196,6 +196,8 @@ void TzqxAppletAgent::PrepareSlideImages() {
             item.SlideImageFile = "slider" + IntToStr(static_cast<long long>(k)) +
                                   image::ExtensionOf(job.picture.kind);
             PlaceSlideImage(item.SlideImageFile, job.picture.encoded);
+            if (made != nullptr)
+                made->emplace_back(item.SlideImageFile, std::move(job.picture.encoded));
             runner.committed(jobOfNode[k]);
         }
     }

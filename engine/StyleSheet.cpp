@@ -39,7 +39,7 @@ std::string StyleSheetText(const TAppletData& d) {
          {"position: absolute;", "left: 0;", "top: 0;", "width: 100%;", "height: 100%;",
           "background-repeat: no-repeat;", "background-position: center center;",
           "background-color: " + CssColor(d.SlideShowLoadingBgColor) + ";",
-          "background-image: " + CssImageUrl(d.SlideShowLoadingBgImage) + ";"});
+          "background-image: " + CssImageUrlValue(d.SlideShowLoadingBgImage) + ";"});
     const std::string captionZ = IntToStr(static_cast<long long>(StrToInt(d.SlideShowZIndex)) + 15);
     rule(out, cls + " ." + id + "_SlideInfo",
          {"position: absolute;", "z-index: " + captionZ + ";", "width: 100%;",
@@ -49,7 +49,7 @@ std::string StyleSheetText(const TAppletData& d) {
           "background-color: " + CssColor(d.SlideInfoBgColor) + ";",
           "text-indent: " + CssPixels(d.SlideInfoTextIndent) + ";"});
     rule(out, cls + " ." + id + "_SlideInfo ." + id + "_SlideInfoTitle",
-         {"font-family: " + d.SlideInfoTitleFontFamily + ";",
+         {"font-family: " + CssFontFamilyList(d.SlideInfoTitleFontFamily) + ";",
           "font-size: " + CssPixels(d.SlideInfoTitleFontSize) + ";",
           "font-weight: " + CssFontWeight(d.SlideInfoTitleFontWeight) + ";",
           "font-style: " + CssFontStyle(d.SlideInfoTitleFontStyle) + ";",
@@ -57,7 +57,7 @@ std::string StyleSheetText(const TAppletData& d) {
           "color: " + CssColor(d.SlideInfoTitleColor) + ";",
           "padding-left: " + CssPixels(d.SlideInfoTitlePaddingLeft) + ";", "margin: 0px;"});
     rule(out, cls + " ." + id + "_SlideInfo ." + id + "_SlideInfoDesc",
-         {"font-family: " + d.SlideInfoDescFontFamily + ";",
+         {"font-family: " + CssFontFamilyList(d.SlideInfoDescFontFamily) + ";",
           "font-size: " + CssPixels(d.SlideInfoDescFontSize) + ";",
           "font-weight: " + CssFontWeight(d.SlideInfoDescFontWeight) + ";",
           "font-style: " + CssFontStyle(d.SlideInfoDescFontStyle) + ";",

@@ -1,12 +1,17 @@
 // lumivex-cli: publishes projects and exchanges menu structures without a screen, through the
 // same engine as the editor.
+#include <pthread.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "AppletAgent.h"
@@ -63,17 +68,84 @@ int usage(const std::string& problem) {
     return kUsage;
 }
 
+constexpr const char* kPrivatePrefix = "lumivex-cli-";
+
+// Private program folders of runs that ended without cleaning up (killed, or a power cut)
+// carry their owner's process id; those whose owner is gone are removed.
+void removeStalePrivateFolders(const fs::path& temp) {
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(temp, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (!name.starts_with(kPrivatePrefix))
+            continue;
+        const std::string rest = name.substr(std::strlen(kPrivatePrefix));
+        const std::size_t dash = rest.find('-');
+        if (dash == 0 || dash == std::string::npos || rest.find_first_not_of("0123456789") != dash)
+            continue;
+        struct stat st {};
+        if (::lstat(entry.path().c_str(), &st) != 0 || !S_ISDIR(st.st_mode) ||
+            st.st_uid != ::geteuid())
+            continue;
+        if (!ProcessIsAlive(std::stol(rest.substr(0, dash))))
+            fs::remove_all(entry.path(), ec);
+    }
+}
+
+// Ctrl+C, SIGTERM and SIGHUP: the private folder and the temporary files being written go,
+// then the signal ends the process as it would have. A thread of its own waits for them, so the
+// clean-up is not bound to what a signal handler may do.
+std::mutex privateFolderMutex;
+std::string privateFolderInUse;
+
+void cleanUpOnSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&set, sig);
+    // Blocked here, before any other thread starts, so every thread inherits it.
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    std::thread([set] {
+        int sig = 0;
+        if (sigwait(&set, &sig) != 0)
+            return;
+        RemoveTemporaryFilesInUse();
+        {
+            std::lock_guard lock(privateFolderMutex);
+            std::error_code ec;
+            // Files may still appear while it goes; a few rounds catch them.
+            for (int round = 0; round < 3 && !privateFolderInUse.empty(); ++round)
+                fs::remove_all(privateFolderInUse, ec);
+        }
+        std::signal(sig, SIG_DFL);
+        sigset_t one;
+        sigemptyset(&one);
+        sigaddset(&one, sig);
+        pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
+        ::raise(sig);
+        std::_Exit(128 + sig);
+    }).detach();
+}
+
 // A program folder of this run alone, seeded with the runtime, so the generated files and the
 // preview folder never meet those of a running editor.
 class PrivateProgramFolder {
 public:
     explicit PrivateProgramFolder(const ProgramFolderContext& context) {
-        std::string pattern = (fs::temp_directory_path() / "lumivex-cli-XXXXXX").string();
+        const fs::path temp = fs::temp_directory_path();
+        removeStalePrivateFolders(temp);
+        std::string pattern =
+            (temp / (kPrivatePrefix + std::to_string(::getpid()) + "-XXXXXX")).string();
         if (::mkdtemp(pattern.data()) == nullptr)
             throw FileError(pattern, errno, "create");
         path_ = pattern + "/";
+        {
+            std::lock_guard lock(privateFolderMutex);
+            privateFolderInUse = path_;
+        }
         const std::string runtime = ResolveProgramFolder(context) + "lumivex.js";
-        if (!CopyFileQuietly(runtime, path_ + "lumivex.js")) {
+        // A runtime that is there but cannot be copied (a full temporary folder) is an error
+        // of its own, raised by the copy.
+        if (!CopyFileIfPresent(runtime, path_ + "lumivex.js")) {
             std::fprintf(
                 stderr,
                 "lumivex-cli: warning: the slideshow runtime lumivex.js was not found; the "
@@ -81,8 +153,10 @@ public:
         }
     }
     ~PrivateProgramFolder() {
+        std::lock_guard lock(privateFolderMutex);
         std::error_code ignored;
         fs::remove_all(path_, ignored);
+        privateFolderInUse.clear();
     }
     PrivateProgramFolder(const PrivateProgramFolder&) = delete;
     PrivateProgramFolder& operator=(const PrivateProgramFolder&) = delete;
@@ -116,13 +190,21 @@ struct Session {
     cli::TerminalProgress progress;
     TzqxAppletAgent agent;
 
-    // Opens a project as the editor's Open does; false when the file was refused.
+    // Opens a project as the editor's Open does; false, with a message, when the file is not
+    // a whole project: publishing it would write a project that lost what the file held.
     bool open(const std::string& project) {
         agent.ClearPreviewFolder();
         tree.clear();
-        agent.LoadFromFile(project, tree);
-        if (messages.refused)
+        const ProjectRead read = agent.LoadFromFile(project, tree);
+        if (read.outcome == ProjectReadOutcome::Refused)
             return false;
+        if (read.outcome != ProjectReadOutcome::Complete) {
+            const char* what = read.outcome == ProjectReadOutcome::Incomplete
+                                   ? "the project is incomplete"
+                                   : "not a project";
+            messages.showError(std::string(what) + ": " + read.problem + " Nothing was written.");
+            return false;
+        }
         agent.CopyResourceFilesToPreview(FolderPart(project));
         return true;
     }
@@ -144,15 +226,15 @@ int publish(const std::string& projectArg, const std::string& targetArg) {
         folder = FolderPart(target);
         name = FileNamePart(target);
     }
+    Session session(projectArg);
+    if (!session.open(project))
+        return kFailure;
     fs::create_directories(folder, ec);
     if (!fs::is_directory(folder)) {
         std::fprintf(stderr, "lumivex-cli: cannot create the folder \"%s\": %s\n", folder.c_str(),
                      ec ? ec.message().c_str() : "not a folder");
         return kFailure;
     }
-    Session session(projectArg);
-    if (!session.open(project))
-        return kFailure;
     session.agent.SaveAndPublish(folder, name, session.tree);
     std::printf("%s%s.html\n", folder.c_str(), TzqxAppletAgent::PublishBaseName(name).c_str());
     return 0;
@@ -202,6 +284,7 @@ int main(int argc, char** argv) {
         return usage("unknown command '" + command + "'");
     if (args.size() != 2)
         return usage("'" + command + "' takes two arguments");
+    cleanUpOnSignals();
     try {
         if (command == "publish")
             return publish(args[0], args[1]);

@@ -48,12 +48,58 @@ struct Channel {
     }
 };
 
+// Decodes a bitmap's rows as they are asked for, from the file's bytes.
+class BmpRows final : public RowSource {
+public:
+    int width() const override { return width_; }
+    int height() const override { return height_; }
+    const std::uint8_t* row(int y) override {
+        const auto* data = reinterpret_cast<const std::uint8_t*>(bytes->data()) + dataOffset;
+        const std::uint8_t* src =
+            data + stride * static_cast<std::uint64_t>(topDown ? y : height_ - 1 - y);
+        std::uint8_t* dst = line.data();
+        for (int x = 0; x < width_; ++x, dst += 3) {
+            if (bitCount <= 8) {
+                const int perByte = 8 / static_cast<int>(bitCount);
+                const int shift = 8 - static_cast<int>(bitCount) * (x % perByte + 1);
+                const unsigned index = (src[x / perByte] >> shift) & ((1u << bitCount) - 1);
+                // An index past the table is black, as the system's own drawing does.
+                const Rgb c = index < palette.size() ? palette[index] : Rgb{};
+                dst[0] = c.r, dst[1] = c.g, dst[2] = c.b;
+            } else if (bitCount == 24) {
+                dst[0] = src[x * 3 + 2], dst[1] = src[x * 3 + 1], dst[2] = src[x * 3];
+            } else {
+                const std::uint32_t v =
+                    bitCount == 16 ? src[x * 2] | static_cast<std::uint32_t>(src[x * 2 + 1]) << 8
+                                   : src[x * 4] | static_cast<std::uint32_t>(src[x * 4 + 1]) << 8 |
+                                         static_cast<std::uint32_t>(src[x * 4 + 2]) << 16 |
+                                         static_cast<std::uint32_t>(src[x * 4 + 3]) << 24;
+                dst[0] = red(v), dst[1] = green(v), dst[2] = blue(v);
+            }
+        }
+        return line.data();
+    }
+
+    std::string fileBytes;
+    const std::string* bytes = nullptr;
+    int width_ = 0, height_ = 0;
+    bool topDown = false;
+    std::uint32_t bitCount = 0;
+    std::uint64_t stride = 0;
+    std::uint32_t dataOffset = 0;
+    std::vector<Rgb> palette;
+    Channel red{0}, green{0}, blue{0};
+    std::vector<std::uint8_t> line;
+};
+
 }  // namespace
 
-DecodedPicture DecodeBmp(const Source& source, const DecodeLimits& limits) {
-    const std::string fileBytes =
-        source.bytes == nullptr ? ReadWholeFile(source.path) : std::string();
-    const std::string& b = source.bytes != nullptr ? *source.bytes : fileBytes;
+std::unique_ptr<RowSource> OpenBmpRows(const Source& source, const DecodeLimits& limits) {
+    auto rows = std::make_unique<BmpRows>();
+    if (source.bytes == nullptr)
+        rows->fileBytes = ReadWholeFile(source.path);
+    const std::string& b = source.bytes != nullptr ? *source.bytes : rows->fileBytes;
+    rows->bytes = &b;
     auto bad = [&](const std::string& why) { return ImageError(source.path, why); };
 
     if (b.size() < 14 + 12 || b[0] != 'B' || b[1] != 'M')
@@ -147,36 +193,26 @@ DecodedPicture DecodeBmp(const Source& source, const DecodeLimits& limits) {
         throw bad("the pixel data is cut short");
     }
 
+    rows->width_ = static_cast<int>(width);
+    rows->height_ = static_cast<int>(height);
+    rows->topDown = topDown;
+    rows->bitCount = bitCount;
+    rows->stride = stride;
+    rows->dataOffset = dataOffset;
+    rows->palette = std::move(palette);
+    rows->red = Channel(redMask);
+    rows->green = Channel(greenMask);
+    rows->blue = Channel(blueMask);
+    rows->line.resize(static_cast<std::size_t>(width) * 3);
+    return rows;
+}
+
+DecodedPicture DecodeBmp(const Source& source, const DecodeLimits& limits) {
+    const std::unique_ptr<RowSource> rows = OpenBmpRows(source, limits);
     DecodedPicture out;
-    out.declaredWidth = static_cast<int>(width);
-    out.declaredHeight = static_cast<int>(height);
-    out.pixels = RgbImage(out.declaredWidth, out.declaredHeight);
-    const Channel red(redMask), green(greenMask), blue(blueMask);
-    const auto* data = reinterpret_cast<const std::uint8_t*>(b.data()) + dataOffset;
-    for (int y = 0; y < out.declaredHeight; ++y) {
-        const std::uint8_t* src =
-            data + stride * static_cast<std::uint64_t>(topDown ? y : out.declaredHeight - 1 - y);
-        std::uint8_t* dst = out.pixels.row(y);
-        for (int x = 0; x < out.declaredWidth; ++x, dst += 3) {
-            if (bitCount <= 8) {
-                const int perByte = 8 / static_cast<int>(bitCount);
-                const int shift = 8 - static_cast<int>(bitCount) * (x % perByte + 1);
-                const unsigned index = (src[x / perByte] >> shift) & ((1u << bitCount) - 1);
-                // An index past the table is black, as the system's own drawing does.
-                const Rgb c = index < palette.size() ? palette[index] : Rgb{};
-                dst[0] = c.r, dst[1] = c.g, dst[2] = c.b;
-            } else if (bitCount == 24) {
-                dst[0] = src[x * 3 + 2], dst[1] = src[x * 3 + 1], dst[2] = src[x * 3];
-            } else {
-                const std::uint32_t v =
-                    bitCount == 16 ? src[x * 2] | static_cast<std::uint32_t>(src[x * 2 + 1]) << 8
-                                   : src[x * 4] | static_cast<std::uint32_t>(src[x * 4 + 1]) << 8 |
-                                         static_cast<std::uint32_t>(src[x * 4 + 2]) << 16 |
-                                         static_cast<std::uint32_t>(src[x * 4 + 3]) << 24;
-                dst[0] = red(v), dst[1] = green(v), dst[2] = blue(v);
-            }
-        }
-    }
+    out.declaredWidth = rows->width();
+    out.declaredHeight = rows->height();
+    out.pixels = ReadAllRows(*rows);
     return out;
 }
 

@@ -70,7 +70,51 @@ std::string describe(int code) {
 
 }  // namespace
 
-DecodedPicture DecodeGif(const Source& source, Rgb background, const DecodeLimits& limits) {
+namespace {
+
+// The first frame's pixels, laid over the background where transparent, clipped to the screen;
+// the screen around it is the background colour and is never held.
+class GifRows final : public RowSource {
+public:
+    GifRows(int width, int height, Rgb background, int left, int top, RgbImage frame)
+        : width_(width),
+          height_(height),
+          left_(left),
+          top_(top),
+          frame_(std::move(frame)),
+          line_(static_cast<std::size_t>(width) * 3) {
+        backgroundRow_.resize(static_cast<std::size_t>(width) * 3);
+        for (std::size_t i = 0; i < backgroundRow_.size(); i += 3) {
+            backgroundRow_[i] = background.r;
+            backgroundRow_[i + 1] = background.g;
+            backgroundRow_[i + 2] = background.b;
+        }
+    }
+    int width() const override { return width_; }
+    int height() const override { return height_; }
+    bool isBackgroundRow(int y) const override {
+        return frame_.width == 0 || y < top_ || y >= top_ + frame_.height;
+    }
+    const std::uint8_t* row(int y) override {
+        if (isBackgroundRow(y))
+            return backgroundRow_.data();
+        std::memcpy(line_.data(), backgroundRow_.data(), line_.size());
+        std::memcpy(line_.data() + static_cast<std::size_t>(left_) * 3, frame_.row(y - top_),
+                    static_cast<std::size_t>(frame_.width) * 3);
+        return line_.data();
+    }
+
+private:
+    int width_, height_, left_, top_;
+    RgbImage frame_;
+    std::vector<std::uint8_t> backgroundRow_;
+    std::vector<std::uint8_t> line_;
+};
+
+}  // namespace
+
+std::unique_ptr<RowSource> OpenGifRows(const Source& source, Rgb background,
+                                       const DecodeLimits& limits, const TargetForSize& target) {
     Reader reader;
     reader.bytes = source.bytes;
     if (source.bytes == nullptr) {
@@ -137,28 +181,26 @@ DecodedPicture DecodeGif(const Source& source, Rgb background, const DecodeLimit
     if (map == nullptr || map->Colors == nullptr) {
         throw ImageError(source.path, "the picture has no colour table");
     }
+    if (target)
+        target(width, height);
 
-    DecodedPicture out;
-    out.declaredWidth = width;
-    out.declaredHeight = height;
-    out.pixels = RgbImage(width, height);
-    for (std::size_t i = 0; i < out.pixels.pixels.size(); i += 3) {
-        out.pixels.pixels[i] = background.r;
-        out.pixels.pixels[i + 1] = background.g;
-        out.pixels.pixels[i + 2] = background.b;
+    // Only the part of the frame on the screen is kept.
+    const int shownWidth = std::clamp(width - frame.Left, 0, frame.Width);
+    const int shownHeight = std::clamp(height - frame.Top, 0, frame.Height);
+    RgbImage shown(shownHeight > 0 ? shownWidth : 0, shownWidth > 0 ? shownHeight : 0);
+    for (std::size_t i = 0; i < shown.pixels.size(); i += 3) {
+        shown.pixels[i] = background.r;
+        shown.pixels[i + 1] = background.g;
+        shown.pixels[i + 2] = background.b;
     }
 
     std::vector<GifPixelType> line(static_cast<std::size_t>(frame.Width));
     auto paint = [&](int frameRow) {
-        const int y = frame.Top + frameRow;
-        if (y < 0 || y >= height)
+        if (frameRow >= shown.height)
             return;
-        std::uint8_t* dst = out.pixels.row(y);
-        for (int fx = 0; fx < frame.Width; ++fx) {
-            const int x = frame.Left + fx;
-            if (x >= width)
-                break;
-            const int index = line[static_cast<std::size_t>(fx)];
+        std::uint8_t* dst = shown.row(frameRow);
+        for (int x = 0; x < shown.width; ++x) {
+            const int index = line[static_cast<std::size_t>(x)];
             if (index == transparent || index >= map->ColorCount)
                 continue;
             const GifColorType& c = map->Colors[index];
@@ -179,13 +221,22 @@ DecodedPicture DecodeGif(const Source& source, Rgb background, const DecodeLimit
         }
     } else {
         // Rows below the screen are never shown, so decoding stops at its bottom edge.
-        const int rows = std::min(frame.Height, height - frame.Top);
-        for (int row = 0; row < rows; ++row) {
+        for (int row = 0; row < shown.height; ++row) {
             if (DGifGetLine(gif.get(), line.data(), frame.Width) == GIF_ERROR)
                 fail(gif->Error);
             paint(row);
         }
     }
+    return std::make_unique<GifRows>(width, height, background, frame.Left, frame.Top,
+                                     std::move(shown));
+}
+
+DecodedPicture DecodeGif(const Source& source, Rgb background, const DecodeLimits& limits) {
+    const std::unique_ptr<RowSource> rows = OpenGifRows(source, background, limits);
+    DecodedPicture out;
+    out.declaredWidth = rows->width();
+    out.declaredHeight = rows->height();
+    out.pixels = ReadAllRows(*rows);
     return out;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -100,8 +101,33 @@ RgbImage FinishJpeg(RgbImage asStored, const StoredJpeg& decoded);
 DecodedPicture DecodeGif(const Source& source, Rgb background, const DecodeLimits& limits = {});
 DecodedPicture DecodeBmp(const Source& source, const DecodeLimits& limits = {});
 
+// The rows of a picture, handed out one at a time, so that a picture need not be held whole.
+class RowSource {
+public:
+    virtual ~RowSource() = default;
+    virtual int width() const = 0;
+    virtual int height() const = 0;
+    // Row y, three bytes a pixel; valid until the next call.
+    virtual const std::uint8_t* row(int y) = 0;
+    // Rows for which this holds are all alike (the screen around a GIF's frame), so resampling
+    // works on one of them once.
+    virtual bool isBackgroundRow(int) const { return false; }
+};
+
 // Resizes with an area-averaging filter where a side shrinks and a linear one where it grows.
 RgbImage Resample(const RgbImage& source, int width, int height);
+RgbImage Resample(RowSource& source, int width, int height);
+// Every row of a source, as one picture.
+RgbImage ReadAllRows(RowSource& source);
+
+// A GIF's first frame on its logical screen, and a BMP, as rows. Declared sizes are checked
+// against the limits, and `target` (when given) is called with the picture's size, before any
+// pixel memory is taken; only the frame's own pixels are held, not the screen around it, and a
+// bitmap's rows are decoded as they are asked for. Errors as the decoders below raise them.
+std::unique_ptr<RowSource> OpenGifRows(const Source& source, Rgb background,
+                                       const DecodeLimits& limits = {},
+                                       const TargetForSize& target = nullptr);
+std::unique_ptr<RowSource> OpenBmpRows(const Source& source, const DecodeLimits& limits = {});
 
 // A picture of at most 256 colours: one palette index per pixel.
 struct IndexedImage {

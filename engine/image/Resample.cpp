@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <stdexcept>
 
 #include "image/Image.h"
@@ -64,42 +65,83 @@ std::uint8_t toByte(float v) {
 
 }  // namespace
 
+namespace {
+
+class ImageRows final : public RowSource {
+public:
+    explicit ImageRows(const RgbImage& image) : image_(image) {}
+    int width() const override { return image_.width; }
+    int height() const override { return image_.height; }
+    const std::uint8_t* row(int y) override { return image_.row(y); }
+
+private:
+    const RgbImage& image_;
+};
+
+}  // namespace
+
+RgbImage ReadAllRows(RowSource& source) {
+    RgbImage out(source.width(), source.height());
+    const std::size_t bytes = static_cast<std::size_t>(out.width) * 3;
+    for (int y = 0; y < out.height; ++y)
+        std::memcpy(out.row(y), source.row(y), bytes);
+    return out;
+}
+
 RgbImage Resample(const RgbImage& source, int width, int height) {
-    if (width <= 0 || height <= 0 || source.width <= 0 || source.height <= 0) {
+    if (width == source.width && height == source.height && width > 0 && height > 0)
+        return source;
+    ImageRows rows(source);
+    return Resample(rows, width, height);
+}
+
+RgbImage Resample(RowSource& source, int width, int height) {
+    const int sourceWidth = source.width();
+    const int sourceHeight = source.height();
+    if (width <= 0 || height <= 0 || sourceWidth <= 0 || sourceHeight <= 0) {
         throw std::invalid_argument("Resample needs sizes above 0");
     }
-    if (width == source.width && height == source.height)
-        return source;
-    const std::vector<Taps> across = weightsFor(source.width, width);
-    const std::vector<Taps> down = weightsFor(source.height, height);
+    if (width == sourceWidth && height == sourceHeight)
+        return ReadAllRows(source);
+    const std::vector<Taps> across = weightsFor(sourceWidth, width);
+    const std::vector<Taps> down = weightsFor(sourceHeight, height);
     std::size_t window = 1;
     for (const Taps& t : down)
         window = std::max(window, t.weights.size());
 
+    auto resampleAcross = [&](const std::uint8_t* src, float* dst) {
+        for (int x = 0; x < width; ++x) {
+            const Taps& t = across[static_cast<std::size_t>(x)];
+            float r = 0, g = 0, b = 0;
+            const std::uint8_t* p = src + static_cast<std::size_t>(t.first) * 3;
+            for (float w : t.weights) {
+                r += w * p[0];
+                g += w * p[1];
+                b += w * p[2];
+                p += 3;
+            }
+            dst[x * 3] = r;
+            dst[x * 3 + 1] = g;
+            dst[x * 3 + 2] = b;
+        }
+    };
     // Horizontally resampled source rows, kept in a ring as large as the widest vertical
     // footprint, so that memory stays a few rows whatever the sizes.
     std::vector<std::vector<float>> ring(window,
                                          std::vector<float>(static_cast<std::size_t>(width) * 3));
     std::vector<int> held(window, -1);
+    std::vector<float> background;
     auto rowAt = [&](int y) -> const std::vector<float>& {
+        if (source.isBackgroundRow(y)) {
+            if (background.empty()) {
+                background.resize(static_cast<std::size_t>(width) * 3);
+                resampleAcross(source.row(y), background.data());
+            }
+            return background;
+        }
         const std::size_t slot = static_cast<std::size_t>(y) % window;
         if (held[slot] != y) {
-            const std::uint8_t* src = source.row(y);
-            float* dst = ring[slot].data();
-            for (int x = 0; x < width; ++x) {
-                const Taps& t = across[static_cast<std::size_t>(x)];
-                float r = 0, g = 0, b = 0;
-                const std::uint8_t* p = src + static_cast<std::size_t>(t.first) * 3;
-                for (float w : t.weights) {
-                    r += w * p[0];
-                    g += w * p[1];
-                    b += w * p[2];
-                    p += 3;
-                }
-                dst[x * 3] = r;
-                dst[x * 3 + 1] = g;
-                dst[x * 3 + 2] = b;
-            }
+            resampleAcross(source.row(y), ring[slot].data());
             held[slot] = y;
         }
         return ring[slot];

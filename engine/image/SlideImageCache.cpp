@@ -92,6 +92,22 @@ std::uint64_t freeSpaceUnder(std::filesystem::path folder) {
     return 0;
 }
 
+std::uint64_t entryBytesIn(const std::string& folder) {
+    std::uint64_t total = 0;
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return 0;
+    while (const dirent* e = ::readdir(dir)) {
+        struct stat st {};
+        if (isEntryName(e->d_name) &&
+            ::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode))
+            total += static_cast<std::uint64_t>(st.st_size);
+    }
+    ::closedir(dir);
+    return total;
+}
+
 bool sameTime(const timespec& a, const timespec& b) {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
@@ -215,6 +231,18 @@ void SlideImageCache::Store(const std::string& key, const SlidePicture& picture)
     entry += picture.encoded;
     if (entry.size() > limit_)
         return;  // it would only push everything else out
+    {
+        // Within the room of the file system, too: a build on a small disk must not fill it
+        // with entries it protects until it ends.
+        std::lock_guard lock(mutex_);
+        if (!cachedBytes_)
+            cachedBytes_ = entryBytesIn(folder_);
+        const std::uint64_t free = freeSpaceUnder(folder_);
+        const std::uint64_t room = BoundBySpace(UINT64_MAX, free, *cachedBytes_);
+        if (*cachedBytes_ + entry.size() > room)
+            return;
+        *cachedBytes_ += entry.size();
+    }
     std::error_code ignored;
     std::filesystem::create_directories(folder_, ignored);
     // Written under a temporary name and renamed: readers see a whole entry or none. There is
@@ -229,6 +257,11 @@ void SlideImageCache::Store(const std::string& key, const SlidePicture& picture)
         return;
     }
     markUsed(name, true);
+}
+
+std::uint64_t SlideImageCache::BoundBySpace(std::uint64_t configured, std::uint64_t freeBytes,
+                                            std::uint64_t cachedBytes) {
+    return std::min(configured, (freeBytes + cachedBytes) / 4);
 }
 
 void SlideImageCache::Trim() const {
@@ -266,7 +299,8 @@ void SlideImageCache::Trim() const {
         total += size;
         entries.push_back(Entry{st.st_mtim, size, e->d_name});
     }
-    if (total > limit_) {
+    const std::uint64_t limit = BoundBySpace(limit_, freeSpaceUnder(folder_), total);
+    if (total > limit) {
         std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
             if (a.used.tv_sec != b.used.tv_sec)
                 return a.used.tv_sec < b.used.tv_sec;
@@ -276,7 +310,7 @@ void SlideImageCache::Trim() const {
         });
         std::lock_guard lock(mutex_);
         for (const Entry& e : entries) {
-            if (total <= limit_)
+            if (total <= limit)
                 break;
             if (used_.count(e.name) != 0)
                 continue;

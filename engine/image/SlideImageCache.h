@@ -28,8 +28,13 @@ public:
 
     // "" turns the cache off. The limit is taken from kLimitVariable when it holds a whole
     // number of bytes, otherwise it is the larger of 256 MiB and 2 % of the free space of the
-    // cache's file system.
+    // cache's file system. Either way the cache never holds more than a quarter of the room it
+    // could have (free space and its own entries), so it cannot fill a small file system.
     explicit SlideImageCache(std::string folder);
+
+    // The bound Trim keeps: `configured`, but at most a quarter of free + cached bytes.
+    static std::uint64_t BoundBySpace(std::uint64_t configured, std::uint64_t freeBytes,
+                                      std::uint64_t cachedBytes);
 
     // The key of an original as it is on disk now; empty when the cache is off or the file
     // cannot be examined.
@@ -53,6 +58,9 @@ private:
     mutable std::mutex mutex_;
     mutable std::set<std::string> used_;
     mutable bool grew_ = false;
+    // The bytes the folder's entries take, counted at the first Store and kept up to date, so
+    // that an entry that would take more than the room allows is not written at all.
+    mutable std::optional<std::uint64_t> cachedBytes_;
 };
 
 }  // namespace lumivex::image

@@ -99,11 +99,13 @@ SlidePicture MakeSlidePicture(const std::string& path, int boxWidth, int boxHeig
         decoded.picture.pixels = RgbImage();
         scaled = FinishJpeg(std::move(scaled), decoded);
     } else {
-        DecodedPicture decoded = out.kind == PictureKind::Gif
-                                     ? DecodeGif(source, background, limits)
-                                     : DecodeBmp(source, limits);
-        out.size = target(decoded.declaredWidth, decoded.declaredHeight);
-        scaled = Resample(decoded.pixels, out.size.width, out.size.height);
+        // Row by row: neither a GIF's screen nor a bitmap is ever held whole, and the box is
+        // checked against the declared size before any pixel is decoded.
+        const std::unique_ptr<RowSource> rows =
+            out.kind == PictureKind::Gif ? OpenGifRows(source, background, limits, target)
+                                         : OpenBmpRows(source, limits);
+        out.size = target(rows->width(), rows->height());
+        scaled = Resample(*rows, out.size.width, out.size.height);
     }
     switch (out.kind) {
         case PictureKind::Jpeg:

@@ -75,6 +75,35 @@ TEST(StyleSheet, ValuesFlowThroughTheirFormatters) {
     EXPECT_THROW(StyleSheetText(d), ConversionError);
 }
 
+TEST(StyleSheet, FontListsAndTheLoadingImageCannotLeaveTheirDeclaration) {
+    const std::pair<const char*, const char*> fonts[] = {
+        {"Verdana,Ms Sans Serif,Georgia,Helvetica,Arial",
+         "Verdana,Ms Sans Serif,Georgia,Helvetica,Arial"},
+        {"'Times New Roman', serif", "'Times New Roman', serif"},
+        {"-apple-system,sans-serif", "-apple-system,sans-serif"},
+        {"", ""},
+        {"Verdana;} body { background: url(http://x/) } x {",
+         "\"Verdana;} body { background: url(http://x/) } x {\""},
+        {"Arial 3D, x", "\"Arial 3D\",x"},
+        {"\"a\\\"b\"", "\"\\\"a\\\\\\\"b\\\"\""},
+        {"A\x01"
+         "B,'C",
+         "\"A\\1 B\",\"'C\""},
+    };
+    for (const auto& [list, written] : fonts)
+        EXPECT_EQ(CssFontFamilyList(list), written) << list;
+
+    const std::pair<const char*, const char*> images[] = {
+        {"wait.gif", "url(./wait.gif)"},
+        {"  ", "none"},
+        {"my wait.gif", "url(\"./my wait.gif\")"},
+        {"a.gif); } body { color: red", "url(\"./a.gif); } body { color: red\")"},
+        {"q\"\\.gif", "url(\"./q\\\"\\\\.gif\")"},
+    };
+    for (const auto& [name, written] : images)
+        EXPECT_EQ(CssImageUrlValue(name), written) << name;
+}
+
 const char* const kDefaultScriptHead =
     "/*\r\nLumivex 1.0\r\nCopyright (C) 2026 ZQX. All rights "
     "reserved.\r\nhttp://www.lumivex.com/\r\n"

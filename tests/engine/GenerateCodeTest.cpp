@@ -70,16 +70,73 @@ TEST(GenerateCode, NoItemsStillGivesAllThreeFiles) {
     EXPECT_EQ(ReadFile(out.file("p.html")), PageText("Lumivex1", h.agent.LinkedFiles));
 }
 
-TEST(GenerateCode, AZIndexThatIsNoNumberStopsBeforeScriptAndPage) {
+// Values that a hand-edited or hostile project file brings: each is refused, naming its field,
+// before anything is renamed or written.
+struct HostileSetting {
+    std::string TAppletData::*field;
+    const char* name;
+    const char* value;
+};
+
+class RefusedSetting : public ::testing::TestWithParam<HostileSetting> {};
+
+TEST_P(RefusedSetting, StopsTheBuildBeforeAnythingIsWritten) {
+    const HostileSetting& c = GetParam();
     Built h;
-    h.agent.AppletData.SlideShowZIndex = "top";
-    EXPECT_THROW(h.agent.GenerateCode(h.out.file("p.html")), ConversionError);
-    EXPECT_FALSE(FileExists(h.program("Lumivex1cfg.js")));
+    h.agent.AppletData.*c.field = c.value;
+    try {
+        h.agent.GenerateCode(h.out.file("p.html"));
+        FAIL() << "accepted " << c.value;
+    } catch (const SettingError& e) {
+        EXPECT_EQ(e.field(), c.name);
+        EXPECT_NE(std::string(e.what()).find(c.name), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(h.programFolder.path()), {}), 0);
     EXPECT_FALSE(FileExists(h.out.file("p.html")));
-    EXPECT_EQ(h.agent.LinkedFiles[2].FileName, "Lumivex1.css");
-    EXPECT_EQ(h.agent.LinkedFiles[1].FileName, "cfg_file_name_here.js");
+    EXPECT_EQ(h.agent.LinkedFiles[2].FileName, "css_file_name_here.css");
     EXPECT_FALSE(h.progress.busy);
     EXPECT_EQ(h.progress.hint, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    GenerateCode, RefusedSetting,
+    ::testing::Values(
+        HostileSetting{&TAppletData::SlideInfoOpacity, "SlideInfoOpacity", "(window.x=1,65)"},
+        HostileSetting{&TAppletData::RotateDelay, "RotateDelay", "3000,0,0,0,0,0,0);alert(1);//"},
+        HostileSetting{&TAppletData::DelayHideSlideInfo, "DelayHideSlideInfo", ""},
+        HostileSetting{&TAppletData::SlideShowZIndex, "SlideShowZIndex", "top"},
+        HostileSetting{&TAppletData::SlideShowWidth, "SlideShowWidth", "400px;} a {"},
+        HostileSetting{&TAppletData::SlideInfoDescPaddingLeft, "SlideInfoDescPaddingLeft",
+                       "99999999999"},
+        HostileSetting{&TAppletData::SlideInfoBgColor, "SlideInfoBgColor",
+                       "000000;} body { background: red"},
+        HostileSetting{&TAppletData::SlideShowLoadingBgColor, "SlideShowLoadingBgColor", "#FF0000"},
+        HostileSetting{&TAppletData::SlideInfoTitleColor, "SlideInfoTitleColor", "red"}));
+
+TEST(GenerateCode, ValuesOfTheirFieldsFormAreWrittenAsTheFieldAllows) {
+    struct Case {
+        std::string TAppletData::*field;
+        const char* value;
+        const char* expected;  // a line of the style sheet or part of the script
+    };
+    const Case cases[] = {
+        {&TAppletData::SlideShowWidth, "0400", "width: 400px;"},
+        {&TAppletData::SlideInfoOpacity, " 65", ",65,3000,"},
+        {&TAppletData::SlideInfoTitleColor, "ff00ff", "color: #ff00ff;"},
+        {&TAppletData::SlideShowBackgroundColor, "TRANSPARENT", "background-color: TRANSPARENT;"},
+        // The caption's height is not written while it is automatic, so it need not be a number.
+        {&TAppletData::SlideInfoHeight, "auto", "height: auto;"},
+    };
+    for (const Case& c : cases) {
+        Built h;
+        h.agent.AppletData.SlideInfoHeightAuto = "1";
+        h.agent.AppletData.*c.field = c.value;
+        h.agent.GenerateCode(h.out.file("p.html"));
+        const std::string written =
+            ReadFile(h.program("Lumivex1.css")) + ReadFile(h.program("Lumivex1cfg.js"));
+        EXPECT_NE(written.find(c.expected), std::string::npos) << c.value;
+        EXPECT_EQ(h.agent.AppletData.*c.field, c.value);  // the model keeps what it holds
+    }
 }
 
 TEST(GenerateCode, AnIdThatIsNoIdentifierIsRefusedBeforeAnythingChanges) {

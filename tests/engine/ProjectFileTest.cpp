@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <array>
 #include <cerrno>
 #include <filesystem>
@@ -105,10 +107,10 @@ struct FaultHookGuard {
 class ProjectFile : public ::testing::Test {
 protected:
     // Loads `text` as the open commands do: the tree cleared to a fresh root first.
-    void Load(AgentHarness& h, const std::string& text) {
+    ProjectRead Load(AgentHarness& h, const std::string& text) {
         WriteFile(path, text);
         h.tree.clear();
-        h.agent.LoadFromFile(path, h.tree);
+        return h.agent.LoadFromFile(path, h.tree);
     }
 
     TempFolder dir;
@@ -377,32 +379,49 @@ TEST_F(ProjectFile, CutShortFilesLeaveModelAndTreeInStep) {
     auto upTo = [&](const std::string& marker) { return full.substr(0, full.find(marker)); };
     const TItemArray previousItems = {Item("P1", "0"), Item("P1a", "1"), Item("P2", "0")};
 
+    auto with = [&](const std::string& from, const std::string& to) {
+        std::string text = full;
+        return text.replace(text.find(from), from.size(), to);
+    };
+    using O = ProjectReadOutcome;
+    const std::vector<std::string> previous = {"P1", "P1a", "P2"};
     struct Case {
         std::string name;
         std::string text;
         std::string ctrlId;
         std::vector<std::string> titles;
+        ProjectReadOutcome outcome;
     };
     for (const auto& c : std::vector<Case>{
-             {"empty file", "", "Previous", {"P1", "P1a", "P2"}},
-             {"only 0x1A", "\x1A", "Previous", {"P1", "P1a", "P2"}},
-             {"before the product", upTo("Lumivex\r\n"), "Previous", {"P1", "P1a", "P2"}},
-             {"before the settings line", upTo(settings), "Previous", {"P1", "P1a", "P2"}},
-             {"after the settings line",
-              upTo("</Applet_Parameters>"),
-              "NewId",
-              {"P1", "P1a", "P2"}},
-             {"after the items tag", upTo("N1#$@"), "NewId", {}},
-             {"inside the items", upTo("N3#$@"), "NewId", {"N1", "N2"}},
+             {"empty file", "", "Previous", previous, O::NotAProject},
+             {"only 0x1A", "\x1A", "Previous", previous, O::NotAProject},
+             {"a text that is no project", "hello\r\nworld\r\n", "Previous", previous,
+              O::NotAProject},
+             {"before the product", upTo("Lumivex\r\n"), "Previous", previous, O::NotAProject},
+             {"before the settings line", upTo(settings), "Previous", previous, O::NotAProject},
+             {"a blank after a tag", with("<Applet_Parameters>", "<Applet_Parameters> "),
+              "Previous", previous, O::NotAProject},
+             {"no version tag", with("<Product_Version>", "<Version>"), "Previous", previous,
+              O::NotAProject},
+             {"after the settings line", upTo("</Applet_Parameters>"), "NewId", previous,
+              O::Incomplete},
+             {"no items tag", with("<Item_Parameters>", "<Items>"), "NewId", previous,
+              O::NotAProject},
+             {"after the items tag", upTo("N1#$@"), "NewId", {}, O::Incomplete},
+             {"inside the items", upTo("N3#$@"), "NewId", {"N1", "N2"}, O::Incomplete},
              {"0x1A inside the items",
               upTo("N3#$@") + "\x1A" + full.substr(full.find("N3#$@")),
               "NewId",
-              {"N1", "N2"}},
+              {"N1", "N2"},
+              O::Incomplete},
+             {"whole", full, "NewId", {"N1", "N2", "N3"}, O::Complete},
          }) {
         SCOPED_TRACE(c.name);
         AgentHarness h;
         OpenPrevious(h);
-        Load(h, c.text);
+        const ProjectRead read = Load(h, c.text);
+        EXPECT_EQ(read.outcome, c.outcome);
+        EXPECT_EQ(read.problem.empty(), c.outcome == O::Complete) << read.problem;
         EXPECT_EQ(h.agent.AppletData.CtrlId, c.ctrlId);
         EXPECT_EQ(Titles(h.agent), c.titles);
         if (c.ctrlId == "Previous") {
@@ -418,17 +437,28 @@ TEST_F(ProjectFile, CutShortFilesLeaveModelAndTreeInStep) {
 
 TEST_F(ProjectFile, FilesThatCannotBeReadRaiseWithTheSystemsText) {
     std::filesystem::create_directory(dir.path() / "folder.lvx");
+    ASSERT_EQ(::mkfifo(dir.file("pipe.lvx").c_str(), 0600), 0);
+    // Sparse: larger than any project, without taking the room.
+    WriteFile(dir.file("huge.lvx"), "");
+    std::filesystem::resize_file(dir.file("huge.lvx"), kMaxProjectFileBytes + 1);
+    WriteFile(dir.file("flood.lvx"),
+              ProjectText(kDefaultSettingsLine, {}) + std::string(kMaxProjectItems + 100, '\r'));
     for (const auto& [name, reason] : std::vector<std::pair<std::string, std::string>>{
-             {"missing.lvx", "No such file or directory"}, {"folder.lvx", "Is a directory"}}) {
+             {"missing.lvx", "No such file or directory"},
+             {"folder.lvx", "Is a directory"},
+             {"pipe.lvx", "not a regular file"},
+             {"/dev/zero", "not a regular file"},
+             {"huge.lvx", "larger than 64 MiB"},
+             {"flood.lvx", "at most 200000 items"}}) {
         AgentHarness h;
         OpenPrevious(h);
         h.tree.clear();
         try {
-            h.agent.LoadFromFile(dir.file(name), h.tree);
+            h.agent.LoadFromFile(name[0] == '/' ? name : dir.file(name), h.tree);
             ADD_FAILURE() << "no error for " << name;
         } catch (const FileError& e) {
             EXPECT_NE(std::string(e.what()).find(reason), std::string::npos) << e.what();
-            EXPECT_NE(std::string(e.what()).find(dir.file(name)), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find(name), std::string::npos) << e.what();
         }
         EXPECT_EQ(h.agent.AppletData.CtrlId, "Previous");
         ExpectInStep(h);

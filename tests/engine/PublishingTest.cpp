@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <map>
 #include <set>
 
 #include "AgentFixture.h"
+#include "EngineErrors.h"
 #include "FileIO.h"
+#include "SmallFileSystem.h"
 
 namespace lumivex {
 namespace {
@@ -121,6 +127,77 @@ TEST(SaveAndPublish, AFailedBuildWritesNoProjectFile) {
     h.agent.AppletData.SlideShowWidth = "wide";
     EXPECT_ANY_THROW(h.agent.SaveAndPublish(h.site.slash(), "Show.lvx", h.tree));
     EXPECT_FALSE(FileExists(h.site.file("Show.lvx")));
+}
+
+struct FaultHookGuard {
+    ~FaultHookGuard() { SetWriteFaultHook(nullptr); }
+};
+
+std::map<std::string, std::string> Contents(const std::filesystem::path& folder) {
+    std::map<std::string, std::string> out;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        out[e.path().filename().string()] = ReadFile(e.path().string());
+    return out;
+}
+
+TEST(SaveAndPublish, AFileThatCannotBeWrittenLeavesTheLastPublishAsItWas) {
+    Project h;
+    h.agent.SaveAndPublish(h.site.slash(), "Show.lvx", h.tree);
+    const auto before = Contents(h.site.path());
+    h.agent.Items[0].Title = "Changed";
+    // The disk fills up at the k-th file of the publish, for every k.
+    for (int k = 1;; ++k) {
+        SCOPED_TRACE(k);
+        int started = 0;
+        FaultHookGuard guard;
+        SetWriteFaultHook(
+            [&](std::size_t written) { return written == 0 && ++started == k ? ENOSPC : 0; });
+        try {
+            h.agent.SaveAndPublish(h.site.slash(), "Show.lvx", h.tree);
+        } catch (const FileError& e) {
+            EXPECT_NE(std::string(e.what()).find("No space left on device"), std::string::npos);
+            EXPECT_NE(std::string(e.what()).find(h.site.slash()), std::string::npos) << e.what();
+            EXPECT_EQ(Contents(h.site.path()), before);
+            EXPECT_FALSE(h.progress.busy);
+            continue;
+        }
+        EXPECT_EQ(k, 10);  // every file of the publish failed once
+        EXPECT_NE(ReadFile(h.site.file("Show.lvx")).find("Changed#$@"), std::string::npos);
+        break;
+    }
+}
+
+TEST(SaveAndPublish, AFullDiskIsReportedWithTheFileAndNothingIsLeftHalfDone) {
+    testing::SmallFileSystem disk(256);
+    if (!disk.mounted())
+        GTEST_SKIP() << "needs root to mount a small file system";
+    Project h;
+    // A loading image larger than the disk: the page and script must not be published without it.
+    testing::WriteFile(h.agent.PreviewFolder() + "wait.gif", std::string(400'000, 'w'));
+    try {
+        h.agent.SaveAndPublish(disk.slash(), "Show.lvx", h.tree);
+        FAIL() << "a publish onto a full disk reported success";
+    } catch (const FileError& e) {
+        EXPECT_NE(std::string(e.what()).find(disk.file("wait.gif")), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("No space left on device"), std::string::npos);
+    }
+    EXPECT_TRUE(FilesIn(disk.slash()).empty());
+}
+
+TEST(SaveAndPublish, TemporaryFilesOfAKilledPublishGoAtTheNext) {
+    Project h;
+    const pid_t dead = ::fork();
+    if (dead == 0)
+        ::_exit(0);
+    ::waitpid(dead, nullptr, 0);
+    const std::string stale = ".Show.html.lumivex-tmp-" + std::to_string(dead) + "-a1B2c3";
+    const std::string running = ".Show.html.lumivex-tmp-" + std::to_string(::getppid()) + "-a1B2c3";
+    for (const std::string& name : {stale, running, std::string(".other.tmp-1-abcdef")})
+        WriteFile(h.site.file(name), "half");
+    h.agent.SaveAndPublish(h.site.slash(), "Show.lvx", h.tree);
+    EXPECT_FALSE(FileExists(h.site.file(stale)));
+    EXPECT_TRUE(FileExists(h.site.file(running)));
+    EXPECT_TRUE(FileExists(h.site.file(".other.tmp-1-abcdef")));
 }
 
 const std::string kSeparatorLine(77, '=');

@@ -11,6 +11,7 @@
 
 #include "AgentFixture.h"
 #include "SlideImageTestImages.h"
+#include "SmallFileSystem.h"
 #include "TempFolder.h"
 #include "image/SlideImageCache.h"
 
@@ -129,6 +130,29 @@ TEST(CacheLimitDefault, IsTheLargerOf256MiBAndTwoPercentOfTheFreeSpace) {
     const LimitVariable junk("12 MB");  // not a number of bytes: the default
     EXPECT_EQ(SlideImageCache(folder.file("not/made/yet")).limit(),
               std::max<std::uint64_t>(256ull << 20, free / 50));
+}
+
+TEST(CacheLimitDefault, NeverFillsASmallFileSystem) {
+    testing::SmallFileSystem disk(2048);
+    if (!disk.mounted())
+        GTEST_SKIP() << "needs root to mount a small file system";
+    // The default limit (256 MiB) is far above the disk; a quarter of the room is what it keeps.
+    const SlideImageCache cache(disk.slash());
+    testing::TempFolder originals;
+    for (int i = 0; i < 40; ++i) {
+        const std::string original = originals.file(std::to_string(i) + ".jpg");
+        testing::WriteFile(original, "x");
+        cache.Store(
+            cache.KeyFor(original, 400, 300, image::PictureKind::Jpeg, image::Rgb{}),
+            image::SlidePicture{image::PictureKind::Jpeg, {10, 10}, std::string(50'000, 'a')});
+    }
+    cache.Trim();
+    std::uint64_t cached = 0;
+    for (const auto& e : fs::directory_iterator(disk.slash()))
+        cached += fs::file_size(e.path());
+    const std::uint64_t free = fs::space(disk.slash()).available;
+    EXPECT_GT(cached, 0u);
+    EXPECT_LE(cached, (free + cached) / 4);
 }
 
 }  // namespace

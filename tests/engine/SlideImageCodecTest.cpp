@@ -243,6 +243,50 @@ TEST(SlideImageGif, DamagedAndOversizedFilesAreRefused) {
               std::string::npos);
 }
 
+// A slide made row by row, holding only the frame, is the slide of the whole screen decoded.
+TEST(SlideImageGif, FramesOnALargerScreenGiveTheSlideOfTheWholeScreen) {
+    testing::TempFolder folder;
+    const Rgb background{10, 20, 30};
+    auto frameOf = [](int left, int top, int w, int h, int transparent, bool interlace) {
+        testing::GifFrame f{left, top, w, h, {}, transparent, interlace};
+        for (int i = 0; i < w * h; ++i)
+            f.indexes.push_back(static_cast<std::uint8_t>(i * 7 % 5));
+        return f;
+    };
+    struct Case {
+        const char* name;
+        int screenWidth, screenHeight;
+        testing::GifFrame frame;
+    };
+    const Case cases[] = {
+        {"inside", 120, 90, frameOf(30, 20, 50, 40, -1, false)},
+        {"past the edges", 120, 90, frameOf(100, 70, 50, 40, 2, false)},
+        {"interlaced, transparent", 120, 90, frameOf(5, 7, 60, 33, 1, true)},
+        {"off the screen", 120, 90, frameOf(130, 10, 5, 5, -1, false)},
+        {"one pixel on a large screen", 2000, 1500, frameOf(999, 700, 1, 1, -1, false)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = folder.file(std::string(c.name) + ".gif");
+        testing::WriteFile(
+            path,
+            testing::MakeGif(c.screenWidth, c.screenHeight,
+                             {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}, {0, 0, 0}},
+                             {c.frame}));
+        const image::SlidePicture slide = image::MakeSlidePicture(path, 40, 30, background);
+        const DecodedPicture whole = image::DecodeGif(Source{path, nullptr}, background);
+        EXPECT_EQ(slide.encoded, image::EncodeGif(image::Resample(whole.pixels, slide.size.width,
+                                                                  slide.size.height)));
+    }
+    // A bitmap is read row by row too.
+    const std::string bmp = folder.file("p.bmp");
+    testing::WriteFile(bmp, image::EncodeBmp(testing::PhotoLike(97, 61)));
+    const image::SlidePicture slide = image::MakeSlidePicture(bmp, 40, 30, background);
+    EXPECT_EQ(slide.encoded,
+              image::EncodeBmp(image::Resample(image::DecodeBmp(Source{bmp, nullptr}).pixels,
+                                               slide.size.width, slide.size.height)));
+}
+
 TEST(SlideImageGif, WritesAtMost256ColoursInAnEightBitTable) {
     const RgbImage photo = testing::PhotoLike(120, 90);
     const std::string bytes = image::EncodeGif(photo);
