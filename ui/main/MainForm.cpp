@@ -1,5 +1,7 @@
 #include "MainForm.h"
 
+#include <sys/stat.h>
+
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
@@ -109,8 +111,10 @@ bool TMainForm::AskToSave() {
         {MessageButton::Yes, MessageButton::No, MessageButton::Cancel});
     if (answer == MessageButton::Cancel)
         return false;
-    if (answer == MessageButton::Yes)
-        Save1Click();
+    // A save whose writing over the file was declined keeps the document and stops the command,
+    // rather than dropping the changes the user wanted saved.
+    if (answer == MessageButton::Yes && saveDocument() == SaveResult::Declined)
+        return false;
     return true;
 }
 
@@ -134,6 +138,8 @@ void TMainForm::New1Click() {
     FAgent->ClearPreviewFolder();
     CurrentItemNode = nullptr;
     CurrentFileName.clear();
+    currentFileIncomplete_ = false;
+    onDisk_ = {};
     resetTree();
     TreeUpdating = false;
     // Selected with the handling active, so the pages are arranged for the root.
@@ -147,31 +153,72 @@ void TMainForm::New1Click() {
 }
 
 void TMainForm::loadProject(const QString& path) {
-    resetTree();
-    const int refusalsBefore = messages_->count();
-    try {
-        FAgent->LoadFromFile(pathBytes(path), *tree_);
-    } catch (...) {
-        // Unreadable: the engine kept the project it had and the tree shows it again; the window
-        // goes on working with it.
+    // An open either completes or leaves the project that was open fully in place.
+    const TAppletData previousSettings = FAgent->AppletData;
+    const TItemArray previousItems = FAgent->Items;
+    const bool wasModified = modified_;
+    const auto putBack = [&] {
+        FAgent->AppletData = previousSettings;
+        FAgent->Items = previousItems;
+        resetTree();
+        FAgent->ReadKeepingTreeInStep(*tree_, [] {});
         TreeUpdating = false;
+        LoadAppletProperties();
+        ui_->trvwDesignPanel->expandAll();
         selectRoot();
         UpdatePropertyPages(true);
+        SetModified(wasModified);
+        // The preview folder was emptied for the file that was not taken.
+        if (!CurrentFileName.isEmpty())
+            FAgent->CopyResourceFilesToPreview(
+                pathBytes(QFileInfo(CurrentFileName).absolutePath() + '/'));
+    };
+    resetTree();
+    ProjectRead read;
+    try {
+        read = FAgent->LoadFromFile(pathBytes(path), *tree_);
+        if (read.outcome == ProjectReadOutcome::Refused ||
+            read.outcome == ProjectReadOutcome::NotAProject) {
+            putBack();
+            // Another product's file has had its message from the engine.
+            if (read.outcome == ProjectReadOutcome::NotAProject) {
+                platform_.dialogs.message(this, MessageKind::Error,
+                                          QStringLiteral("\"%1\" was not opened. %2")
+                                              .arg(path, QString::fromStdString(read.problem)),
+                                          {MessageButton::Ok});
+            }
+            return;
+        }
+        TreeUpdating = false;
+        LoadAppletProperties();
+    } catch (...) {
+        putBack();
         throw;
     }
-    if (messages_->count() != refusalsBefore) {
-        // A refused file leaves whatever the engine held before; a fresh project is what the
-        // user sees instead, under the refused file's name as the command goes on.
-        FAgent->SetDefaults();
-        tree_->clear();
-        selectRoot();
-    }
-    AddRecentFile(path);
-    TreeUpdating = false;
-    LoadAppletProperties();
     CurrentFileName = path;
+    currentFileIncomplete_ = read.outcome == ProjectReadOutcome::Incomplete;
+    rememberOnDisk(path);
     FAgent->CopyResourceFilesToPreview(pathBytes(QFileInfo(path).absolutePath() + '/'));
     finishLoad({});
+    if (currentFileIncomplete_) {
+        platform_.dialogs.message(
+            this, MessageKind::Warning,
+            QStringLiteral("The project \"%1\" is incomplete. %2 What it holds is shown; "
+                           "Save asks before writing over the file.")
+                .arg(path, QString::fromStdString(read.problem)),
+            {MessageButton::Ok});
+    }
+    // The project is open whatever becomes of the list.
+    try {
+        AddRecentFile(path);
+    } catch (const std::exception& e) {
+        platform_.dialogs.message(
+            this, MessageKind::Warning,
+            QStringLiteral("The project was opened, but the list of recent files could not be "
+                           "updated. %1")
+                .arg(QString::fromLocal8Bit(e.what())),
+            {MessageButton::Ok});
+    }
 }
 
 void TMainForm::finishLoad(const QString&) {
@@ -206,22 +253,82 @@ void TMainForm::OpenProjectFile(const QString& path) {
 bool TMainForm::savePublishing(const QString& path) {
     const QFileInfo file(path);
     const QString folder = file.absolutePath() + '/';
-    return FAgent->SaveAndPublish(pathBytes(folder), pathBytes(file.fileName()), *tree_);
+    const bool saved =
+        FAgent->SaveAndPublish(pathBytes(folder), pathBytes(file.fileName()), *tree_);
+    rememberOnDisk(projectFileFor(path));
+    return saved;
 }
 
-void TMainForm::Save1Click() {
+QString TMainForm::projectFileFor(const QString& path) {
+    const QFileInfo file(path);
+    const std::string base =
+        TzqxAppletAgent::PublishBaseName(QFile::encodeName(file.fileName()).toStdString());
+    return file.absolutePath() + '/' + QFile::decodeName(QByteArray::fromStdString(base)) +
+           QStringLiteral(".lvx");
+}
+
+TMainForm::DiskState TMainForm::diskStateOf(const QString& path) {
+    DiskState state;
+    state.path = path;
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0) {
+        state.exists = true;
+        state.size = st.st_size;
+        state.seconds = st.st_mtim.tv_sec;
+        state.nanoseconds = st.st_mtim.tv_nsec;
+        state.inode = st.st_ino;
+    }
+    return state;
+}
+
+void TMainForm::rememberOnDisk(const QString& path) {
+    onDisk_ = diskStateOf(path);
+}
+
+bool TMainForm::mayWriteOver(const QString& path) {
+    const QString target = projectFileFor(path);
+    QString question;
+    if (currentFileIncomplete_) {
+        question = QStringLiteral(
+                       "\"%1\" was incomplete when it was opened. Saving writes the "
+                       "project as it is shown over it. Save over it?")
+                       .arg(target);
+    } else if (onDisk_.path == target && diskStateOf(target) != onDisk_) {
+        question = QStringLiteral(
+                       "\"%1\" was changed on disk since it was opened or last "
+                       "saved, perhaps by another program. Save over it, losing those "
+                       "changes?")
+                       .arg(target);
+    }
+    if (question.isEmpty())
+        return true;
+    // Keeping the file is the default: a Return typed by habit loses nothing.
+    return platform_.dialogs.message(this, MessageKind::Warning, question,
+                                     {MessageButton::No, MessageButton::Yes}) == MessageButton::Yes;
+}
+
+TMainForm::SaveResult TMainForm::saveDocument() {
     storePanel();
     if (!CurrentFileName.isEmpty()) {
+        if (!mayWriteOver(CurrentFileName))
+            return SaveResult::Declined;
         savePublishing(CurrentFileName);
+        currentFileIncomplete_ = false;
         SetModified(false);
-        return;
+        return SaveResult::Saved;
     }
     const auto path = platform_.dialogs.saveFile(this, kProjectFilter, saveDialogFolder_);
     if (!path)
-        return;
+        return SaveResult::Cancelled;
     savePublishing(*path);
     SetModified(false);
     CurrentFileName = *path;
+    currentFileIncomplete_ = false;
+    return SaveResult::Saved;
+}
+
+void TMainForm::Save1Click() {
+    saveDocument();
 }
 
 void TMainForm::Save2Click() {
@@ -231,6 +338,7 @@ void TMainForm::Save2Click() {
     storePanel();
     savePublishing(*path);
     CurrentFileName = *path;
+    currentFileIncomplete_ = false;
 }
 
 void TMainForm::SaveAsTemplate1Click() {
@@ -294,7 +402,7 @@ bool TMainForm::FormCloseQuery() {
         try {
             storePanel();
             if (!CurrentFileName.isEmpty()) {
-                closes = savePublishing(CurrentFileName);
+                closes = mayWriteOver(CurrentFileName) && savePublishing(CurrentFileName);
             } else if (const auto path =
                            platform_.dialogs.saveFile(this, kProjectFilter, saveDialogFolder_)) {
                 closes = savePublishing(*path);

@@ -65,7 +65,8 @@ public:
     void PreviewWindow1Click();
     void WebBrowser1Click();
     void About1Click();
-    // The save question; false when the user cancelled the command.
+    // The save question; false when the user cancelled the command, or declined to write over
+    // the file at the question of a save.
     bool AskToSave();
     void BuildGeneratedCode();
 
@@ -160,10 +161,20 @@ private:
     // After a load or import: tree and list in step, the root selected, pages for the root.
     void finishLoad(const QString& folder);
     void loadProject(const QString& path);
+    // How a save ended: written, its dialog cancelled, or writing over the file declined.
+    enum class SaveResult { Saved, Cancelled, Declined };
+    SaveResult saveDocument();
+    // Asks before a save writes over a project that was opened incomplete or changed on disk
+    // since it was opened or saved; true when the save may go on.
+    bool mayWriteOver(const QString& path);
+    // Remembers the project file as it is on disk now, after an open or a save.
+    void rememberOnDisk(const QString& path);
     void selectRoot();
     QTreeWidgetItem* selectedNode() const;
     int itemIndexOf(QTreeWidgetItem* node) const;
     bool savePublishing(const QString& path);
+    // The project file a save to `path` writes: its folder, base name and ".lvx".
+    static QString projectFileFor(const QString& path);
     void publishInto(const QString& path);
     std::string pathBytes(const QString& path) const;
     QList<QWidget*> boundAppletControls() const;
@@ -184,6 +195,19 @@ private:
     bool modified_ = false;
     bool closing_ = false;
     QString saveDialogFolder_;
+    // The current file was opened although it ends early; Save asks before writing over it.
+    bool currentFileIncomplete_ = false;
+    // The project file as last read or written (path, size, time, inode), to see a change made
+    // by another program before writing over it.
+    struct DiskState {
+        QString path;
+        bool exists = false;
+        long long size = 0, seconds = 0, nanoseconds = 0;
+        unsigned long long inode = 0;
+        friend bool operator==(const DiskState&, const DiskState&) = default;
+    };
+    static DiskState diskStateOf(const QString& path);
+    DiskState onDisk_;
     QPointer<TformHTML> formHTML_;
     QPointer<TfrmHelp> frmHelp_;
     QPointer<TfrmPreview> frmPreview_;

@@ -18,6 +18,10 @@ private Q_SLOTS:
     void closeQuestion();
     void buildWithoutItemsKeepsPreviousText();
     void refusedAndUnreadableFilesLeaveAConsistentWindow();
+    void opensThatDoNotCompleteKeepTheOpenProject_data();
+    void opensThatDoNotCompleteKeepTheOpenProject();
+    void aRecentFilesListThatCannotBeWrittenDoesNotStopAnOpen();
+    void filesChangedOnDiskAreNotSavedOverWithoutAQuestion();
     void importKeepsCurrentFileNameAndExportAddsExtension();
     void titleStaysLumivex();
     void generalErrorReportShowsWhatAHandlerThrows();
@@ -163,13 +167,13 @@ void DocumentLifecycleTest::refusedAndUnreadableFilesLeaveAConsistentWindow() {
     f.form->Open1Click();
     QVERIFY(!f.dialogs.messages.isEmpty());
     QCOMPARE(f.dialogs.messages.last().kind, MessageKind::Error);
+    // The refused file is not taken: the open project stays, unsaved changes and all.
     QVERIFY(f.treeInStepWithList());
-    QCOMPARE(f.agent().Items.size(), size_t(0));
-    QCOMPARE(f.form->CurrentFileName, site + "other.lvx");
-    QVERIFY(!f.form->FModified());
+    QCOMPARE(f.titles(), QStringList{"Before"});
+    QVERIFY(f.form->CurrentFileName.isEmpty());
+    QVERIFY(f.form->FModified());
     QVERIFY(!f.form->TreeUpdating);
-    QVERIFY(ReadFile(f.folder + "recentfile.dat")
-                .startsWith("&1 " + QFile::encodeName(site) + "other.lvx\r\n"));
+    QVERIFY(!ReadFile(f.folder + "recentfile.dat").contains("other.lvx"));
 
     // A file that cannot be read raises; the window keeps working with what it had.
     f.insert(f.root(), "Kept");
@@ -178,10 +182,110 @@ void DocumentLifecycleTest::refusedAndUnreadableFilesLeaveAConsistentWindow() {
     QVERIFY_THROWS_EXCEPTION(FileError, f.form->Open1Click());
     QVERIFY(!f.form->TreeUpdating);
     QVERIFY(f.treeInStepWithList());
-    QCOMPARE(f.titles(), QStringList{"Kept"});
+    QCOMPARE(f.titles(), (QStringList{"Before", "Kept"}));
     // Selection handling is active again.
     f.select(f.root()->child(0));
     QCOMPARE(f.form->CurrentItemNode, f.root()->child(0));
+}
+
+void DocumentLifecycleTest::opensThatDoNotCompleteKeepTheOpenProject_data() {
+    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<bool>("opened");
+    const QByteArray sample = ReadFile(LUMIVEX_SOURCE_DIR "/share/samples/Sample.lvx");
+    QByteArray blank = sample;
+    blank.replace("<Applet_Parameters>\r\n", "<Applet_Parameters> \r\n");
+    QTest::newRow("another product") << QByteArray("<Product_Name>\r\nOther\r\n") << false;
+    QTest::newRow("a text") << QByteArray("Dear all,\r\nhere are the photos.\r\n") << false;
+    QTest::newRow("empty") << QByteArray() << false;
+    QTest::newRow("a blank after a tag") << blank << false;
+    QTest::newRow("cut short") << sample.left(sample.indexOf("</Item_Parameters>") - 30) << true;
+}
+
+// A file that is not a whole project never becomes the current file unasked: refused, it leaves
+// the open project as it was; cut short, it opens with a warning and Save asks before writing.
+void DocumentLifecycleTest::opensThatDoNotCompleteKeepTheOpenProject() {
+    QFETCH(QByteArray, contents);
+    QFETCH(bool, opened);
+    MainFormFixture f;
+    f.insert(f.root(), "Open before");
+    const QString file = FreshFolder("near") + "near.lvx";
+    WriteFile(file, contents);
+    f.dialogs.answers = {MessageButton::No};
+    f.dialogs.fileAnswers = {file};
+    f.form->Open1Click();
+    QVERIFY(f.treeInStepWithList());
+    QVERIFY(!f.form->TreeUpdating);
+    QCOMPARE(f.dialogs.messages.last().kind, opened ? MessageKind::Warning : MessageKind::Error);
+    QCOMPARE(f.form->CurrentFileName, opened ? file : QString());
+    QCOMPARE(f.titles().contains("Open before"), !opened);
+
+    f.form->SetModified(true);
+    f.dialogs.clear();
+    f.dialogs.answers = {MessageButton::No};
+    f.dialogs.fileAnswers = {std::nullopt};
+    f.form->Save1Click();
+    QCOMPARE(ReadFile(file), contents);
+    QVERIFY(f.form->FModified());
+    // Unnamed, the project asks for a name; the cut-short file asks whether to write over it.
+    QCOMPARE(f.dialogs.files.size(), opened ? 0 : 1);
+    QCOMPARE(f.dialogs.messages.size(), opened ? 1 : 0);
+    if (opened) {
+        QCOMPARE(f.dialogs.messages[0].buttons.first(), MessageButton::No);
+        f.dialogs.answers = {MessageButton::Yes};
+        f.form->Save1Click();
+        QVERIFY(ReadFile(file).endsWith("</Item_Parameters>\r\n"));
+        QVERIFY(!f.form->FModified());
+    }
+}
+
+void DocumentLifecycleTest::aRecentFilesListThatCannotBeWrittenDoesNotStopAnOpen() {
+    MainFormFixture f;
+    QFile::remove(f.folder + "recentfile.dat");
+    QDir().mkpath(f.folder + "recentfile.dat");
+    const QString file = FreshFolder("list") + "Sample.lvx";
+    QFile::copy(LUMIVEX_SOURCE_DIR "/share/samples/Sample.lvx", file);
+    f.dialogs.fileAnswers = {file};
+    f.form->Open1Click();
+    QCOMPARE(f.form->CurrentFileName, file);
+    QVERIFY(f.treeInStepWithList());
+    QVERIFY(!f.titles().isEmpty());
+    QVERIFY(!f.form->FModified());
+    QCOMPARE(f.dialogs.messages.size(), 1);
+    QCOMPARE(f.dialogs.messages[0].kind, MessageKind::Warning);
+    // Selection handling works: the window is not left half way.
+    f.select(f.root()->child(0));
+    QCOMPARE(f.form->CurrentItemNode, f.root()->child(0));
+}
+
+void DocumentLifecycleTest::filesChangedOnDiskAreNotSavedOverWithoutAQuestion() {
+    MainFormFixture f;
+    f.insert(f.root(), "Mine");
+    const QString file = FreshFolder("changed") + "show.lvx";
+    f.dialogs.fileAnswers = {file};
+    f.form->Save1Click();
+    const QByteArray theirs = ReadFile(file).replace("Mine#$@", "Theirs#$@");
+    WriteFile(file, theirs);  // a second editor saves meanwhile
+    f.form->SetModified(true);
+    f.dialogs.clear();
+    f.dialogs.answers = {MessageButton::No};
+    f.form->Save1Click();
+    QCOMPARE(f.dialogs.messages.size(), 1);
+    QVERIFY(f.dialogs.messages[0].text.contains("changed on disk"));
+    QCOMPARE(ReadFile(file), theirs);
+    QVERIFY(f.form->FModified());
+    // Declined at the save question of an Open, the Open stops and the changes stay.
+    f.dialogs.answers = {MessageButton::Yes, MessageButton::No};
+    f.form->Open1Click();
+    QVERIFY(f.form->FModified());
+    QCOMPARE(f.dialogs.files.size(), 0);
+    f.dialogs.answers = {MessageButton::Yes};
+    f.form->Save1Click();
+    QVERIFY(ReadFile(file).contains("Mine#$@"));
+    // Its own saves are no change from outside.
+    f.dialogs.clear();
+    f.form->SetModified(true);
+    f.form->Save1Click();
+    QVERIFY(f.dialogs.messages.isEmpty());
 }
 
 void DocumentLifecycleTest::importKeepsCurrentFileNameAndExportAddsExtension() {
