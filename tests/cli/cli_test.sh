@@ -8,7 +8,13 @@ work=$(mktemp -d)
 # run of the tool.
 export TMPDIR=$work/tmp
 mkdir -p "$TMPDIR"
-trap 'rm -rf "$work"' EXIT
+mounts=()
+cleanup() {
+  local m
+  for m in "${mounts[@]}"; do umount "$m" 2>/dev/null; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
 export XDG_CACHE_HOME=$work/cache
 failures=0
 
@@ -86,6 +92,245 @@ expect_exit 0 "import" "$cli" import-gms "$work/tree.gms" "$work/imported.lvx"
 grep -qa "^Lumivex1#\$@" "$work/imported.lvx" || fail "imported project has default settings"
 grep -qa "^Morning Sky#\$@https://example.com/gallery/sky.html#\$@_blank#\$@ToolTip Here#\$@" "$work/imported.lvx" \
   || fail "imported item"
+
+# --- helpers for the cases below
+sample=$samples/Sample.lvx
+# A process id that is certainly dead: a child that has been waited for.
+dead_pid() {
+  sh -c 'exit 0' &
+  local pid=$!
+  wait "$pid"
+  echo "$pid"
+}
+# Names and checksums of a folder's files, to tell that a run left it as it was.
+snapshot() { (cd "$1" && find . -type f -exec md5sum {} + | sort) 2>/dev/null; }
+# The project $3 with settings field $1 (counted from 0) set to $2.
+with_setting() {
+  V=$2 awk -v i="$1" 'BEGIN { RS = "\r\n"; ORS = "\r\n" }
+    prev == "<Applet_Parameters>" {
+      n = split($0, f, /#[$]@/)
+      $0 = ""
+      for (j = 1; j < n; j++) $0 = $0 (j - 1 == i ? ENVIRON["V"] : f[j]) "#$@"
+    }
+    { prev = $0; print }' "$3"
+}
+# Waits while process $1 runs until a path matches $2; false when it ended first.
+wait_for() {
+  while kill -0 "$1" 2>/dev/null; do
+    compgen -G "$2" >/dev/null && return 0
+    sleep 0.01
+  done
+  return 1
+}
+is_root() { [[ $(id -u) == 0 ]]; }
+# Mounts a tmpfs of size $2 on folder $1 (made when missing); false when that is not possible.
+mount_small() {
+  mkdir -p "$1"
+  mount -t tmpfs -o "size=$2" lumivex-test "$1" 2>/dev/null || return 1
+  mounts+=("$1")
+}
+
+# --- near-projects and files that are no project: refused at once, nothing written, the file
+# itself untouched even when the target is its own folder
+make_near() {  # kind path
+  case $1 in
+    damaged) sed 's/^<Applet_Parameters>\r$/<Applet_Parameters> \r/' "$sample" >"$2" ;;
+    text) printf 'Dear reader,\nthis is a letter, not a slideshow.\n' >"$2" ;;
+    empty) : >"$2" ;;
+    cut) sed '/^<\/Item_Parameters>/,$d' "$sample" >"$2" ;;
+    large) cp "$sample" "$2" && truncate -s $((64 * 1024 * 1024 + 1)) "$2" ;;
+    flood) {
+      sed '/^<\/Item_Parameters>/,$d' "$sample"
+      head -c 2000000 /dev/zero | tr '\0' '\r'
+      printf '</Item_Parameters>\r\n'
+    } >"$2" ;;
+    fifo) mkfifo "$2" ;;
+    folder) mkdir "$2" ;;
+  esac
+}
+near_cases=(
+  "damaged|not a project"
+  "text|not a project"
+  "empty|not a project"
+  "cut|the project is incomplete"
+  "large|larger than 64 MiB"
+  "flood|at most 200000 items"
+  "fifo|not a regular file"
+  "folder|Is a directory"
+  "/proc/self/status|not a project"
+  "/dev/zero|not a regular file"
+)
+for row in "${near_cases[@]}"; do
+  IFS='|' read -r kind message <<<"$row"
+  targets=("$work/near-site")
+  if [[ $kind == /* ]]; then
+    project=$kind
+  else
+    mkdir -p "$work/near/$kind"
+    project=$work/near/$kind/Show.lvx
+    make_near "$kind" "$project"
+    targets+=("$work/near/$kind")
+    before=$(snapshot "$work/near/$kind")
+  fi
+  for target in "${targets[@]}"; do
+    start=$EPOCHREALTIME
+    expect_exit 1 "near-project $kind into $target" timeout 2 "$cli" publish "$project" "$target"
+    ms=$(((${EPOCHREALTIME/./} - ${start/./}) / 1000))
+    ((ms < 1000)) || fail "near-project $kind took $ms ms"
+    expect_err "$message"
+  done
+  [[ ! -e "$work/near-site" ]] || fail "near-project $kind: the target folder was created"
+  if [[ $kind != /* ]]; then
+    [[ "$(snapshot "$work/near/$kind")" == "$before" ]] || fail "near-project $kind: its folder changed"
+  fi
+done
+rm -rf "$work/near"
+
+# --- settings that would run script or add style rules are refused, naming the field
+hostile_settings=(
+  "2|(window.x=1,65)|SlideInfoOpacity"
+  "3|3000,0,0,0,0,0,0);alert(1);//|RotateDelay"
+  "5|50);document.title=1;(1|StepImageTransition"
+  "10|400px; } body { display: none|SlideShowWidth"
+  "12|1000</style><script>alert(1)</script>|SlideShowZIndex"
+  "13|000000; } * { color: red|SlideShowBackgroundColor"
+  "19|000000;} body { background: red|SlideInfoBgColor"
+  "26|FFFF00 } body { background: url(http://127.0.0.1:9/)|SlideInfoTitleColor"
+  "37|0;} x {|SlideInfoDescPaddingLeft"
+)
+cp -r "$samples" "$work/hostile"
+for row in "${hostile_settings[@]}"; do
+  IFS='|' read -r index value field <<<"$row"
+  with_setting "$index" "$value" "$sample" >"$work/hostile/Sample.lvx"
+  before=$(snapshot "$work/hostile")
+  for target in "$work/hostile-site" "$work/hostile"; do
+    expect_exit 1 "hostile $field into $target" "$cli" publish "$work/hostile/Sample.lvx" "$target"
+    expect_err "$field"
+  done
+  [[ -z "$(ls -A "$work/hostile-site" 2>/dev/null)" ]] || fail "hostile $field: files were written"
+  [[ "$(snapshot "$work/hostile")" == "$before" ]] || fail "hostile $field: the project's folder changed"
+done
+# Font lists as the panel writes them stay exactly as they are.
+for value in 'Verdana,Ms Sans Serif,Georgia' '"Times New Roman", '"'Segoe UI'"',serif' 'Noto Sans CJK JP'; do
+  with_setting 21 "$value" "$sample" >"$work/hostile/Sample.lvx"
+  expect_exit 0 "font list $value" "$cli" publish "$work/hostile/Sample.lvx" "$work/fonts"
+  grep -qaxF "font-family: $value;" "$work/fonts/Sample.css" || fail "font list '$value' not written as it is"
+done
+rm -rf "$work/hostile" "$work/hostile-site" "$work/fonts"
+
+# --- a full disk: the failing file is named with the system's reason, and a folder that held a
+# publish still holds exactly that one, with no temporary left
+if ! is_root; then
+  echo "cli: skipping the full-disk checks: they mount a small tmpfs, which needs root"
+else
+  for big in wait.gif slider2.jpg; do
+    full=$work/full-$big
+    if ! mount_small "$full" 1m; then
+      echo "cli: skipping the full-disk checks: mounting a tmpfs failed"
+      break
+    fi
+    rm -rf "$work/bigger"
+    cp -r "$samples" "$work/bigger"
+    head -c 2000000 /dev/urandom >"$work/bigger/$big"
+    expect_exit 0 "publish into a small disk" "$cli" publish "$sample" "$full"
+    before=$(snapshot "$full")
+    expect_exit 1 "publish $big into a full disk" "$cli" publish "$work/bigger/Sample.lvx" "$full"
+    expect_err "$full/"
+    expect_err "No space left on device"
+    [[ "$(snapshot "$full")" == "$before" ]] || fail "a failed publish ($big) changed the folder"
+    [[ -z "$(find "$full" -name '*.lumivex-tmp-*')" ]] || fail "a failed publish ($big) left a temporary"
+  done
+  rm -rf "$work/bigger"
+  # A full temporary folder: the runtime's copy (4k) or the slides' copies fail; the real reason
+  # is told, and the run leaves nothing there.
+  for size in 4k 24k 64k; do
+    small=$work/small-tmp-$size
+    if ! mount_small "$small" "$size"; then
+      echo "cli: skipping the full-TMPDIR checks: mounting a tmpfs failed"
+      break
+    fi
+    TMPDIR=$small expect_exit 1 "publish with a full TMPDIR of $size" "$cli" publish "$sample" "$work/small-$size"
+    expect_err "No space left on device"
+    grep -qF "was not found" "$work/err" && fail "full TMPDIR of $size reported as a missing runtime"
+    [[ -z "$(ls -A "$small")" ]] || fail "full TMPDIR of $size: left $(ls -A "$small")"
+    [[ -z "$(find "$work/small-$size" -name '*.html' 2>/dev/null)" ]] \
+      || fail "full TMPDIR of $size: a page was published"
+  done
+fi
+
+# --- killed and interrupted publishes leave nothing behind once the next run is done
+if ! command -v convert >/dev/null; then
+  echo "cli: skipping the killed-publish and signal checks: ImageMagick's convert is missing"
+else
+  # Large slides published as they are: copying them takes a while.
+  mkdir -p "$work/slow"
+  convert -size 4000x3000 xc:gray +noise Random -quality 95 "$work/slow/photo.jpg"
+  {
+    sed '/^<Item_Parameters>/q' "$sample"
+    for k in $(seq 0 11); do
+      ln "$work/slow/photo.jpg" "$work/slow/photo$k.jpg"
+      printf 'Photo %s#$@#$@_self#$@#$@#$@0#$@#$@#$@-1#$@photo%s.jpg#$@#$@400#$@300#$@\r\n' "$k" "$k"
+    done
+    printf '</Item_Parameters>\r\n'
+  } >"$work/slow/Slow.lvx"
+
+  target=$work/killed
+  "$cli" publish "$work/slow/Slow.lvx" "$target" >/dev/null 2>&1 &
+  killed=$!
+  wait_for "$killed" "$target/.*.lumivex-tmp-*"
+  kill -9 "$killed" 2>/dev/null
+  { wait "$killed"; } 2>/dev/null
+  if [[ -z "$(find "$target" -name '*.lumivex-tmp-*' 2>/dev/null)" ]]; then
+    mkdir -p "$target"
+    : >"$target/.x.lumivex-tmp-$(dead_pid)-abcdef"
+  fi
+  # Another run's files and private folders stay while it lives; so do another user's.
+  : >"$target/.y.lumivex-tmp-$$-abcdef"
+  stale_folders=("$(dead_pid)-abcdef|gone" "$$-abcdef|kept")
+  if is_root; then
+    stale_folders+=("$(dead_pid)-nobody|kept")
+  fi
+  for row in "${stale_folders[@]}"; do
+    IFS='|' read -r suffix _ <<<"$row"
+    mkdir "$TMPDIR/lumivex-cli-$suffix"
+    [[ $suffix == *-nobody ]] && chown 65534 "$TMPDIR/lumivex-cli-$suffix"
+  done
+  expect_exit 0 "publish after a killed one" "$cli" publish "$sample" "$target"
+  [[ -z "$(find "$target" -name '*.lumivex-tmp-*' ! -name ".y.lumivex-tmp-$$-abcdef")" ]] \
+    || fail "stale temporaries remain: $(find "$target" -name '*.lumivex-tmp-*')"
+  [[ -e "$target/.y.lumivex-tmp-$$-abcdef" ]] || fail "a live run's temporary was removed"
+  [[ -z "$(compgen -G "$TMPDIR/lumivex-cli-$killed-*")" ]] || fail "the killed run's private folder remains"
+  for row in "${stale_folders[@]}"; do
+    IFS='|' read -r suffix want <<<"$row"
+    got=gone
+    [[ -e "$TMPDIR/lumivex-cli-$suffix" ]] && got=kept
+    [[ $got == "$want" ]] || fail "private folder lumivex-cli-$suffix: $got, expected $want"
+    rm -rf "${TMPDIR:?}/lumivex-cli-$suffix"
+  done
+  rm -rf "$target"
+
+  # A signal mid-run, while the slides are read in or while the target's files are written:
+  # the private folder and the temporaries go, and the signal ends the process.
+  for row in "INT|private" "TERM|target" "HUP|private"; do
+    IFS='|' read -r sig phase <<<"$row"
+    target=$work/signal-$sig
+    "$cli" publish "$work/slow/Slow.lvx" "$target" >/dev/null 2>&1 &
+    pid=$!
+    if [[ $phase == private ]]; then
+      wait_for "$pid" "$TMPDIR/lumivex-cli-$pid-*"
+    else
+      wait_for "$pid" "$target/.*.lumivex-tmp-*"
+    fi
+    kill -s "$sig" "$pid" 2>/dev/null
+    { wait "$pid"; } 2>/dev/null
+    status=$?
+    ((status == 128 + $(kill -l "$sig"))) || fail "SIG$sig: exit status $status"
+    [[ -z "$(compgen -G "$TMPDIR/lumivex-cli-$pid-*")" ]] || fail "SIG$sig: private folder left"
+    [[ -z "$(find "$target" -name '*.lumivex-tmp-*' 2>/dev/null)" ]] || fail "SIG$sig: temporaries left"
+    rm -rf "$target"
+  done
+  rm -rf "$work/slow"
+fi
 
 # --- the private folders of the run are gone
 leftovers=$(find "${TMPDIR:-/tmp}" -maxdepth 1 -name 'lumivex-cli-*' -newer "$work/err" 2>/dev/null | head -1)
