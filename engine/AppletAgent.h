@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -82,6 +83,16 @@ public:
     void SwapItemWithPrevious(int index);
 
     ItemTree::Node InsertChildItem(ItemTree::Node selected);
+    // A node's subtree as DeleteSubtree removes it, and RestoreSubtree, which puts it back in
+    // the same place: undo of a deletion.
+    struct Subtree {
+        int parentIndex = 0;      // absolute index of the parent node
+        int position = 0;         // among the parent's children
+        TItemArray items;         // the subtree's items, its root first
+        std::vector<int> depths;  // below the subtree's root, which is 0
+    };
+    Subtree TakeSubtreeCopy(ItemTree::Node node) const;
+    ItemTree::Node RestoreSubtree(const Subtree& subtree);
     void DeleteSubtree(ItemTree::Node node);
     void MoveSubtreeUp(ItemTree::Node node);
     void MoveSubtreeDown(ItemTree::Node node);
@@ -150,7 +161,14 @@ public:
     Progress& progress() const { return progress_; }
     MessageSink& messages() const { return messages_; }
 
+    // Why a copy into the preview folder failed to be written, by file name; a publish that needs
+    // the file raises it.
+    const std::map<std::string, std::string>& PreviewCopyFailures() const {
+        return previewCopyFailures_;
+    }
+
 private:
+    std::map<std::string, std::string> previewCopyFailures_;
     ItemTree& tree_;
     Progress& progress_;
     MessageSink& messages_;

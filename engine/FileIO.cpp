@@ -48,23 +48,38 @@ namespace {
 
 constexpr std::string_view kTemporaryMark = ".lumivex-tmp-";
 
-// The temporary files being written now, for RemoveTemporaryFilesInUse.
-std::mutex& inUseMutex() {
-    static std::mutex m;
-    return m;
-}
+// The temporary files being written now, for RemoveTemporaryFilesInUse, which also stops new
+// ones from being made: the process is about to end.
+struct InUse {
+    std::mutex mutex;
+    std::set<std::string> files;
+    bool stopped = false;
+};
 
-std::set<std::string>& inUse() {
-    static std::set<std::string> files;
-    return files;
+InUse& inUse() {
+    static InUse state;
+    return state;
 }
 
 void markInUse(const std::string& temp, bool used) {
-    std::lock_guard lock(inUseMutex());
+    std::lock_guard lock(inUse().mutex);
     if (used)
-        inUse().insert(temp);
+        inUse().files.insert(temp);
     else
-        inUse().erase(temp);
+        inUse().files.erase(temp);
+}
+
+// mkstemp and the record of its file in one step, so that no temporary escapes a clean-up.
+int makeTemporary(std::string& temp) {
+    std::lock_guard lock(inUse().mutex);
+    if (inUse().stopped) {
+        errno = EINTR;
+        return -1;
+    }
+    const int fd = ::mkstemp(temp.data());
+    if (fd >= 0)
+        inUse().files.insert(temp);
+    return fd;
 }
 
 // "." + name + ".lumivex-tmp-" + pid + "-" + six random characters, beside `path`.
@@ -102,10 +117,9 @@ std::string writeTemporary(const std::string& path, std::string_view bytes) {
         throw FileError(path, EISDIR, "create");
     }
     std::string temp = temporaryPattern(path);
-    FileDescriptor fd(::mkstemp(temp.data()));
+    FileDescriptor fd(makeTemporary(temp));
     if (fd.get() < 0)
         throw FileError(path, errno, "create");
-    markInUse(temp, true);
     auto fail = [&](int error, const char* action) {
         if (fd.get() >= 0)
             ::close(fd.release());
@@ -225,8 +239,9 @@ void RemoveStaleTemporaryFiles(const std::string& folder) {
 }
 
 void RemoveTemporaryFilesInUse() {
-    std::lock_guard lock(inUseMutex());
-    for (const std::string& temp : inUse())
+    std::lock_guard lock(inUse().mutex);
+    inUse().stopped = true;
+    for (const std::string& temp : inUse().files)
         ::unlink(temp.c_str());
 }
 

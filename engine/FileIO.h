@@ -61,7 +61,8 @@ private:
 // process can be told from one still being written. Removes those of `folder` whose owner is
 // gone; reports nothing.
 void RemoveStaleTemporaryFiles(const std::string& folder);
-// Removes the temporary files this process is writing now: for a process ended by a signal.
+// Removes the temporary files this process is writing now, and makes every later attempt to
+// write one fail: for a process that a signal ends.
 void RemoveTemporaryFilesInUse();
 
 // Whether `pid` names a running process (of any user).

@@ -55,6 +55,39 @@ void TzqxAppletAgent::DeleteSubtree(ItemTree::Node node) {
     tree_.remove(node);
 }
 
+TzqxAppletAgent::Subtree TzqxAppletAgent::TakeSubtreeCopy(ItemTree::Node node) const {
+    Subtree out;
+    const int first = tree_.absoluteIndex(node);
+    const int size = tree_.subtreeSize(node);
+    const int base = tree_.depth(node);
+    out.parentIndex = tree_.absoluteIndex(tree_.parent(node));
+    out.position = tree_.indexInParent(node);
+    for (int k = first; k < first + size; ++k) {
+        out.items.push_back(Items.at(static_cast<std::size_t>(k - 1)));
+        out.depths.push_back(tree_.depth(tree_.nodeAt(k)) - base);
+    }
+    return out;
+}
+
+ItemTree::Node TzqxAppletAgent::RestoreSubtree(const Subtree& subtree) {
+    const ItemTree::Node parent = tree_.nodeAt(subtree.parentIndex);
+    if (parent == nullptr || subtree.items.empty())
+        return nullptr;
+    ItemTree::Node top = nullptr;
+    std::vector<ItemTree::Node> path{parent};
+    for (std::size_t i = 0; i < subtree.items.size(); ++i) {
+        path.resize(static_cast<std::size_t>(std::max(subtree.depths[i], 0)) + 1);
+        path.push_back(tree_.addChild(path.back(), subtree.items[i].Title));
+        if (i == 0)
+            top = path.back();
+    }
+    if (subtree.position < tree_.childCount(parent) - 1)
+        tree_.moveBefore(top, tree_.child(parent, subtree.position));
+    const int at = tree_.absoluteIndex(top) - 1;
+    Items.insert(Items.begin() + at, subtree.items.begin(), subtree.items.end());
+    return top;
+}
+
 void TzqxAppletAgent::MoveSubtreeUp(ItemTree::Node node) {
     const ItemTree::Node before = tree_.previousSibling(node);
     const int S = tree_.subtreeSize(node);

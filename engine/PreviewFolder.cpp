@@ -1,4 +1,5 @@
 #include "AppletAgent.h"
+#include "EngineErrors.h"
 #include "FileIO.h"
 #include "Text.h"
 
@@ -23,8 +24,16 @@ void TzqxAppletAgent::CopyToPreview(const std::string& path) {
     if (!FolderExists(folder))
         CreateFolderQuietly(folder);
     const std::string name = FileNamePart(path);
-    if (IsPlainFileName(name))
-        CopyFileQuietly(path, folder + name);
+    if (IsPlainFileName(name)) {
+        try {
+            if (CopyFileIfPresent(path, folder + name))
+                previewCopyFailures_.erase(name);
+        } catch (const std::exception& e) {
+            // Quiet, as a copy for the preview is; a publish that needs the file says why it
+            // is not there.
+            previewCopyFailures_[name] = e.what();
+        }
+    }
     PreviewCopies.push_back(name);
 }
 
@@ -35,6 +44,7 @@ void TzqxAppletAgent::ClearPreviewFolder() {
             DeleteFileQuietly(folder + name);
     }
     PreviewCopies.clear();
+    previewCopyFailures_.clear();
     // Fails, silently, while files that came another way are still there.
     RemoveEmptyFolderQuietly(folder);
 }

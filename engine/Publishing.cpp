@@ -3,6 +3,7 @@
 #include <unordered_set>
 
 #include "AppletAgent.h"
+#include "EngineErrors.h"
 #include "FileIO.h"
 #include "Text.h"
 
@@ -57,8 +58,14 @@ bool TzqxAppletAgent::SaveAndPublish(const std::string& folder, const std::strin
     // folder; one that is not there is left out, as a copy of nothing.
     CollectResourceFiles();
     for (const std::string& name : ResourceFiles) {
-        if (IsPlainFileName(name) && placed.insert(name).second)
-            staged.CopyIfPresent(name, PreviewFolder() + name);
+        if (!IsPlainFileName(name) || !placed.insert(name).second)
+            continue;
+        if (!staged.CopyIfPresent(name, PreviewFolder() + name)) {
+            // Not there because it could not be written there: the publish must not claim it.
+            if (const auto failed = previewCopyFailures_.find(name);
+                failed != previewCopyFailures_.end())
+                throw EngineError(failed->second);
+        }
     }
     for (const TLinkedFileInfo& f : LinkedFiles) {
         if (!f.IsGenerated && IsPlainFileName(f.FileName))

@@ -184,7 +184,6 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
     {
         JobRunner runner(jobs, cache, width, height, background);
         for (std::size_t k = 0; k < nodes.size(); ++k) {
-            tree_.setCaption(nodes[k], "Item");
             if (jobOfNode[k] == static_cast<std::size_t>(-1))
                 continue;
             Job& job = runner.take(jobOfNode[k]);

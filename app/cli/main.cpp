@@ -144,25 +144,34 @@ public:
         }
         const std::string runtime = ResolveProgramFolder(context) + "lumivex.js";
         // A runtime that is there but cannot be copied (a full temporary folder) is an error
-        // of its own, raised by the copy.
-        if (!CopyFileIfPresent(runtime, path_ + "lumivex.js")) {
+        // of its own, raised by the copy; the folder goes with it.
+        bool found = false;
+        try {
+            found = CopyFileIfPresent(runtime, path_ + "lumivex.js");
+        } catch (...) {
+            remove();
+            throw;
+        }
+        if (!found) {
             std::fprintf(
                 stderr,
                 "lumivex-cli: warning: the slideshow runtime lumivex.js was not found; the "
                 "published page will show no slideshow\n");
         }
     }
-    ~PrivateProgramFolder() {
-        std::lock_guard lock(privateFolderMutex);
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-        privateFolderInUse.clear();
-    }
+    ~PrivateProgramFolder() { remove(); }
     PrivateProgramFolder(const PrivateProgramFolder&) = delete;
     PrivateProgramFolder& operator=(const PrivateProgramFolder&) = delete;
     const std::string& path() const { return path_; }
 
 private:
+    void remove() {
+        std::lock_guard lock(privateFolderMutex);
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+        privateFolderInUse.clear();
+    }
+
     std::string path_;
 };
 
