@@ -201,9 +201,8 @@ typed "$title"
 shot title-typed
 log "inserted, moved and titled an item"
 
-# ---- Save As: "Save &As..." shares its access key with "S&ave As Template", so the key
-# highlights it and Return chooses it.
-keys alt+f a Return
+# ---- Save As through its access key
+keys alt+f a
 expect_dialog "Save As"
 typed "$saved_as"
 shot save-typed
@@ -227,11 +226,11 @@ cp "$prog/preview/PublishReport.txt" "$work/publish-report.txt" 2>/dev/null ||
 answer "Applet Publish Report" Escape
 log "published"
 
-# ---- Delete the titled item, declined once, then confirmed; "&Delete" shares its access key with
-# "Move &Down". Save writes the name that Save As chose.
-keys alt+i d Return
+# ---- Delete the titled item, declined once, then confirmed. Save writes the name that Save As
+# chose.
+keys alt+i d
 answer Lumivex n
-keys alt+i d Return
+keys alt+i d
 answer Lumivex y
 keys ctrl+s
 log "deleted the item and saved"

@@ -55,6 +55,8 @@ void TMainForm::setUpIcons() {
         {ui_->BuildHTML1, IconId::BuildHtml},
         {ui_->Preview1, IconId::Preview},
         {ui_->Topic1, IconId::Help},
+        {ui_->Undo1, IconId::Undo},
+        {ui_->Redo1, IconId::Redo},
     };
     for (const auto& [action, id] : icons)
         action->setIcon(AppIcon(id));
@@ -258,9 +260,16 @@ void StartWithCommandLine(TMainForm& form, Platform& platform, const QString& pr
         form.SetModified(false);
         try {
             form.OpenProjectFile(commandLine);
-        } catch (...) {
-            // A project named at start that cannot be opened leaves the editor as the failed
-            // open left it, without a report.
+        } catch (const FileError& e) {
+            // The failed open has left the project that was open in place; the user learns why
+            // the named one is not shown. The engine's text names the file and the reason.
+            platform.dialogs.message(&form, MessageKind::Warning, QString::fromLocal8Bit(e.what()),
+                                     {MessageButton::Ok});
+        } catch (const std::exception& e) {
+            platform.dialogs.message(&form, MessageKind::Warning,
+                                     QStringLiteral("\"%1\" was not opened. %2")
+                                         .arg(commandLine, QString::fromLocal8Bit(e.what())),
+                                     {MessageButton::Ok});
         }
     } else if (ReadBoolOr(platform.settings, kSettingsKey, QStringLiteral("ShowTempletsDialog"),
                           true)) {

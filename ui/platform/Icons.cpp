@@ -56,6 +56,10 @@ IconSource source(IconId id) {
             return {nullptr, "autorefresh"};
         case IconId::Program:
             return {"lumivex", "root"};
+        case IconId::Undo:
+            return {"edit-undo", "undo"};
+        case IconId::Redo:
+            return {"edit-redo", "redo"};
     }
     return {nullptr, "item"};
 }

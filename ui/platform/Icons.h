@@ -24,6 +24,8 @@ enum class IconId {
     Refresh,
     AutoRefresh,
     Program,
+    Undo,
+    Redo,
 };
 
 // The desktop theme's icon where it has one, else the picture bundled with the program, so no

@@ -18,8 +18,7 @@ TformAbout::TformAbout(Platform& platform, QWidget* parent)
 TformAbout::~TformAbout() = default;
 
 void TformAbout::FormCreate() {
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(kDialogFrame);
     setWindowTitle(QStringLiteral("Lumivex"));
     ui_->lblProductName->setText(QStringLiteral("Lumivex"));
     ui_->lblProductVersion->setText(QStringLiteral("Version 1.0"));

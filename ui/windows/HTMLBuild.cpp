@@ -5,14 +5,14 @@
 #include <QGuiApplication>
 
 #include "TextBytes.h"
+#include "WindowSupport.h"
 #include "ui_HTMLBuild.h"
 
 namespace lumivex::ui {
 
 TformHTML::TformHTML(QWidget* parent) : QDialog(parent), ui_(std::make_unique<::Ui::TformHTML>()) {
     ui_->setupUi(this);
-    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(kDialogFrame);
     // Code reads best in the desktop's fixed-width font, at the form's 13 pixels.
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     font.setPixelSize(13);

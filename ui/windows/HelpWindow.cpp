@@ -9,7 +9,11 @@ namespace lumivex::ui {
 
 TfrmHelp::TfrmHelp(QWidget* parent) : QWidget(parent), ui_(std::make_unique<::Ui::TfrmHelp>()) {
     ui_->setupUi(this);
-    setWindowFlags(Qt::Tool);
+    // A window of its own, not a tool window: the user reads it beside the editor and brings
+    // either to the front. Fixed in size, so there is nothing to maximise.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     setFixedSize(402, 428);
     move(265, 180);
     // A shortcut, because the page itself holds the keyboard while the user reads it.

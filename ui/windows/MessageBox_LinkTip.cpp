@@ -8,8 +8,7 @@ namespace lumivex::ui {
 TfrmMsgBox_LinkTip::TfrmMsgBox_LinkTip(Platform& platform, QWidget* parent)
     : QDialog(parent), platform_(platform), ui_(std::make_unique<::Ui::TfrmMsgBox_LinkTip>()) {
     ui_->setupUi(this);
-    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(kDialogFrame);
     FixSizeAtLeast(this, QSize(297, 129));
     connect(ui_->chckbxDontShow, &QCheckBox::clicked, this,
             &TfrmMsgBox_LinkTip::chckbxDontShowClick);

@@ -50,7 +50,9 @@ TfrmPreview::TfrmPreview(Platform& platform, PreviewHost& host, const QString& p
       ui_(std::make_unique<::Ui::TfrmPreview>()),
       timer1_(new QTimer(this)) {
     ui_->setupUi(this);
-    setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint);
+    // Customised, so that the frame offers no minimise or maximise box.
+    setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
+                   Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     move(91, 167);
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);

@@ -5,6 +5,7 @@
 
 #include "FileIO.h"
 #include "TextBytes.h"
+#include "WindowSupport.h"
 #include "ui_PublishReport.h"
 
 namespace lumivex::ui {
@@ -12,8 +13,9 @@ namespace lumivex::ui {
 TfrmPublishReport::TfrmPublishReport(QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<::Ui::TfrmPublishReport>()) {
     ui_->setupUi(this);
-    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    // The report is laid out in columns of characters; its long rules must not wrap.
+    setWindowFlags(kDialogFrame);
+    // The report is laid out in columns of characters. Lines wrap at blanks only, so a rule of
+    // "=" stays one line, cut off at the window's edge, and never breaks into two.
     ui_->memoPublishReport->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
 }
 

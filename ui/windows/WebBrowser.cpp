@@ -83,7 +83,7 @@ QList<TWebBrowserNamePath> InstalledBrowsersFromDesktop() {
 TformWebBrowser::TformWebBrowser(Platform& platform, QWidget* parent, InstalledBrowsers installed)
     : QDialog(parent), platform_(platform), ui_(std::make_unique<::Ui::TformWebBrowser>()) {
     ui_->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setWindowFlags(kDialogFrame);
     ui_->spdbtnOpenExeFile->setIcon(AppIcon(IconId::PickFile));
     FixSizeAtLeast(this, QSize(393, 237));
     connect(ui_->bitbtnOk, &QPushButton::clicked, this, &TformWebBrowser::bitbtnOkClick);

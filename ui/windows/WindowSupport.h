@@ -9,6 +9,11 @@ namespace lumivex::ui {
 
 class SettingsStore;
 
+// The frame of the small windows that are dialogs: a title and a close box, nothing to
+// minimise or maximise.
+inline constexpr Qt::WindowFlags kDialogFrame =
+    Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+
 // Fixes a dialog at its designed client size, or larger where the desktop's font needs more
 // room, so no text is ever cut off.
 void FixSizeAtLeast(QWidget* window, QSize designed);

@@ -21,7 +21,7 @@ TfrmTemplet::TfrmTemplet(Platform& platform, TemplateHost& host, const QString& 
       templatesFolder_(programFolder + QStringLiteral("templates")),
       ui_(std::make_unique<::Ui::TfrmTemplet>()) {
     ui_->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setWindowFlags(kDialogFrame);
     FixSizeAtLeast(this, QSize(416, 216));
     connect(ui_->BitBtn1, &QPushButton::clicked, this, &TfrmTemplet::BitBtn1Click);
     connect(ui_->BitBtn2, &QPushButton::clicked, this, &TfrmTemplet::BitBtn2Click);

@@ -1,5 +1,8 @@
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
@@ -20,7 +23,8 @@ class StartupTest : public QObject {
 private Q_SLOTS:
     void commandLineJoinsASplitPath();
     void templateChooserFollowsTheSetting();
-    void failedCommandLineOpenIsSwallowed();
+    void failedCommandLineOpenIsReported_data();
+    void failedCommandLineOpenIsReported();
     void fileTypeIsRegistered();
     void scratchFolderIsPrivateAndNew();
     void helpButtonsAndMenuPages();
@@ -79,10 +83,38 @@ void StartupTest::templateChooserFollowsTheSetting() {
     }
 }
 
-void StartupTest::failedCommandLineOpenIsSwallowed() {
+void StartupTest::failedCommandLineOpenIsReported_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing") << "at all.lvx" << QString::fromLocal8Bit(std::strerror(ENOENT));
+    QTest::newRow("folder") << "a folder.lvx" << QString::fromLocal8Bit(std::strerror(EISDIR));
+    QTest::newRow("pipe") << "a pipe.lvx"
+                          << "not a regular file";
+}
+
+void StartupTest::failedCommandLineOpenIsReported() {
+    QFETCH(QString, name);
+    QFETCH(QString, reason);
     MainFormFixture f;
-    StartWithCommandLine(*f.form, f.platform, f.folder, {"lumivex", "/nowhere/at all.lvx"});
-    QVERIFY(f.dialogs.messages.isEmpty());
+    const QString folder = FreshFolder("named");
+    QVERIFY(QDir().mkdir(folder + "a folder.lvx"));
+    QCOMPARE(::mkfifo(QFile::encodeName(folder + "a pipe.lvx").constData(), 0600), 0);
+    const QString sample = QStringLiteral(LUMIVEX_SOURCE_DIR "/share/samples/Sample.lvx");
+    f.form->OpenProjectFile(sample);
+    const size_t items = f.agent().Items.size();
+    QVERIFY(items > 0);
+    f.dialogs.clear();
+
+    const QString path = folder + name;
+    StartWithCommandLine(*f.form, f.platform, f.folder, {"lumivex", path});
+    QCOMPARE(f.dialogs.messages.size(), 1);
+    const FakeDialogs::Message& told = f.dialogs.messages.first();
+    QCOMPARE(told.kind, MessageKind::Warning);
+    QCOMPARE(told.buttons, QList<MessageButton>{MessageButton::Ok});
+    QVERIFY2(told.text.contains(path) && told.text.contains(reason), qPrintable(told.text));
+    // The editor goes on with the project it had.
+    QCOMPARE(f.form->CurrentFileName, sample);
+    QCOMPARE(f.agent().Items.size(), items);
     QVERIFY(!f.form->TreeUpdating);
 }
 

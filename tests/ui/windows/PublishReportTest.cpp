@@ -2,6 +2,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 
 #include "EngineErrors.h"
 #include "PublishReport.h"
@@ -50,6 +52,31 @@ private Q_SLOTS:
         QVERIFY(window.minimumSize().width() > 400 && window.minimumSize().height() > 250);
         QTest::keyClick(memo, Qt::Key_Escape);
         QVERIFY(!window.isVisible());
+    }
+
+    void linesWrapAtBlanksAndRulesStayWhole() {
+        const QString path = lumivex::ui::testing::FreshFolder("report") + "PublishReport.txt";
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const QByteArray rule(77, '=');
+        const QByteArray sentence =
+            "This file includes a list of filename and you need to upload "
+            "them to Web server to get the script to work.";
+        file.write(rule + "\r\n" + sentence + "\r\n" + rule + "\r\n");
+        file.close();
+        TfrmPublishReport window;
+        window.LoadReport(path);
+        window.resize(window.minimumSize());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* memo = window.findChild<QPlainTextEdit*>("memoPublishReport");
+        const QTextDocument* text = memo->document();
+        QTextLayout* wrapped = text->findBlockByNumber(1).layout();
+        QVERIFY(wrapped->lineCount() > 1);
+        for (int k = 0; k < wrapped->lineCount(); ++k)
+            QVERIFY(wrapped->lineAt(k).naturalTextWidth() <= memo->viewport()->width());
+        for (int rule : {0, 2})
+            QCOMPARE(text->findBlockByNumber(rule).layout()->lineCount(), 1);
     }
 };
 
