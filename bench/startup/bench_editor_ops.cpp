@@ -1,5 +1,6 @@
 // In-process timings of the editor's main window, built over simple doubles of its seams:
-//   bench_editor_ops ops PROJECT.lvx [ROUNDS]      Open, Insert and Move Down on a large project
+//   bench_editor_ops ops PROJECT.lvx [ROUNDS]      Open, Insert, Move Down, Undo and Redo on a
+//                                                  large project
 //   bench_editor_ops preview PROJECT.lvx [ROUNDS]  Refresh in the preview window to page loaded
 // Each time includes the events the command leaves behind (layout and painting). Settings,
 // data and cache live in a temporary folder. Prints "name median_ms min_ms" lines.
@@ -112,7 +113,7 @@ int runOps(TMainForm& form, AnsweringDialogs& dialogs, const QString& project, i
     auto* tree = form.findChild<QTreeWidget*>(QStringLiteral("trvwDesignPanel"));
     if (tree == nullptr)
         fail("no item tree");
-    std::vector<double> open, insert, moveDown;
+    std::vector<double> open, insert, moveDown, undo, redo;
     size_t items = 0;
     for (int r = 0; r < rounds; ++r) {
         form.SetModified(false);
@@ -132,11 +133,22 @@ int runOps(TMainForm& form, AnsweringDialogs& dialogs, const QString& project, i
         moveDown.push_back(timeCommand([&] { form.MoveDown1Click(); }));
         if (root->indexOfChild(tree->currentItem()) != 1)
             fail("Move Down did not move the item");
+        // Back over the move and the insert, and forward again.
+        for (int step = 0; step < 2; ++step)
+            undo.push_back(timeCommand([&] { form.Undo1Click(); }));
+        if (form.agent().Items.size() != items)
+            fail("Undo did not take the insert back");
+        for (int step = 0; step < 2; ++step)
+            redo.push_back(timeCommand([&] { form.Redo1Click(); }));
+        if (form.agent().Items.size() != items + 1)
+            fail("Redo did not insert again");
     }
     std::printf("items %zu\n", items);
     report("open", open);
     report("insert", insert);
     report("movedown", moveDown);
+    report("undo", undo);
+    report("redo", redo);
     return 0;
 }
 

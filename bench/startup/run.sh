@@ -199,7 +199,7 @@ echo
 echo "== main window commands on a $items-item project, median of $rounds (ms, events included)"
 awk -v n="$items" '
   $1 == "items" { if ($2 != n) { print "  opened " $2 " items, not " n; bad = 1 } }
-  $1 == "open" || $1 == "insert" || $1 == "movedown" {
+  $1 == "open" || $1 == "insert" || $1 == "movedown" || $1 == "undo" || $1 == "redo" {
     printf "  %-27s %8.1f   best %6.1f   goal < 50\n", $1, $2, $3 }
   END { exit bad }' "$work/ops.txt"
 

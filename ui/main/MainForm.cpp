@@ -8,10 +8,14 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QAbstractSpinBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+#include <QUndoStack>
 
 #include "About.h"
 #include "EngineErrors.h"
@@ -70,6 +74,18 @@ TMainForm::TMainForm(Platform& platform, const QString& programFolder, QWidget* 
                           scratchDir_->errorString().toStdString());
     scratch_ = scratchDir_->path() + '/';
 
+    // The one edit path: every change of the model is a command on this stack.
+    undoStack_ = new QUndoStack(this);
+    connect(undoStack_, &QUndoStack::cleanChanged, this, [this] { showModified(); });
+    connect(undoStack_, &QUndoStack::canUndoChanged, ui_->Undo1, &QAction::setEnabled);
+    connect(undoStack_, &QUndoStack::canRedoChanged, ui_->Redo1, &QAction::setEnabled);
+    ui_->Redo1->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    ui_->Undo1->setEnabled(false);
+    ui_->Redo1->setEnabled(false);
+    connect(ui_->Undo1, &QAction::triggered, this, ErrorReport::guarded([this] { Undo1Click(); }));
+    connect(ui_->Redo1, &QAction::triggered, this, ErrorReport::guarded([this] { Redo1Click(); }));
+
     setUpIcons();
     connectCommands();
     connectTree();
@@ -81,6 +97,8 @@ TMainForm::TMainForm(Platform& platform, const QString& programFolder, QWidget* 
 
 TMainForm::~TMainForm() {
     qApp->removeEventFilter(this);
+    // Before the form it reports to goes.
+    delete undoStack_;
 }
 
 QString TMainForm::scratchFolder() const {
@@ -91,10 +109,42 @@ std::string TMainForm::pathBytes(const QString& path) const {
     return QFile::encodeName(path).toStdString();
 }
 
+bool TMainForm::FModified() const {
+    return !undoStack_->isClean();
+}
+
 void TMainForm::SetModified(bool modified) {
-    modified_ = modified;
+    // Clean where the history stands now; or clean nowhere, until the next save.
+    if (modified)
+        undoStack_->resetClean();
+    else
+        undoStack_->setClean();
+    showModified();
+}
+
+void TMainForm::showModified() {
+    const bool modified = FModified();
     ui_->tlbtnSave->setEnabled(modified);
     ui_->Save1->setEnabled(modified);
+}
+
+void TMainForm::Undo1Click() {
+    // What is typed after an undo is a step of its own.
+    ++typingSession_;
+    undoStack_->undo();
+    UpdateItemCommands();
+}
+
+void TMainForm::Redo1Click() {
+    ++typingSession_;
+    undoStack_->redo();
+    UpdateItemCommands();
+}
+
+void TMainForm::startHistory() {
+    undoStack_->clear();
+    SetModified(false);
+    UpdateItemCommands();
 }
 
 void TMainForm::storePanel() {
@@ -103,8 +153,12 @@ void TMainForm::storePanel() {
         StoreItemProperties(itemIndexOf(CurrentItemNode));
 }
 
+QString TMainForm::projectFolder() const {
+    return CurrentFileName.isEmpty() ? QString() : QFileInfo(CurrentFileName).absolutePath();
+}
+
 bool TMainForm::AskToSave() {
-    if (!modified_)
+    if (!FModified())
         return true;
     const MessageButton answer = platform_.dialogs.message(
         this, MessageKind::Warning, QStringLiteral("Save changes to files?"),
@@ -119,17 +173,15 @@ bool TMainForm::AskToSave() {
 }
 
 void TMainForm::resetTree() {
+    TreeUpdate updating(*this);
     CurrentItemNode = nullptr;
-    TreeUpdating = true;
     tree_->clear();
     ui_->trvwDesignPanel->setCurrentItem(ui_->trvwDesignPanel->topLevelItem(0));
 }
 
 void TMainForm::selectRoot() {
-    const bool wasUpdating = TreeUpdating;
-    TreeUpdating = true;
+    TreeUpdate updating(*this);
     ui_->trvwDesignPanel->setCurrentItem(ui_->trvwDesignPanel->topLevelItem(0));
-    TreeUpdating = wasUpdating;
 }
 
 void TMainForm::New1Click() {
@@ -141,13 +193,12 @@ void TMainForm::New1Click() {
     currentFileIncomplete_ = false;
     onDisk_ = {};
     resetTree();
-    TreeUpdating = false;
     // Selected with the handling active, so the pages are arranged for the root.
     ui_->trvwDesignPanel->setCurrentItem(nullptr);
     ui_->trvwDesignPanel->setCurrentItem(ui_->trvwDesignPanel->topLevelItem(0));
     FAgent->SetDefaults();
     LoadAppletProperties();
-    SetModified(false);
+    startHistory();
     PreviewRefreshArmed = true;
     RefreshPreview();
 }
@@ -156,27 +207,31 @@ void TMainForm::loadProject(const QString& path) {
     // An open either completes or leaves the project that was open fully in place.
     const TAppletData previousSettings = FAgent->AppletData;
     const TItemArray previousItems = FAgent->Items;
-    const bool wasModified = modified_;
     const auto putBack = [&] {
         FAgent->AppletData = previousSettings;
         FAgent->Items = previousItems;
-        resetTree();
-        FAgent->ReadKeepingTreeInStep(*tree_, [] {});
-        TreeUpdating = false;
+        {
+            TreeUpdate updating(*this);
+            resetTree();
+            FAgent->ReadKeepingTreeInStep(*tree_, [] {});
+        }
         LoadAppletProperties();
         ui_->trvwDesignPanel->expandAll();
         selectRoot();
         UpdatePropertyPages(true);
-        SetModified(wasModified);
+        UpdateItemCommands();
         // The preview folder was emptied for the file that was not taken.
         if (!CurrentFileName.isEmpty())
             FAgent->CopyResourceFilesToPreview(
                 pathBytes(QFileInfo(CurrentFileName).absolutePath() + '/'));
     };
-    resetTree();
     ProjectRead read;
     try {
-        read = FAgent->LoadFromFile(pathBytes(path), *tree_);
+        {
+            TreeUpdate updating(*this);
+            resetTree();
+            read = FAgent->LoadFromFile(pathBytes(path), *tree_);
+        }
         if (read.outcome == ProjectReadOutcome::Refused ||
             read.outcome == ProjectReadOutcome::NotAProject) {
             putBack();
@@ -189,7 +244,6 @@ void TMainForm::loadProject(const QString& path) {
             }
             return;
         }
-        TreeUpdating = false;
         LoadAppletProperties();
     } catch (...) {
         putBack();
@@ -199,7 +253,7 @@ void TMainForm::loadProject(const QString& path) {
     currentFileIncomplete_ = read.outcome == ProjectReadOutcome::Incomplete;
     rememberOnDisk(path);
     FAgent->CopyResourceFilesToPreview(pathBytes(QFileInfo(path).absolutePath() + '/'));
-    finishLoad({});
+    finishLoad();
     if (currentFileIncomplete_) {
         platform_.dialogs.message(
             this, MessageKind::Warning,
@@ -221,19 +275,19 @@ void TMainForm::loadProject(const QString& path) {
     }
 }
 
-void TMainForm::finishLoad(const QString&) {
+void TMainForm::finishLoad() {
     // The items of an opened project are in view at once.
     ui_->trvwDesignPanel->expandAll();
     selectRoot();
     UpdatePropertyPages(true);
-    SetModified(false);
+    startHistory();
 }
 
 void TMainForm::Open1Click() {
     if (!AskToSave())
         return;
     FAgent->ClearPreviewFolder();
-    if (const auto path = platform_.dialogs.openFile(this, kProjectFilter))
+    if (const auto path = platform_.dialogs.openFile(this, kProjectFilter, projectFolder()))
         loadProject(*path);
     PreviewRefreshArmed = true;
     RefreshPreview();
@@ -317,7 +371,7 @@ TMainForm::SaveResult TMainForm::saveDocument() {
         SetModified(false);
         return SaveResult::Saved;
     }
-    const auto path = platform_.dialogs.saveFile(this, kProjectFilter, saveDialogFolder_);
+    const auto path = platform_.dialogs.saveFile(this, kProjectFilter, projectFolder());
     if (!path)
         return SaveResult::Cancelled;
     savePublishing(*path);
@@ -332,7 +386,11 @@ void TMainForm::Save1Click() {
 }
 
 void TMainForm::Save2Click() {
-    const auto path = platform_.dialogs.saveFile(this, kProjectFilter, saveDialogFolder_);
+    saveAs(projectFolder());
+}
+
+void TMainForm::saveAs(const QString& startFolder) {
+    const auto path = platform_.dialogs.saveFile(this, kProjectFilter, startFolder);
     if (!path)
         return;
     storePanel();
@@ -342,10 +400,10 @@ void TMainForm::Save2Click() {
 }
 
 void TMainForm::SaveAsTemplate1Click() {
+    // Only this dialog starts in the templates: later saves go where the project is.
     const QString templates = programFolder_ + QStringLiteral("templates");
     CreateFolderQuietly(pathBytes(templates));
-    saveDialogFolder_ = templates;
-    Save2Click();
+    saveAs(templates);
 }
 
 void TMainForm::Templet1Click() {
@@ -358,28 +416,28 @@ void TMainForm::ImportMenuStructure1Click() {
         return;
     FAgent->ClearPreviewFolder();
     CreateFolderQuietly(FAgent->PreviewFolder());
-    const auto path = platform_.dialogs.openFile(this, kMenuStructureFilter);
+    const auto path = platform_.dialogs.openFile(this, kMenuStructureFilter, projectFolder());
     if (!path)
         return;
-    resetTree();
     try {
+        TreeUpdate updating(*this);
+        resetTree();
         FAgent->ImportMenuStructure(pathBytes(*path), *tree_);
     } catch (...) {
-        TreeUpdating = false;
         selectRoot();
         UpdatePropertyPages(true);
+        UpdateItemCommands();
         throw;
     }
-    TreeUpdating = false;
     LoadAppletProperties();
     FAgent->CopyResourceFilesToPreview(pathBytes(QFileInfo(*path).absolutePath() + '/'));
-    finishLoad({});
+    finishLoad();
     PreviewRefreshArmed = true;
     RefreshPreview();
 }
 
 void TMainForm::ExportMenuStructure1Click() {
-    const auto path = platform_.dialogs.saveFile(this, kMenuStructureFilter, {});
+    const auto path = platform_.dialogs.saveFile(this, kMenuStructureFilter, projectFolder());
     if (!path)
         return;
     FAgent->ExportMenuStructure(TzqxAppletAgent::MenuStructureFileName(pathBytes(*path)));
@@ -390,7 +448,7 @@ void TMainForm::Exit1Click() {
 }
 
 bool TMainForm::FormCloseQuery() {
-    if (!modified_) {
+    if (!FModified()) {
         FAgent->ClearPreviewFolder();
         return true;
     }
@@ -404,7 +462,7 @@ bool TMainForm::FormCloseQuery() {
             if (!CurrentFileName.isEmpty()) {
                 closes = mayWriteOver(CurrentFileName) && savePublishing(CurrentFileName);
             } else if (const auto path =
-                           platform_.dialogs.saveFile(this, kProjectFilter, saveDialogFolder_)) {
+                           platform_.dialogs.saveFile(this, kProjectFilter, projectFolder())) {
                 closes = savePublishing(*path);
             }
         } catch (const std::exception& e) {
@@ -486,8 +544,15 @@ void TMainForm::RefreshPreview() {
     if (!PreviewRefreshArmed || frmPreview_ == nullptr || !frmPreview_->isVisible())
         return;
     CreateFolderQuietly(FAgent->PreviewFolder());
-    stagePreviewPage();
+    // Disarmed while it stages: storing the panel for the build may make an edit, which asks
+    // for a refresh of its own.
     PreviewRefreshArmed = false;
+    try {
+        stagePreviewPage();
+    } catch (...) {
+        PreviewRefreshArmed = true;
+        throw;
+    }
     frmPreview_->Navigate(programFolder_ + QStringLiteral("preview/~preview.html"));
     activateWindow();
 }
@@ -525,6 +590,20 @@ void TMainForm::About1Click() {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    // Undo and Redo typed in a text field undo the project's last edit, not the field's own
+    // typing: there is one history. The field's override is refused, so the command runs.
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const QKeySequence typed(key->keyCombination());
+        const bool history = key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+                             ui_->Redo1->shortcuts().contains(typed);
+        auto* widget = qobject_cast<QWidget*>(watched);
+        const bool textField = qobject_cast<QLineEdit*>(widget) != nullptr ||
+                               qobject_cast<QAbstractSpinBox*>(widget) != nullptr ||
+                               qobject_cast<QComboBox*>(widget) != nullptr;
+        if (history && textField && widget->window() == this)
+            return true;
+    }
     if (event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         auto* widget = qobject_cast<QWidget*>(watched);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "AppletAgent.h"
+#include "EditCommands.h"
 #include "HTMLBuild.h"
 #include "HelpWindow.h"
 #include "Platform.h"
@@ -39,7 +40,7 @@ class DialogMessageSink;
 //   MainFormProperties.cpp  property pages and their binding
 //   MainFormStartup.cpp     creation, recent files, program start
 //   MainFormHelp.cpp        help buttons and web commands
-class TMainForm : public QMainWindow, public PreviewHost, public TemplateHost {
+class TMainForm : public QMainWindow, public PreviewHost, public TemplateHost, private EditTarget {
     Q_OBJECT
 public:
     // `programFolder` ends with "/"; generated and scratch files pass through it.
@@ -84,17 +85,25 @@ public:
     void MoveDown1Click();
     void UpdateItemCommands();
     void UpdatePropertyPages(bool force);
-    void CountDescendants(QTreeWidgetItem* node);
+
+    // ---- undo and redo ----
+    void Undo1Click();
+    void Redo1Click();
+    QUndoStack& undoStack() const { return *undoStack_; }
 
     // ---- property pages ----
+    // How a control holds its field: by its value, a combo box by its text, a "T" button as
+    // the transparency of a colour field.
+    enum class BindMode { Value, ComboText, Transparency };
+    // Every control the pages bind, by name, in field order.
+    static QStringList BoundControlNames();
+    // Storing goes through the edit path: a control that differs from its field is an edit.
     void StoreAppletProperties();
     void LoadAppletProperties();
     void StoreItemProperties(int index);
     void LoadItemProperties(int index);
-    void GetControlValue(std::string& value, QWidget* control, int mode);
-    void SetControlValue(const std::string& value, QWidget* control, int mode);
-    void edt_ICaptionChange();
-    void spnedtApWidthChange();
+    void GetControlValue(std::string& value, QWidget* control, BindMode mode);
+    void SetControlValue(const std::string& value, QWidget* control, BindMode mode);
     void pnl_BgColorClick(ColorSwatch* swatch);
     void PickColor(ColorSwatch* swatch);
     void spdbtnItemImageNormalClick(QObject* sender);
@@ -117,13 +126,14 @@ public:
     static QString HelpPageForTag(int tag);
 
     // ---- state, as the other windows and the tests see it ----
-    bool FModified() const { return modified_; }
+    // Modified is the undo stack's clean state: undoing back to the last save clears it.
+    bool FModified() const;
     void SetModified(bool modified);
     QString CurrentFileName;
     bool PreviewRefreshArmed = false;
+    // Set while the tree's shape changes; the selection, mouse and hint handlers wait.
     bool TreeUpdating = false;
     QTreeWidgetItem* CurrentItemNode = nullptr;
-    int FDescendantCount = 0;
     int FLastSelectedIndex = -1;
     std::vector<QWidget*> FAppletTabs;
     std::vector<QWidget*> FParentTabs;
@@ -145,6 +155,51 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Holds TreeUpdating for a scope.
+    class TreeUpdate {
+    public:
+        explicit TreeUpdate(TMainForm& form) : form_(form), was_(form.TreeUpdating) {
+            form_.TreeUpdating = true;
+        }
+        ~TreeUpdate() { form_.TreeUpdating = was_; }
+        TreeUpdate(const TreeUpdate&) = delete;
+        TreeUpdate& operator=(const TreeUpdate&) = delete;
+
+    private:
+        TMainForm& form_;
+        bool was_;
+    };
+    // Set while the controls are loaded from the model: their changes are no edits.
+    class ShowingModel {
+    public:
+        explicit ShowingModel(TMainForm& form) : form_(form), was_(form.showingModel_) {
+            form_.showingModel_ = true;
+        }
+        ~ShowingModel() { form_.showingModel_ = was_; }
+        ShowingModel(const ShowingModel&) = delete;
+        ShowingModel& operator=(const ShowingModel&) = delete;
+
+    private:
+        TMainForm& form_;
+        bool was_;
+    };
+
+    // ---- the edit path (EditTarget) ----
+    TzqxAppletAgent& model() override { return *FAgent; }
+    ItemTree& items() override;
+    void showSetting(std::string TAppletData::*field, const QWidget* source, bool reveal) override;
+    void showItemField(int index, std::string TItemData::*field, const QWidget* source,
+                       bool reveal) override;
+    void changeTree(const std::function<int()>& change) override;
+    // A bound control changed: the edit goes on the undo stack.
+    void controlEdited(QWidget* control);
+    // The value a colour field's swatch and "T" button give together.
+    std::string colourValue(std::string TAppletData::*field) const;
+    // After New, Open or Import: a fresh history, clean.
+    void startHistory();
+    // Save is enabled exactly while the project is modified.
+    void showModified();
+
     // Whether the window may close; runs the exit question.
     bool FormCloseQuery();
     void FormCreate();
@@ -159,7 +214,9 @@ private:
     void stagePreviewPage();
     void resetTree();
     // After a load or import: tree and list in step, the root selected, pages for the root.
-    void finishLoad(const QString& folder);
+    void finishLoad();
+    // Save As, its dialog starting in `startFolder`.
+    void saveAs(const QString& startFolder);
     void loadProject(const QString& path);
     // How a save ended: written, its dialog cancelled, or writing over the file declined.
     enum class SaveResult { Saved, Cancelled, Declined };
@@ -175,12 +232,10 @@ private:
     bool savePublishing(const QString& path);
     // The project file a save to `path` writes: its folder, base name and ".lvx".
     static QString projectFileFor(const QString& path);
-    void publishInto(const QString& path);
     std::string pathBytes(const QString& path) const;
-    QList<QWidget*> boundAppletControls() const;
-    QList<QWidget*> textControlsChecked() const;
     void setRadio(QWidget* radio, bool checked);
-    void markModifiedOnChange(QWidget* control);
+    // The folder file dialogs start in: the current project's.
+    QString projectFolder() const;
 
     std::unique_ptr<Ui::MainForm> ui_;
     Platform& platform_;
@@ -192,9 +247,10 @@ private:
     std::unique_ptr<WidgetProgress> progress_;
     std::unique_ptr<DialogMessageSink> messages_;
     std::unique_ptr<TzqxAppletAgent> FAgent;
-    bool modified_ = false;
-    bool closing_ = false;
-    QString saveDialogFolder_;
+    QUndoStack* undoStack_ = nullptr;
+    bool showingModel_ = false;
+    // Edits of one field merge while the focus stays; a focus change starts a new session.
+    int typingSession_ = 0;
     // The current file was opened although it ends early; Save asks before writing over it.
     bool currentFileIncomplete_ = false;
     // The project file as last read or written (path, size, time, inode), to see a change made

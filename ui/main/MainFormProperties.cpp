@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "ColorSwatch.h"
+#include "ErrorReport.h"
 #include "FileIO.h"
 #include "Icons.h"
 #include "MainForm.h"
@@ -19,6 +20,7 @@
 #include "PropertyInput.h"
 #include "Text.h"
 #include "TextBytes.h"
+#include "TreeWidgetItemTree.h"
 #include "WYSIWYG_Utility.h"
 #include "ui_MainForm.h"
 
@@ -26,90 +28,84 @@ namespace lumivex::ui {
 
 namespace {
 
+using BindMode = TMainForm::BindMode;
+constexpr BindMode kValue = BindMode::Value;
+constexpr BindMode kComboText = BindMode::ComboText;
+constexpr BindMode kTransparency = BindMode::Transparency;
+
 struct Binding {
     std::string TAppletData::*field;
     const char* control;
-    int mode;
+    BindMode mode;
 };
 
 // In field order; a colour field is its swatch, then its "T" button.
 const Binding kAppletBindings[] = {
-    {&TAppletData::CtrlId, "edt_ctrlId", 0},
-    {&TAppletData::SlideInfoOpacity, "spnedt_slideInfoOpacity", 0},
-    {&TAppletData::RotateDelay, "spnedt_rotateDelay", 0},
-    {&TAppletData::DurImageTransition, "spnedt_durImageTransition", 0},
-    {&TAppletData::StepImageTransition, "spnedt_stepImageTransition", 0},
-    {&TAppletData::DurSlideInfo, "spnedt_durSlideInfo", 0},
-    {&TAppletData::StepSlideInfo, "spnedt_stepSlideInfo", 0},
-    {&TAppletData::DelayShowSlideInfo, "spnedt_delayShowSlideInfo", 0},
-    {&TAppletData::DelayHideSlideInfo, "spnedt_delayHideSlideInfo", 0},
-    {&TAppletData::SlideShowWidth, "spnedt_SlideShowWidth", 0},
-    {&TAppletData::SlideShowHeight, "spedt_SlideShowHeight", 0},
-    {&TAppletData::SlideShowZIndex, "spnedt_SlideShowZIndex", 0},
-    {&TAppletData::SlideShowBackgroundColor, "pnl_SlideShowBackgroundColor", 0},
-    {&TAppletData::SlideShowBackgroundColor, "spdbtn_SlideShowBackgroundColor", 2},
-    {&TAppletData::SlideShowLoadingBgColor, "pnl_SlideShowLoadingBgColor", 0},
-    {&TAppletData::SlideShowLoadingBgColor, "spdbtn_SlideShowLoadingBgColor", 2},
-    {&TAppletData::SlideShowLoadingBgImage, "edt_SlideShowLoadingBgImage", 0},
-    {&TAppletData::SlideInfoHeightAuto, "chbx_SlideInfoHeight", 0},
-    {&TAppletData::SlideInfoHeight, "spnedt_SlideInfoHeight", 0},
-    {&TAppletData::SlideInfoBgColor, "pnl_SlideInfoBgColor", 0},
-    {&TAppletData::SlideInfoBgColor, "spdbtn_SlideInfoBgColor", 2},
-    {&TAppletData::SlideInfoTextIndent, "spnedt_SlideInfoTextIndent", 0},
-    {&TAppletData::SlideInfoTitleFontFamily, "edt_SlideInfoTitleFontFamily", 0},
-    {&TAppletData::SlideInfoTitleFontSize, "spnedt_SlideInfoTitleFontSize", 0},
-    {&TAppletData::SlideInfoTitleFontWeight, "spdbtn_SlideInfoTitleFontWeight", 0},
-    {&TAppletData::SlideInfoTitleFontStyle, "spdbtn_SlideInfoTitleFontStyle", 0},
-    {&TAppletData::SlideInfoTitleTextDecoration, "spnedt_SlideInfoTitleTextDecoration", 0},
-    {&TAppletData::SlideInfoTitleColor, "pnl_SlideInfoTitleColor", 0},
-    {&TAppletData::SlideInfoTitleColor, "spdbtn_SlideInfoTitleColor", 2},
-    {&TAppletData::SlideInfoTitlePaddingLeft, "spnedt_SlideInfoTitlePaddingLeft", 0},
-    {&TAppletData::SlideInfoDescFontFamily, "edt_SlideInfoDescFontFamily", 0},
-    {&TAppletData::SlideInfoDescFontSize, "spnedt_SlideInfoDescFontSize", 0},
-    {&TAppletData::SlideInfoDescFontWeight, "spdbtn_SlideInfoDescFontWeight", 0},
-    {&TAppletData::SlideInfoDescFontStyle, "spdbtn_SlideInfoDescFontStyle", 0},
-    {&TAppletData::SlideInfoDescTextDecoration, "spdbtn_SlideInfoDescTextDecoration", 0},
-    {&TAppletData::SlideInfoDescColor, "pnl_SlideInfoDescColor", 0},
-    {&TAppletData::SlideInfoDescColor, "spdbtn_SlideInfoDescColor", 2},
-    {&TAppletData::SlideInfoDescPaddingTop, "spnedt_SlideInfoDescPaddingTop", 0},
-    {&TAppletData::SlideInfoDescPaddingRight, "spnedt_SlideInfoDescPaddingRight", 0},
-    {&TAppletData::SlideInfoDescPaddingBottom, "spnedt_SlideInfoDescPaddingBottom", 0},
-    {&TAppletData::SlideInfoDescPaddingLeft, "spendt_SlideInfoDescPaddingLefe", 0},
-    {&TAppletData::ImageLeadingPathEnabled, "chbx_pImageLeadingPathEnabled", 0},
-    {&TAppletData::ImageLeadingPath, "edt_pImageLeadingPath", 0},
-    {&TAppletData::RootDirLocal, "edtpInternalUse_RootDir_Local", 0},
-    {&TAppletData::RootDirRemote, "edtpInternalUse_RootDir_Remote", 0},
-    {&TAppletData::RootDirLocalChecked, "rdbtnpInternalUse_RootDir_Local_Checked", 0},
+    {&TAppletData::CtrlId, "edt_ctrlId", kValue},
+    {&TAppletData::SlideInfoOpacity, "spnedt_slideInfoOpacity", kValue},
+    {&TAppletData::RotateDelay, "spnedt_rotateDelay", kValue},
+    {&TAppletData::DurImageTransition, "spnedt_durImageTransition", kValue},
+    {&TAppletData::StepImageTransition, "spnedt_stepImageTransition", kValue},
+    {&TAppletData::DurSlideInfo, "spnedt_durSlideInfo", kValue},
+    {&TAppletData::StepSlideInfo, "spnedt_stepSlideInfo", kValue},
+    {&TAppletData::DelayShowSlideInfo, "spnedt_delayShowSlideInfo", kValue},
+    {&TAppletData::DelayHideSlideInfo, "spnedt_delayHideSlideInfo", kValue},
+    {&TAppletData::SlideShowWidth, "spnedt_SlideShowWidth", kValue},
+    {&TAppletData::SlideShowHeight, "spedt_SlideShowHeight", kValue},
+    {&TAppletData::SlideShowZIndex, "spnedt_SlideShowZIndex", kValue},
+    {&TAppletData::SlideShowBackgroundColor, "pnl_SlideShowBackgroundColor", kValue},
+    {&TAppletData::SlideShowBackgroundColor, "spdbtn_SlideShowBackgroundColor", kTransparency},
+    {&TAppletData::SlideShowLoadingBgColor, "pnl_SlideShowLoadingBgColor", kValue},
+    {&TAppletData::SlideShowLoadingBgColor, "spdbtn_SlideShowLoadingBgColor", kTransparency},
+    {&TAppletData::SlideShowLoadingBgImage, "edt_SlideShowLoadingBgImage", kValue},
+    {&TAppletData::SlideInfoHeightAuto, "chbx_SlideInfoHeight", kValue},
+    {&TAppletData::SlideInfoHeight, "spnedt_SlideInfoHeight", kValue},
+    {&TAppletData::SlideInfoBgColor, "pnl_SlideInfoBgColor", kValue},
+    {&TAppletData::SlideInfoBgColor, "spdbtn_SlideInfoBgColor", kTransparency},
+    {&TAppletData::SlideInfoTextIndent, "spnedt_SlideInfoTextIndent", kValue},
+    {&TAppletData::SlideInfoTitleFontFamily, "edt_SlideInfoTitleFontFamily", kValue},
+    {&TAppletData::SlideInfoTitleFontSize, "spnedt_SlideInfoTitleFontSize", kValue},
+    {&TAppletData::SlideInfoTitleFontWeight, "spdbtn_SlideInfoTitleFontWeight", kValue},
+    {&TAppletData::SlideInfoTitleFontStyle, "spdbtn_SlideInfoTitleFontStyle", kValue},
+    {&TAppletData::SlideInfoTitleTextDecoration, "spnedt_SlideInfoTitleTextDecoration", kValue},
+    {&TAppletData::SlideInfoTitleColor, "pnl_SlideInfoTitleColor", kValue},
+    {&TAppletData::SlideInfoTitleColor, "spdbtn_SlideInfoTitleColor", kTransparency},
+    {&TAppletData::SlideInfoTitlePaddingLeft, "spnedt_SlideInfoTitlePaddingLeft", kValue},
+    {&TAppletData::SlideInfoDescFontFamily, "edt_SlideInfoDescFontFamily", kValue},
+    {&TAppletData::SlideInfoDescFontSize, "spnedt_SlideInfoDescFontSize", kValue},
+    {&TAppletData::SlideInfoDescFontWeight, "spdbtn_SlideInfoDescFontWeight", kValue},
+    {&TAppletData::SlideInfoDescFontStyle, "spdbtn_SlideInfoDescFontStyle", kValue},
+    {&TAppletData::SlideInfoDescTextDecoration, "spdbtn_SlideInfoDescTextDecoration", kValue},
+    {&TAppletData::SlideInfoDescColor, "pnl_SlideInfoDescColor", kValue},
+    {&TAppletData::SlideInfoDescColor, "spdbtn_SlideInfoDescColor", kTransparency},
+    {&TAppletData::SlideInfoDescPaddingTop, "spnedt_SlideInfoDescPaddingTop", kValue},
+    {&TAppletData::SlideInfoDescPaddingRight, "spnedt_SlideInfoDescPaddingRight", kValue},
+    {&TAppletData::SlideInfoDescPaddingBottom, "spnedt_SlideInfoDescPaddingBottom", kValue},
+    {&TAppletData::SlideInfoDescPaddingLeft, "spendt_SlideInfoDescPaddingLefe", kValue},
+    {&TAppletData::ImageLeadingPathEnabled, "chbx_pImageLeadingPathEnabled", kValue},
+    {&TAppletData::ImageLeadingPath, "edt_pImageLeadingPath", kValue},
+    {&TAppletData::RootDirLocal, "edtpInternalUse_RootDir_Local", kValue},
+    {&TAppletData::RootDirRemote, "edtpInternalUse_RootDir_Remote", kValue},
+    {&TAppletData::RootDirLocalChecked, "rdbtnpInternalUse_RootDir_Local_Checked", kValue},
 };
 
 struct ItemBinding {
     std::string TItemData::*field;
     const char* control;
-    int mode;
+    BindMode mode;
 };
 
 const ItemBinding kItemBindings[] = {
-    {&TItemData::Title, "edt_Text", 0},
-    {&TItemData::LinkUrl, "cmbx_Link", 1},
-    {&TItemData::LinkTarget, "cmbx_Target", 1},
-    {&TItemData::ToolTip, "edt_IToolTip", 0},
-    {&TItemData::Description, "edt_Description", 0},
-    {&TItemData::OriginalImagePath, "edtOriginalImagePath", 0},
+    {&TItemData::Title, "edt_Text", kValue},
+    {&TItemData::LinkUrl, "cmbx_Link", kComboText},
+    {&TItemData::LinkTarget, "cmbx_Target", kComboText},
+    {&TItemData::ToolTip, "edt_IToolTip", kValue},
+    {&TItemData::Description, "edt_Description", kValue},
+    {&TItemData::OriginalImagePath, "edtOriginalImagePath", kValue},
 };
 
-// The text controls with change handlers of their own (the first) or shared with the preview;
-// every other bound control marks the document modified through `markModifiedOnChange`.
-const char* const kChangeHandled[] = {
-    "edt_ctrlId",
-    "edt_SlideShowLoadingBgImage",
-    "cmbx_Link",
-    "cmbx_Target",
-    "edt_IToolTip",
-    "edt_Text",
-    "edt_Description",
-    "edtpInternalUse_RootDir_Local",
-    "edtpInternalUse_RootDir_Remote",
-};
+// The second radio button of the pair is stored as the first one's absence.
+constexpr const char* kSecondRootChoice = "rdbtnpInternalUse_RootDir_Local_Checked2";
 
 constexpr int kSpinMinimum = -9999;
 constexpr int kSpinMaximum = 9999;
@@ -162,10 +158,10 @@ RgbColor toRgb(const QColor& c) {
 
 }  // namespace
 
-void TMainForm::GetControlValue(std::string& value, QWidget* control, int mode) {
+void TMainForm::GetControlValue(std::string& value, QWidget* control, BindMode mode) {
     if (auto* combo = qobject_cast<QComboBox*>(control)) {
-        value =
-            mode == 1 ? shownBytes(combo, combo->currentText()) : IntToStr(combo->currentIndex());
+        value = mode == kComboText ? shownBytes(combo, combo->currentText())
+                                   : IntToStr(combo->currentIndex());
     } else if (auto* spin = qobject_cast<QSpinBox*>(control)) {
         bool ok = false;
         const int number = spin->cleanText().trimmed().toInt(&ok);
@@ -176,17 +172,17 @@ void TMainForm::GetControlValue(std::string& value, QWidget* control, int mode) 
         value = ColorToHexText(toRgb(swatch->color()));
     } else if (auto* toggle = qobject_cast<QToolButton*>(control)) {
         if (toggle->isChecked())
-            value = mode == 2 ? "Transparent" : "1";
-        else if (mode != 2)
+            value = mode == kTransparency ? "Transparent" : "1";
+        else if (mode != kTransparency)
             value = "0";
     } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
         value = button->isChecked() ? "1" : "0";
     }
 }
 
-void TMainForm::SetControlValue(const std::string& value, QWidget* control, int mode) {
+void TMainForm::SetControlValue(const std::string& value, QWidget* control, BindMode mode) {
     if (auto* combo = qobject_cast<QComboBox*>(control)) {
-        if (mode == 1)
+        if (mode == kComboText)
             setShownText(combo, value);
         else
             combo->setCurrentIndex(StrToInt(value));
@@ -197,7 +193,7 @@ void TMainForm::SetControlValue(const std::string& value, QWidget* control, int 
     } else if (auto* swatch = qobject_cast<ColorSwatch*>(control)) {
         swatch->setColor(toQColor(HexTextToColor(value)));
     } else if (auto* toggle = qobject_cast<QToolButton*>(control)) {
-        toggle->setChecked(mode == 2 ? IsTransparentText(value) : value == "1");
+        toggle->setChecked(mode == kTransparency ? IsTransparentText(value) : value == "1");
     } else if (auto* radio = qobject_cast<QRadioButton*>(control)) {
         setRadio(radio, value == "1");
     } else if (auto* check = qobject_cast<QCheckBox*>(control)) {
@@ -218,117 +214,218 @@ void TMainForm::setRadio(QWidget* radio, bool checked) {
     }
 }
 
-void TMainForm::StoreAppletProperties() {
-    TAppletData data = FAgent->GetAppletData();
+QStringList TMainForm::BoundControlNames() {
+    QStringList names;
     for (const Binding& b : kAppletBindings)
-        GetControlValue(data.*b.field, findChild<QWidget*>(QLatin1String(b.control)), b.mode);
-    FAgent->SetAppletData(data);
+        names << QLatin1String(b.control);
+    for (const ItemBinding& b : kItemBindings)
+        names << QLatin1String(b.control);
+    names << QLatin1String(kSecondRootChoice);
+    return names;
+}
+
+std::string TMainForm::colourValue(std::string TAppletData::*field) const {
+    // The swatch gives the digits; its "T" button, when down, makes the field transparent.
+    std::string value = FAgent->AppletData.*field;
+    for (const Binding& b : kAppletBindings) {
+        if (b.field == field) {
+            const_cast<TMainForm*>(this)->GetControlValue(
+                value, findChild<QWidget*>(QLatin1String(b.control)), b.mode);
+        }
+    }
+    return value;
+}
+
+void TMainForm::StoreAppletProperties() {
+    // Normally the model holds every control's value already; any control that differs is an
+    // edit of its own, on the undo stack.
+    for (const Binding& b : kAppletBindings) {
+        if (b.mode != kTransparency)
+            controlEdited(findChild<QWidget*>(QLatin1String(b.control)));
+    }
 }
 
 void TMainForm::LoadAppletProperties() {
+    ShowingModel showing(*this);
     const TAppletData data = FAgent->GetAppletData();
     for (const Binding& b : kAppletBindings)
         SetControlValue(data.*b.field, findChild<QWidget*>(QLatin1String(b.control)), b.mode);
 }
 
 void TMainForm::StoreItemProperties(int index) {
-    if (index < 0 || index >= static_cast<int>(FAgent->Items.size()))
+    if (CurrentItemNode == nullptr || index != itemIndexOf(CurrentItemNode))
         return;
-    TItemData item = FAgent->GetItem(index);
     for (const ItemBinding& b : kItemBindings)
-        GetControlValue(item.*b.field, findChild<QWidget*>(QLatin1String(b.control)), b.mode);
-    FAgent->SetItem(item, index);
+        controlEdited(findChild<QWidget*>(QLatin1String(b.control)));
 }
 
 void TMainForm::LoadItemProperties(int index) {
     if (index < 0 || index >= static_cast<int>(FAgent->Items.size()))
         return;
+    ShowingModel showing(*this);
     const TItemData item = FAgent->GetItem(index);
     for (const ItemBinding& b : kItemBindings)
         SetControlValue(item.*b.field, findChild<QWidget*>(QLatin1String(b.control)), b.mode);
 }
 
+void TMainForm::controlEdited(QWidget* control) {
+    if (showingModel_ || FAgent == nullptr || control == nullptr)
+        return;
+    // Text with the separator is refused by CheckReservedText, which empties the control: that
+    // is the edit.
+    if (const auto* edit = qobject_cast<QLineEdit*>(control);
+        edit != nullptr && edit->text().contains(QLatin1String(kFieldSeparator)))
+        return;
+    if (const auto* combo = qobject_cast<QComboBox*>(control);
+        combo != nullptr && combo->currentText().contains(QLatin1String(kFieldSeparator)))
+        return;
+    if (control->objectName() == QLatin1String(kSecondRootChoice))
+        control = ui_->rdbtnpInternalUse_RootDir_Local_Checked;
+    for (const Binding& b : kAppletBindings) {
+        if (findChild<QWidget*>(QLatin1String(b.control)) != control)
+            continue;
+        const bool colour =
+            qobject_cast<ColorSwatch*>(control) != nullptr || b.mode == kTransparency;
+        std::string value = FAgent->AppletData.*b.field;
+        if (colour)
+            value = colourValue(b.field);
+        else
+            GetControlValue(value, control, b.mode);
+        if (value != FAgent->AppletData.*b.field) {
+            undoStack_->push(new SetSettingCommand(*this, b.field, value, control, typingSession_));
+            RefreshPreview();
+        }
+        return;
+    }
+    for (const ItemBinding& b : kItemBindings) {
+        if (findChild<QWidget*>(QLatin1String(b.control)) != control)
+            continue;
+        // The Item page edits the item it shows; without one there is nothing to edit.
+        if (CurrentItemNode == nullptr)
+            return;
+        const int index = itemIndexOf(CurrentItemNode);
+        std::string value = FAgent->Items.at(static_cast<std::size_t>(index)).*b.field;
+        GetControlValue(value, control, b.mode);
+        if (value != FAgent->Items[static_cast<std::size_t>(index)].*b.field) {
+            undoStack_->push(
+                new SetItemFieldCommand(*this, index, b.field, value, control, typingSession_));
+            RefreshPreview();
+        }
+        return;
+    }
+}
+
+void TMainForm::showSetting(std::string TAppletData::*field, const QWidget* source, bool reveal) {
+    QWidget* shown = nullptr;
+    {
+        ShowingModel showing(*this);
+        for (const Binding& b : kAppletBindings) {
+            if (b.field != field)
+                continue;
+            QWidget* control = findChild<QWidget*>(QLatin1String(b.control));
+            shown = shown != nullptr ? shown : control;
+            // A colour typed through one of its two controls leaves the other as it is: the
+            // swatch keeps its colour while its "T" button is down.
+            const bool colour =
+                qobject_cast<ColorSwatch*>(control) != nullptr || b.mode == kTransparency;
+            if (source != nullptr && (control == source || colour))
+                continue;
+            SetControlValue(FAgent->AppletData.*field, control, b.mode);
+        }
+    }
+    if (reveal && shown != nullptr) {
+        // Undo and redo show what they changed: the settings' pages, on the control's page.
+        if (QTreeWidgetItem* root = ui_->trvwDesignPanel->topLevelItem(0);
+            ui_->trvwDesignPanel->currentItem() != root)
+            ui_->trvwDesignPanel->setCurrentItem(root);
+        for (QWidget* page = shown; page != nullptr; page = page->parentWidget()) {
+            if (ui_->pgcntrl1->indexOf(page) >= 0) {
+                ui_->pgcntrl1->setCurrentWidget(page);
+                break;
+            }
+        }
+    }
+}
+
+void TMainForm::showItemField(int index, std::string TItemData::*field, const QWidget* source,
+                              bool reveal) {
+    const ItemTree::Node node = tree_->nodeAt(index + 1);
+    if (node == nullptr)
+        return;
+    // The caption is the title, following it as it is typed.
+    if (field == &TItemData::Title)
+        tree_->setCaption(node, FAgent->Items.at(static_cast<std::size_t>(index)).Title);
+    if (reveal && ui_->trvwDesignPanel->currentItem() != TreeWidgetItemTree::item(node)) {
+        ui_->trvwDesignPanel->setCurrentItem(TreeWidgetItemTree::item(node));
+        return;  // selecting it showed the whole item
+    }
+    if (CurrentItemNode != TreeWidgetItemTree::item(node))
+        return;
+    ShowingModel showing(*this);
+    for (const ItemBinding& b : kItemBindings) {
+        QWidget* control = findChild<QWidget*>(QLatin1String(b.control));
+        if (b.field == field && control != source)
+            SetControlValue(FAgent->Items.at(static_cast<std::size_t>(index)).*field, control,
+                            b.mode);
+    }
+}
+
 void TMainForm::connectProperties() {
     GuardPropertyInput(ui_->pgcntrl1);
-    QList<QWidget*> bound;
-    for (const Binding& b : kAppletBindings)
-        bound << findChild<QWidget*>(QLatin1String(b.control));
-    for (const ItemBinding& b : kItemBindings)
-        bound << findChild<QWidget*>(QLatin1String(b.control));
-    // The second radio button is stored as the first one's absence.
-    bound << ui_->rdbtnpInternalUse_RootDir_Local_Checked2;
-    for (const char* name : kChangeHandled)
-        bound.removeAll(findChild<QWidget*>(QLatin1String(name)));
-    for (QWidget* control : bound)
-        markModifiedOnChange(control);
-    for (const char* name : kChangeHandled) {
-        QWidget* control = findChild<QWidget*>(QLatin1String(name));
-        const bool own = qstrcmp(name, "edt_ctrlId") == 0;
-        auto handler = [this, own] {
-            if (own)
-                edt_ICaptionChange();
-            else
-                spnedtApWidthChange();
-        };
-        if (auto* edit = qobject_cast<QLineEdit*>(control))
-            connect(edit, &QLineEdit::textChanged, this, handler);
-        else if (auto* combo = qobject_cast<QComboBox*>(control))
-            connect(combo, &QComboBox::editTextChanged, this, handler);
-    }
-    // Every text that reaches the engine is checked for the separator, however it got there.
+    // Every text that reaches the engine is checked for the separator, however it got there;
+    // connected first, so that a refused text is emptied before it is taken as an edit.
     for (QLineEdit* edit : ui_->pgcntrl1->findChildren<QLineEdit*>()) {
         if (qobject_cast<QComboBox*>(edit->parentWidget()) != nullptr)
             continue;
-        connect(edit, &QLineEdit::textChanged, this, [this, edit] { CheckReservedText(edit); });
+        connect(edit, &QLineEdit::textChanged, this,
+                ErrorReport::guarded([this, edit] { CheckReservedText(edit); }));
     }
     for (QComboBox* combo : ui_->pgcntrl1->findChildren<QComboBox*>())
         connect(combo, &QComboBox::editTextChanged, this,
-                [this, combo] { CheckReservedText(combo); });
+                ErrorReport::guarded([this, combo] { CheckReservedText(combo); }));
+
+    // Every change of a bound control is an edit, whoever made it; loading the pages from the
+    // model makes none.
+    for (const QString& name : BoundControlNames()) {
+        QWidget* control = findChild<QWidget*>(name);
+        const auto edited = ErrorReport::guarded([this, control] { controlEdited(control); });
+        // A spin box's text, not its value: text that is no number is stored too.
+        if (auto* spin = qobject_cast<QSpinBox*>(control))
+            connect(spin, &QSpinBox::textChanged, this, edited);
+        else if (auto* edit = qobject_cast<QLineEdit*>(control))
+            connect(edit, &QLineEdit::textChanged, this, edited);
+        else if (auto* combo = qobject_cast<QComboBox*>(control))
+            connect(combo, &QComboBox::editTextChanged, this, edited);
+        else if (qobject_cast<ColorSwatch*>(control) == nullptr) {
+            if (auto* button = qobject_cast<QAbstractButton*>(control))
+                connect(button, &QAbstractButton::toggled, this, edited);
+        }
+    }
+    // Typing into one field is one step until the focus moves on.
+    connect(qApp, &QApplication::focusChanged, this, [this] { ++typingSession_; });
 
     for (ColorSwatch* swatch : ui_->pgcntrl1->findChildren<ColorSwatch*>())
-        connect(swatch, &QToolButton::clicked, this, [this, swatch] { pnl_BgColorClick(swatch); });
+        connect(swatch, &QToolButton::clicked, this,
+                ErrorReport::guarded([this, swatch] { pnl_BgColorClick(swatch); }));
     for (QToolButton* picker :
          {ui_->spdbtn_SlideShowLoadingBgImage, ui_->spdbtnOriginalImagePath}) {
         picker->setIcon(AppIcon(IconId::PickFile));
         connect(picker, &QToolButton::clicked, this,
-                [this, picker] { spdbtnItemImageNormalClick(picker); });
+                ErrorReport::guarded([this, picker] { spdbtnItemImageNormalClick(picker); }));
     }
     ui_->spdbtnItURL->setIcon(AppIcon(IconId::PickFile));
-    connect(ui_->spdbtnItURL, &QToolButton::clicked, this, [this] { spdbtnItURLClick(); });
+    connect(ui_->spdbtnItURL, &QToolButton::clicked, this,
+            ErrorReport::guarded([this] { spdbtnItURLClick(); }));
     for (QRadioButton* radio : {ui_->rdbtnpInternalUse_RootDir_Local_Checked,
                                 ui_->rdbtnpInternalUse_RootDir_Local_Checked2}) {
-        connect(radio, &QRadioButton::clicked, this, [this, radio] { setRadio(radio, true); });
+        connect(radio, &QRadioButton::clicked, this,
+                ErrorReport::guarded([this, radio] { setRadio(radio, true); }));
     }
     // The check box sits over the box's frame, outside any layout: it takes its own size.
     ui_->chbx_pImageLeadingPathEnabled->adjustSize();
     ui_->CheckGroupBox1->setCheckComponent(ui_->chbx_pImageLeadingPathEnabled);
+    ShowingModel showing(*this);
     ui_->chbx_pImageLeadingPathEnabled->setChecked(true);
-}
-
-void TMainForm::markModifiedOnChange(QWidget* control) {
-    // Only the flag: a preview staged from here could run halfway through loading the pages.
-    const auto mark = [this] { SetModified(true); };
-    // A colour swatch marks it when clicked.
-    if (qobject_cast<ColorSwatch*>(control) != nullptr)
-        return;
-    // A spin box's text, not its value: text that is no number is stored too.
-    if (auto* spin = qobject_cast<QSpinBox*>(control))
-        connect(spin, &QSpinBox::textChanged, this, mark);
-    else if (auto* edit = qobject_cast<QLineEdit*>(control))
-        connect(edit, &QLineEdit::textChanged, this, mark);
-    else if (auto* combo = qobject_cast<QComboBox*>(control))
-        connect(combo, &QComboBox::editTextChanged, this, mark);
-    else if (auto* button = qobject_cast<QAbstractButton*>(control))
-        connect(button, &QAbstractButton::toggled, this, mark);
-}
-
-void TMainForm::edt_ICaptionChange() {
-    SetModified(true);
-}
-
-void TMainForm::spnedtApWidthChange() {
-    SetModified(true);
-    RefreshPreview();
 }
 
 void TMainForm::CheckReservedText(QWidget* control) {
@@ -354,14 +451,21 @@ void TMainForm::pnl_BgColorClick(ColorSwatch* swatch) {
 }
 
 void TMainForm::PickColor(ColorSwatch* swatch) {
-    if (const auto color = platform_.dialogs.pickColor(this, swatch->color()))
+    // A cancelled dialog changes nothing, so it is no edit.
+    if (const auto color = platform_.dialogs.pickColor(this, swatch->color())) {
         swatch->setColor(*color);
-    SetModified(true);
-    RefreshPreview();
+        controlEdited(swatch);
+    }
 }
 
 void TMainForm::spdbtnItemImageNormalClick(QObject* sender) {
-    const auto path = platform_.dialogs.openFile(this, kPictureFilter);
+    // The folder of the item's picture when it has one, else the project's.
+    const QString current = ui_->edtOriginalImagePath->text().trimmed();
+    const bool item = sender->objectName() == QLatin1String("spdbtnOriginalImagePath");
+    const QString start = item && !current.isEmpty() && QFileInfo(current).isAbsolute()
+                              ? QFileInfo(current).absolutePath()
+                              : projectFolder();
+    const auto path = platform_.dialogs.openFile(this, kPictureFilter, start);
     if (!path)
         return;
     if (sender->objectName() == QLatin1String("spdbtn_SlideShowLoadingBgImage")) {
@@ -378,11 +482,11 @@ void TMainForm::spdbtnItURLClick() {
         TfrmMsgBox_LinkTip tip(platform_, this);
         tip.exec();
     }
-    const auto path = platform_.dialogs.openFile(this, kLinkFilter);
+    const auto path = platform_.dialogs.openFile(this, kLinkFilter, projectFolder());
     if (!path)
         return;
+    // The text's change is the edit.
     ui_->cmbx_Link->setEditText(PathToFileUrl(*path));
-    SetModified(true);
 }
 
 QString TMainForm::PathToFileUrl(const QString& path) {

@@ -106,11 +106,13 @@ void TMainForm::connectCommands() {
         {ui_->About1, &TMainForm::About1Click},
     };
     for (const auto& [action, handler] : commands)
-        connect(action, &QAction::triggered, this, handler);
+        connect(action, &QAction::triggered, this,
+                ErrorReport::guarded([this, handler = handler] { (this->*handler)(); }));
     for (QToolButton* help : ui_->pgcntrl1->findChildren<QToolButton*>(
              QRegularExpression(QStringLiteral("^SpeedButton\\d+$")))) {
         help->setIcon(AppIcon(IconId::HelpBook));
-        connect(help, &QToolButton::clicked, this, [this, help] { SpeedButton1Click(help); });
+        connect(help, &QToolButton::clicked, this,
+                ErrorReport::guarded([this, help] { SpeedButton1Click(help); }));
     }
 }
 
@@ -141,13 +143,8 @@ void TMainForm::FormCreate() {
     FAgent->ScratchFolder = pathBytes(scratch_);
     FAgent->ImageCacheFolder = DefaultImageCacheFolder(ProgramFolderContext::FromEnvironment());
     CurrentItemNode = nullptr;
-    FDescendantCount = 0;
-    TreeUpdating = false;
     CurrentFileName.clear();
-    TreeUpdating = true;
-    tree_->clear();
-    ui_->trvwDesignPanel->setCurrentItem(ui_->trvwDesignPanel->topLevelItem(0));
-    TreeUpdating = false;
+    resetTree();
     FAgent->SetDefaults();
     LoadAppletProperties();
     setWindowTitle(QStringLiteral("Lumivex"));
@@ -211,7 +208,8 @@ void TMainForm::LoadRecentFiles() {
         QString shown = caption.left(3) + QString(caption.mid(3)).replace('&', QLatin1String("&&"));
         QAction* entry = ui_->mnitRecentFiles->addAction(shown);
         entry->setData(QByteArray::fromStdString(line));
-        connect(entry, &QAction::triggered, this, [this, entry] { RecentFileClick(entry); });
+        connect(entry, &QAction::triggered, this,
+                ErrorReport::guarded([this, entry] { RecentFileClick(entry); }));
     }
 }
 

@@ -3,6 +3,7 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 
+#include "ErrorReport.h"
 #include "MainForm.h"
 #include "TreeWidgetItemTree.h"
 #include "ui_MainForm.h"
@@ -19,46 +20,51 @@ int TMainForm::itemIndexOf(QTreeWidgetItem* node) const {
 
 void TMainForm::connectTree() {
     QTreeWidget* tree = ui_->trvwDesignPanel;
-    connect(tree, &QTreeWidget::currentItemChanged, this, [this] { trvwDesignPanelChange(); });
-    connect(tree, &QTreeWidget::itemPressed, this, [this] { trvwDesignPanelMouseDown(); });
+    connect(tree, &QTreeWidget::currentItemChanged, this,
+            ErrorReport::guarded([this] { trvwDesignPanelChange(); }));
+    connect(tree, &QTreeWidget::itemPressed, this,
+            ErrorReport::guarded([this] { trvwDesignPanelMouseDown(); }));
     tree->viewport()->installEventFilter(this);
+    // Also on the empty part of the tree, for the node that is selected (the root, say).
     connect(tree, &QWidget::customContextMenuRequested, this, [this, tree](const QPoint& at) {
-        if (tree->itemAt(at) != nullptr)
+        ErrorReport::guarded([this, tree, at] {
+            UpdateItemCommands();
             ui_->PopupMenu1->exec(tree->viewport()->mapToGlobal(at));
+        })();
     });
-    for (auto [action, handler] : {std::pair{ui_->Insert1, &TMainForm::Insert1Click},
-                                   std::pair{ui_->Delete1, &TMainForm::Delete1Click},
-                                   std::pair{ui_->MoveUp1, &TMainForm::MoveUp1Click},
-                                   std::pair{ui_->MoveDown1, &TMainForm::MoveDown1Click}}) {
-        connect(action, &QAction::triggered, this, handler);
-    }
-    for (auto [action, handler] : {std::pair{ui_->Insert2, &TMainForm::Insert1Click},
-                                   std::pair{ui_->Delete2, &TMainForm::Delete1Click},
-                                   std::pair{ui_->MoveUp2, &TMainForm::MoveUp1Click},
-                                   std::pair{ui_->MoveDown2, &TMainForm::MoveDown1Click},
-                                   std::pair{ui_->tlbtnInsert, &TMainForm::Insert1Click},
-                                   std::pair{ui_->tlbtnDelete, &TMainForm::Delete1Click},
-                                   std::pair{ui_->tlbtnMoveUp, &TMainForm::MoveUp1Click},
-                                   std::pair{ui_->tlbtnMoveDown, &TMainForm::MoveDown1Click}}) {
-        connect(action, &QAction::triggered, this, handler);
-    }
+    // The context menu, the Item menu and the tool buttons share the four commands.
+    const std::pair<QAction*, void (TMainForm::*)()> commands[] = {
+        {ui_->Insert1, &TMainForm::Insert1Click},
+        {ui_->Delete1, &TMainForm::Delete1Click},
+        {ui_->MoveUp1, &TMainForm::MoveUp1Click},
+        {ui_->MoveDown1, &TMainForm::MoveDown1Click},
+        {ui_->Insert2, &TMainForm::Insert1Click},
+        {ui_->Delete2, &TMainForm::Delete1Click},
+        {ui_->MoveUp2, &TMainForm::MoveUp1Click},
+        {ui_->MoveDown2, &TMainForm::MoveDown1Click},
+        {ui_->tlbtnInsert, &TMainForm::Insert1Click},
+        {ui_->tlbtnDelete, &TMainForm::Delete1Click},
+        {ui_->tlbtnMoveUp, &TMainForm::MoveUp1Click},
+        {ui_->tlbtnMoveDown, &TMainForm::MoveDown1Click},
+    };
+    for (const auto& [action, handler] : commands)
+        connect(action, &QAction::triggered, this,
+                ErrorReport::guarded([this, handler = handler] { (this->*handler)(); }));
 }
 
 void TMainForm::trvwDesignPanelChange() {
     if (TreeUpdating)
         return;
     UpdatePropertyPages(false);
-    if (CurrentItemNode != nullptr)
-        StoreItemProperties(itemIndexOf(CurrentItemNode));
     QTreeWidgetItem* selected = selectedNode();
     if (selected == nullptr || selected->parent() == nullptr)
         return;
+    // The model holds every edit already; the page only has to show the item.
     if (selected != CurrentItemNode) {
         CurrentItemNode = selected;
         LoadItemProperties(itemIndexOf(selected));
     }
     UpdateItemCommands();
-    spnedtApWidthChange();
 }
 
 void TMainForm::trvwDesignPanelMouseDown() {
@@ -123,27 +129,37 @@ void TMainForm::UpdatePropertyPages(bool force) {
     FLastSelectedIndex = index;
 }
 
-void TMainForm::CountDescendants(QTreeWidgetItem* node) {
-    if (node->childCount() == 0)
-        return;
-    FDescendantCount += node->childCount();
-    for (int i = 0; i < node->childCount(); ++i)
-        CountDescendants(node->child(i));
+ItemTree& TMainForm::items() {
+    return *tree_;
 }
 
-void TMainForm::Insert1Click() {
-    SetModified(true);
-    QTreeWidgetItem* selected = selectedNode();
-    // The command is disabled below the second level; a file may hold deeper items.
-    if (selected == nullptr || tree_->depth(selected) >= 2)
-        return;
-    FAgent->InsertChildItem(selected);
+void TMainForm::changeTree(const std::function<int()>& change) {
+    int select = -1;
+    {
+        // The tree picks a neighbour while a node is half removed; the selection is handled
+        // once tree and list agree again.
+        TreeUpdate updating(*this);
+        select = change();
+        if (QTreeWidgetItem* node = TreeWidgetItemTree::item(tree_->nodeAt(select)))
+            ui_->trvwDesignPanel->setCurrentItem(node);
+    }
+    // What the selection now shows, as if the user had picked it; a node that went is no
+    // longer the item on the page.
+    CurrentItemNode = nullptr;
+    trvwDesignPanelChange();
     UpdateItemCommands();
     UpdatePropertyPages(true);
 }
 
+void TMainForm::Insert1Click() {
+    QTreeWidgetItem* selected = selectedNode();
+    // The command is disabled below the second level; a file may hold deeper items.
+    if (selected == nullptr || tree_->depth(selected) >= 2)
+        return;
+    undoStack_->push(new InsertItemCommand(*this, tree_->absoluteIndex(selected)));
+}
+
 void TMainForm::Delete1Click() {
-    SetModified(true);
     QTreeWidgetItem* selected = selectedNode();
     if (selected == nullptr || selected->parent() == nullptr) {
         platform_.dialogs.message(this, MessageKind::Error,
@@ -157,39 +173,22 @@ void TMainForm::Delete1Click() {
         {MessageButton::Yes, MessageButton::No});
     if (answer != MessageButton::Yes)
         return;
-    CurrentItemNode = nullptr;
-    // The tree picks a neighbour while the node is still half removed; the selection is handled
-    // once tree and list agree again.
-    TreeUpdating = true;
-    FAgent->DeleteSubtree(selected);
-    TreeUpdating = false;
-    UpdateItemCommands();
-    trvwDesignPanelChange();
+    undoStack_->push(new DeleteItemCommand(*this, tree_->absoluteIndex(selected)));
 }
 
 void TMainForm::MoveUp1Click() {
-    SetModified(true);
     QTreeWidgetItem* selected = selectedNode();
     if (selected != nullptr && selected->parent() != nullptr &&
-        tree_->previousSibling(selected) != nullptr) {
-        TreeUpdating = true;
-        FAgent->MoveSubtreeUp(selected);
-        ui_->trvwDesignPanel->setCurrentItem(selected);
-        TreeUpdating = false;
-    }
+        tree_->previousSibling(selected) != nullptr)
+        undoStack_->push(new MoveItemCommand(*this, tree_->absoluteIndex(selected), true));
     UpdateItemCommands();
 }
 
 void TMainForm::MoveDown1Click() {
-    SetModified(true);
     QTreeWidgetItem* selected = selectedNode();
     if (selected != nullptr && selected->parent() != nullptr &&
-        tree_->nextSibling(selected) != nullptr) {
-        TreeUpdating = true;
-        FAgent->MoveSubtreeDown(selected);
-        ui_->trvwDesignPanel->setCurrentItem(selected);
-        TreeUpdating = false;
-    }
+        tree_->nextSibling(selected) != nullptr)
+        undoStack_->push(new MoveItemCommand(*this, tree_->absoluteIndex(selected), false));
     UpdateItemCommands();
 }
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QString>
+#include <exception>
 
 namespace lumivex::ui {
 
@@ -13,6 +14,19 @@ class ErrorReport {
 public:
     static void setDialogs(Dialogs* dialogs);
     static void show(const QString& text);
+    // A handler for a Qt signal: what it throws is reported here and never crosses the signal.
+    template <typename Handler>
+    static auto guarded(Handler handler) {
+        return [handler]() {
+            try {
+                handler();
+            } catch (const std::exception& e) {
+                show(QString::fromLocal8Bit(e.what()));
+            } catch (...) {
+                show(QStringLiteral("An unexpected error occurred."));
+            }
+        };
+    }
 };
 
 // Catches what handlers throw while events are delivered and hands it to the error report.

@@ -53,6 +53,9 @@ void PreviewProtocolTest::shownPreviewRebuildsAndReloads() {
     // With Auto Refresh pressed the finished load arms the next edit.
     QTRY_VERIFY_WITH_TIMEOUT(f.form->PreviewRefreshArmed, 20000);
     QSignalSpy loads(view, &QWebEngineView::loadFinished);
+    f.select(f.root()->child(0));
+    QTRY_VERIFY_WITH_TIMEOUT(f.form->PreviewRefreshArmed, 20000);
+    loads.clear();
     f.ui().edt_IToolTip->setText("edited");
     QVERIFY(!f.form->PreviewRefreshArmed);
     QVERIFY(loads.wait(20000));

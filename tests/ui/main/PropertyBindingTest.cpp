@@ -15,6 +15,7 @@ class PropertyBindingTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void everyBoundControlExists();
     void everyFieldRoundTripsWithItsNormalisation();
     void conversionErrorKeepsLaterControls();
     void modifiedFlagPerControl();
@@ -24,6 +25,18 @@ private Q_SLOTS:
     void pathToFileUrl();
     void recentFiles();
 };
+
+// A control renamed in the form would silently drop its field from every save.
+void PropertyBindingTest::everyBoundControlExists() {
+    MainFormFixture f;
+    const QStringList names = TMainForm::BoundControlNames();
+    QCOMPARE(names.size(), 53);  // 46 bindings of the settings, 6 of an item, the second radio
+    for (const QString& name : names) {
+        QWidget* control = f.form->findChild<QWidget*>(name);
+        QVERIFY2(control != nullptr, qPrintable(name));
+        QVERIFY2(f.ui().pgcntrl1->isAncestorOf(control), qPrintable(name));
+    }
+}
 
 void PropertyBindingTest::everyFieldRoundTripsWithItsNormalisation() {
     MainFormFixture f;
@@ -99,6 +112,7 @@ void PropertyBindingTest::everyFieldRoundTripsWithItsNormalisation() {
     item.SlideImageFile = "slider0.jpg";
     f.agent().SetItem(item, 0);
     f.select(node);
+    f.form->StoreItemProperties(0);
     f.select(f.root());
     QCOMPARE(f.agent().GetItem(0).LinkUrl, std::string("http://example.com/"));
     QCOMPARE(f.agent().GetItem(0).LinkTarget, std::string("frame7"));
@@ -127,12 +141,17 @@ void PropertyBindingTest::conversionErrorKeepsLaterControls() {
 
 void PropertyBindingTest::modifiedFlagPerControl() {
     MainFormFixture f;
+    f.select(f.insert(f.root(), "Edited"));
     // Changes that reach the project, however small, are not lost at Exit.
     const std::function<void()> changes[] = {
         [&] { f.ui().spnedt_SlideShowWidth->setValue(500); },
         [&] { f.ui().spdbtn_SlideInfoTitleFontWeight->click(); },
         [&] { f.ui().chbx_SlideInfoHeight->click(); },
-        [&] { f.ui().rdbtnpInternalUse_RootDir_Local_Checked2->click(); },
+        [&] {
+            f.ui().rdbtnpInternalUse_RootDir_Local_Checked->click();
+            f.form->SetModified(false);
+            f.ui().rdbtnpInternalUse_RootDir_Local_Checked2->click();
+        },
         [&] { f.ui().edt_SlideInfoTitleFontFamily->setText("Arial"); },
         [&] { f.ui().edt_pImageLeadingPath->setText("x/"); },
         [&] { f.ui().edtOriginalImagePath->setText("/tmp/a.jpg"); },
@@ -154,12 +173,12 @@ void PropertyBindingTest::modifiedFlagPerControl() {
     f.form->SetModified(false);
     f.ui().cmbx_Target->setEditText("_top");
     QVERIFY(f.form->FModified());
-    // A swatch click marks the document modified even when the dialog is cancelled, and a
-    // chosen colour leaves a pressed "T" button pressed.
-    f.form->SetModified(false);
+    // A cancelled colour dialog changes nothing; a chosen colour leaves a pressed "T" button
+    // pressed.
     f.ui().spdbtn_SlideInfoBgColor->setChecked(true);
+    f.form->SetModified(false);
     f.ui().pnl_SlideInfoBgColor->click();
-    QVERIFY(f.form->FModified());
+    QVERIFY(!f.form->FModified());
     f.dialogs.colors = {QColor(0x12, 0x34, 0x56)};
     f.ui().pnl_SlideInfoBgColor->click();
     QCOMPARE(f.dialogs.colorRequests.last(), QColor(Qt::black));
@@ -172,6 +191,7 @@ void PropertyBindingTest::modifiedFlagPerControl() {
 
 void PropertyBindingTest::pickers() {
     MainFormFixture f;
+    f.select(f.insert(f.root(), "Pictured"));
     const QString pictures = FreshFolder("pictures");
     WriteFile(pictures + "wait.gif", "GIF89a");
     f.form->SetModified(false);
@@ -188,7 +208,8 @@ void PropertyBindingTest::pickers() {
     QVERIFY(f.form->FModified());
     QVERIFY(QFile::exists(f.folder + "preview/wait.gif"));
 
-    // The link tip shows while the setting allows it; its answer becomes a file URL.
+    // The link tip shows while the setting allows it; its answer becomes the item's link, as a
+    // file URL.
     f.form->SetModified(false);
     f.settings.values.insert(kSettingsKey + "/ShowLinkTipDialog", 0);
     f.dialogs.fileAnswers = {QStringLiteral("/home/me/my site/a.html")};

@@ -1,0 +1,202 @@
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QTest>
+#include <QUndoStack>
+#include <random>
+
+#include "MainFormFixture.h"
+
+using namespace lumivex;
+using namespace lumivex::ui;
+using namespace lumivex::ui::testing;
+
+class UndoTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void undoingEveryEditGivesTheSavedBytes_data();
+    void undoingEveryEditGivesTheSavedBytes();
+    void typingIntoAFieldIsOneStep();
+    void newAndOpenStartAFreshHistory();
+};
+
+namespace {
+
+// Every item node, in walk order.
+QList<QTreeWidgetItem*> itemNodes(MainFormFixture& f) {
+    QList<QTreeWidgetItem*> nodes;
+    for (ItemTree::Node n : f.form->itemTree().itemNodes())
+        nodes << static_cast<QTreeWidgetItem*>(n);
+    return nodes;
+}
+
+// One edit of the kind a user makes, on a node picked at random.
+void randomEdit(MainFormFixture& f, std::mt19937& random, int step) {
+    const QList<QTreeWidgetItem*> nodes = itemNodes(f);
+    const auto pick = [&]() -> QTreeWidgetItem* {
+        if (nodes.isEmpty())
+            return f.root();
+        return nodes[static_cast<int>(random() % static_cast<unsigned>(nodes.size()))];
+    };
+    QTreeWidgetItem* node = pick();
+    f.select(node);
+    switch (random() % 7) {
+        case 0:
+            f.select(node->parent() != nullptr && node->parent()->parent() == nullptr ? node
+                                                                                      : f.root());
+            f.form->Insert1Click();
+            break;
+        case 1:
+            if (node != f.root()) {
+                f.dialogs.answers = {MessageButton::Yes};
+                f.form->Delete1Click();
+            }
+            break;
+        case 2:
+            f.form->MoveUp1Click();
+            break;
+        case 3:
+            f.form->MoveDown1Click();
+            break;
+        case 4:
+            f.ui().edt_Text->setText(QStringLiteral("Title %1").arg(step));
+            break;
+        case 5:
+            f.ui().cmbx_Link->setEditText(QStringLiteral("https://example.com/%1").arg(step));
+            break;
+        default:
+            f.select(f.root());
+            f.ui().spnedt_SlideShowWidth->setValue(200 + step);
+            f.ui().spdbtn_SlideInfoBgColor->toggle();
+            break;
+    }
+}
+
+}  // namespace
+
+void UndoTest::undoingEveryEditGivesTheSavedBytes_data() {
+    QTest::addColumn<unsigned>("seed");
+    for (unsigned seed : {1u, 2u, 3u, 4u, 5u, 6u})
+        QTest::newRow(qPrintable(QStringLiteral("seed %1").arg(seed))) << seed;
+}
+
+// A run of random edits is undone and redone; saves before, after and in between hold the very
+// same bytes, and the modified flag follows the history.
+void UndoTest::undoingEveryEditGivesTheSavedBytes() {
+    QFETCH(unsigned, seed);
+    MainFormFixture f;
+    f.insert(f.root(), "One");
+    f.insert(f.root()->child(0), "One.1");
+    f.insert(f.root(), "Two");
+    const QString file = FreshFolder("undo") + "show.lvx";
+    f.dialogs.fileAnswers = {file};
+    f.form->Save1Click();
+    const QByteArray before = ReadFile(file);
+    QUndoStack& history = f.form->undoStack();
+    const int saved = history.index();
+
+    std::mt19937 random(seed);
+    for (int step = 0; step < 25; ++step) {
+        randomEdit(f, random, step);
+        QVERIFY(f.treeInStepWithList());
+    }
+    if (history.index() == saved)
+        QSKIP("no edit in this run");
+    f.form->Save1Click();
+    const QByteArray after = ReadFile(file);
+    const int edited = history.index();
+
+    while (history.index() > saved) {
+        f.form->Undo1Click();
+        QVERIFY(f.treeInStepWithList());
+    }
+    QVERIFY(f.form->FModified());  // the file holds the edits
+    f.form->Save1Click();
+    QCOMPARE(ReadFile(file), before);
+    QVERIFY(!f.ui().Save1->isEnabled());
+
+    while (history.index() < edited)
+        f.form->Redo1Click();
+    QVERIFY(f.treeInStepWithList());
+    f.form->Save1Click();
+    QCOMPARE(ReadFile(file), after);
+    // One step away from the save and back again: clean.
+    f.form->Undo1Click();
+    QVERIFY(f.form->FModified());
+    f.form->Redo1Click();
+    QVERIFY(!f.form->FModified());
+}
+
+void UndoTest::typingIntoAFieldIsOneStep() {
+    MainFormFixture f;
+    f.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+    QTreeWidgetItem* node = f.insert(f.root(), "Sky");
+    f.form->SetModified(false);
+    const int steps = f.form->undoStack().count();
+    f.select(node);
+    QLineEdit* title = f.ui().edt_Text;
+    f.form->activateWindow();
+    title->setFocus();
+    QTRY_VERIFY(title->hasFocus());
+    title->end(false);
+    QTest::keyClicks(title, " at dusk");
+    QCOMPARE(node->text(0), QStringLiteral("Sky at dusk"));  // the caption follows the title
+    QCOMPARE(f.form->undoStack().count(), steps + 1);
+
+    // The project's Undo, typed in the field itself, takes the whole step back.
+    QTest::keyClick(title, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(title->text(), QStringLiteral("Sky"));
+    QCOMPARE(node->text(0), QStringLiteral("Sky"));
+    QVERIFY(!f.form->FModified());
+    QTest::keyClick(title, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(f.agent().Items[0].Title, std::string("Sky at dusk"));
+    QTest::keyClick(title, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(title, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(title->text(), QStringLiteral("Sky at dusk"));
+
+    // Another field is another step; so is the same field once the focus has been elsewhere.
+    f.ui().edt_Description->setFocus();
+    QTRY_VERIFY(f.ui().edt_Description->hasFocus());
+    QTest::keyClicks(f.ui().edt_Description, "x");
+    title->setFocus();
+    QTRY_VERIFY(title->hasFocus());
+    QTest::keyClicks(title, "!");
+    QCOMPARE(f.form->undoStack().count(), steps + 3);
+
+    // In a spin box too.
+    f.select(f.root());
+    QSpinBox* width = f.ui().spnedt_SlideShowWidth;
+    width->setFocus();
+    QTRY_VERIFY(width->hasFocus());
+    width->selectAll();
+    QTest::keyClicks(width, "640");
+    QCOMPARE(f.agent().AppletData.SlideShowWidth, std::string("640"));
+    QTest::keyClick(width, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(width->value(), 400);
+    QCOMPARE(f.agent().AppletData.SlideShowWidth, std::string("400"));
+}
+
+void UndoTest::newAndOpenStartAFreshHistory() {
+    MainFormFixture f;
+    f.insert(f.root(), "A");
+    f.form->Insert1Click();
+    const QString file = FreshFolder("fresh") + "a.lvx";
+    f.dialogs.fileAnswers = {file};
+    f.form->Save1Click();
+    QVERIFY(f.form->undoStack().canUndo());
+    f.form->OpenProjectFile(file);
+    QVERIFY(!f.form->undoStack().canUndo());
+    QVERIFY(!f.ui().Undo1->isEnabled());
+    // After an open the item commands follow the selection (the root) at once.
+    QVERIFY(f.ui().Insert1->isEnabled());
+    QVERIFY(!f.ui().Delete1->isEnabled());
+    f.form->Insert1Click();
+    f.dialogs.answers = {MessageButton::No};
+    f.form->New1Click();
+    QVERIFY(!f.form->undoStack().canUndo());
+    QVERIFY(!f.form->FModified());
+}
+
+LUMIVEX_UI_TEST(UndoTest);
+#include "UndoTest.moc"

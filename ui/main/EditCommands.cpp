@@ -1,0 +1,165 @@
+#include "EditCommands.h"
+
+#include <QCoreApplication>
+
+namespace lumivex::ui {
+
+namespace {
+
+template <typename Record, std::size_t N>
+int fieldNumber(const std::array<std::string Record::*, N>& fields, std::string Record::*field) {
+    for (std::size_t k = 0; k < N; ++k) {
+        if (fields[k] == field)
+            return static_cast<int>(k);
+    }
+    return -1;
+}
+
+// Ids of mergeable commands: settings by field, item fields after them.
+constexpr int kSettingIds = 1000;
+constexpr int kItemFieldIds = 2000;
+
+QString tr(const char* text) {
+    return QCoreApplication::translate("EditCommands", text);
+}
+
+}  // namespace
+
+SetSettingCommand::SetSettingCommand(EditTarget& target, std::string TAppletData::*field,
+                                     std::string value, const QWidget* source, int session)
+    : QUndoCommand(tr("Change Setting")),
+      target_(target),
+      field_(field),
+      before_(target.model().AppletData.*field),
+      after_(std::move(value)),
+      source_(source),
+      session_(session) {}
+
+void SetSettingCommand::redo() {
+    target_.model().AppletData.*field_ = after_;
+    // The first time, the value comes from its control; later it is a redo the user sees.
+    target_.showSetting(field_, done_ ? nullptr : source_, done_);
+    done_ = true;
+}
+
+void SetSettingCommand::undo() {
+    target_.model().AppletData.*field_ = before_;
+    target_.showSetting(field_, nullptr, true);
+}
+
+int SetSettingCommand::id() const {
+    return kSettingIds + fieldNumber(TAppletData::kFields, field_);
+}
+
+bool SetSettingCommand::mergeWith(const QUndoCommand* other) {
+    const auto* next = static_cast<const SetSettingCommand*>(other);
+    if (next->field_ != field_ || next->session_ != session_)
+        return false;
+    after_ = next->after_;
+    // Typed back to what it was: no step at all.
+    setObsolete(after_ == before_);
+    return true;
+}
+
+SetItemFieldCommand::SetItemFieldCommand(EditTarget& target, int index,
+                                         std::string TItemData::*field, std::string value,
+                                         const QWidget* source, int session)
+    : QUndoCommand(tr("Change Item")),
+      target_(target),
+      index_(index),
+      field_(field),
+      before_(target.model().Items.at(static_cast<std::size_t>(index)).*field),
+      after_(std::move(value)),
+      source_(source),
+      session_(session) {}
+
+void SetItemFieldCommand::redo() {
+    target_.model().Items.at(static_cast<std::size_t>(index_)).*field_ = after_;
+    target_.showItemField(index_, field_, done_ ? nullptr : source_, done_);
+    done_ = true;
+}
+
+void SetItemFieldCommand::undo() {
+    target_.model().Items.at(static_cast<std::size_t>(index_)).*field_ = before_;
+    target_.showItemField(index_, field_, nullptr, true);
+}
+
+int SetItemFieldCommand::id() const {
+    return kItemFieldIds + fieldNumber(TItemData::kFields, field_);
+}
+
+bool SetItemFieldCommand::mergeWith(const QUndoCommand* other) {
+    const auto* next = static_cast<const SetItemFieldCommand*>(other);
+    if (next->field_ != field_ || next->index_ != index_ || next->session_ != session_)
+        return false;
+    after_ = next->after_;
+    setObsolete(after_ == before_);
+    return true;
+}
+
+InsertItemCommand::InsertItemCommand(EditTarget& target, int parent)
+    : QUndoCommand(tr("Insert")), target_(target), parent_(parent) {}
+
+void InsertItemCommand::redo() {
+    target_.changeTree([this] {
+        ItemTree& tree = target_.items();
+        inserted_ = tree.absoluteIndex(target_.model().InsertChildItem(tree.nodeAt(parent_)));
+        return parent_;
+    });
+}
+
+void InsertItemCommand::undo() {
+    target_.changeTree([this] {
+        target_.model().DeleteSubtree(target_.items().nodeAt(inserted_));
+        return parent_;
+    });
+}
+
+DeleteItemCommand::DeleteItemCommand(EditTarget& target, int node)
+    : QUndoCommand(tr("Delete")), target_(target), node_(node) {}
+
+void DeleteItemCommand::redo() {
+    target_.changeTree([this] {
+        const ItemTree::Node node = target_.items().nodeAt(node_);
+        taken_ = target_.model().TakeSubtreeCopy(node);
+        target_.model().DeleteSubtree(node);
+        return -1;
+    });
+}
+
+void DeleteItemCommand::undo() {
+    target_.changeTree([this] {
+        target_.model().RestoreSubtree(taken_);
+        return node_;
+    });
+}
+
+MoveItemCommand::MoveItemCommand(EditTarget& target, int node, bool up)
+    : QUndoCommand(up ? tr("Move Up") : tr("Move Down")), target_(target), node_(node), up_(up) {}
+
+// The moved node stays selected where it went, both ways.
+void MoveItemCommand::redo() {
+    target_.changeTree([this] {
+        ItemTree& tree = target_.items();
+        const ItemTree::Node node = tree.nodeAt(node_);
+        if (up_)
+            target_.model().MoveSubtreeUp(node);
+        else
+            target_.model().MoveSubtreeDown(node);
+        moved_ = tree.absoluteIndex(node);
+        return moved_;
+    });
+}
+
+void MoveItemCommand::undo() {
+    target_.changeTree([this] {
+        const ItemTree::Node node = target_.items().nodeAt(moved_);
+        if (up_)
+            target_.model().MoveSubtreeDown(node);
+        else
+            target_.model().MoveSubtreeUp(node);
+        return node_;
+    });
+}
+
+}  // namespace lumivex::ui

@@ -1,0 +1,114 @@
+#pragma once
+
+#include <QUndoCommand>
+#include <functional>
+#include <string>
+
+#include "AppletAgent.h"
+
+class QWidget;
+
+namespace lumivex::ui {
+
+// What the edit commands change, and the window that shows it. Every change of the model is one
+// of the commands below on the window's undo stack; nothing else writes the model.
+class EditTarget {
+public:
+    virtual ~EditTarget() = default;
+    virtual TzqxAppletAgent& model() = 0;
+    virtual ItemTree& items() = 0;
+    // The model changed a setting or an item's field: the controls and the caption show it
+    // again, except `source`, where the user typed it. `reveal` selects what changed (undo and
+    // redo), so the user sees it.
+    virtual void showSetting(std::string TAppletData::*field, const QWidget* source,
+                             bool reveal) = 0;
+    virtual void showItemField(int index, std::string TItemData::*field, const QWidget* source,
+                               bool reveal) = 0;
+    // Runs a change of the tree's shape with the selection handling held, then selects the node
+    // of the absolute index that `change` returns (the tree's own choice when it is below 0)
+    // and shows it.
+    virtual void changeTree(const std::function<int()>& change) = 0;
+};
+
+// One setting. Typing into one field is one step: edits of the same field in the same typing
+// session merge.
+class SetSettingCommand final : public QUndoCommand {
+public:
+    SetSettingCommand(EditTarget& target, std::string TAppletData::*field, std::string value,
+                      const QWidget* source, int session);
+    void redo() override;
+    void undo() override;
+    int id() const override;
+    bool mergeWith(const QUndoCommand* other) override;
+
+private:
+    EditTarget& target_;
+    std::string TAppletData::*field_;
+    std::string before_, after_;
+    const QWidget* source_;
+    int session_;
+    bool done_ = false;
+};
+
+// One field of one item.
+class SetItemFieldCommand final : public QUndoCommand {
+public:
+    SetItemFieldCommand(EditTarget& target, int index, std::string TItemData::*field,
+                        std::string value, const QWidget* source, int session);
+    void redo() override;
+    void undo() override;
+    int id() const override;
+    bool mergeWith(const QUndoCommand* other) override;
+
+private:
+    EditTarget& target_;
+    int index_;
+    std::string TItemData::*field_;
+    std::string before_, after_;
+    const QWidget* source_;
+    int session_;
+    bool done_ = false;
+};
+
+// A new item as the last child of the node at absolute index `parent`; the selection stays.
+class InsertItemCommand final : public QUndoCommand {
+public:
+    InsertItemCommand(EditTarget& target, int parent);
+    void redo() override;
+    void undo() override;
+
+private:
+    EditTarget& target_;
+    int parent_;
+    int inserted_ = -1;
+};
+
+// The node at absolute index `node` with its whole subtree.
+class DeleteItemCommand final : public QUndoCommand {
+public:
+    DeleteItemCommand(EditTarget& target, int node);
+    void redo() override;
+    void undo() override;
+
+private:
+    EditTarget& target_;
+    int node_;
+    TzqxAppletAgent::Subtree taken_;
+};
+
+// The node at absolute index `node` and its subtree, before its previous sibling (up) or after
+// its next one.
+class MoveItemCommand final : public QUndoCommand {
+public:
+    MoveItemCommand(EditTarget& target, int node, bool up);
+    void redo() override;
+    void undo() override;
+
+private:
+    EditTarget& target_;
+    int node_;
+    bool up_;
+    int moved_ = -1;
+};
+
+}  // namespace lumivex::ui
