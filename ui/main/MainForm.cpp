@@ -2,14 +2,14 @@
 
 #include <sys/stat.h>
 
+#include <QAbstractSpinBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QAbstractSpinBox>
-#include <QComboBox>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QStandardPaths>
