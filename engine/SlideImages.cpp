@@ -3,8 +3,6 @@
 // and encoded on worker threads, but every visible effect (captions, item fields, files,
 // PreviewCopies, the error raised) is committed here in item order, exactly as one pass would.
 
-#include <sched.h>
-
 #include <algorithm>
 #include <condition_variable>
 #include <exception>
@@ -15,6 +13,7 @@
 #include "EngineErrors.h"
 #include "FileIO.h"
 #include "Text.h"
+#include "UsableCores.h"
 #include "image/SlideImageCache.h"
 #include "image/SlidePicture.h"
 
@@ -43,19 +42,6 @@ SlidePicture makePicture(const image::SlideImageCache& cache, const std::string&
     return picture;
 }
 
-// The cores this process may run on (its affinity mask: taskset, cgroups' cpusets), which may be
-// fewer than the machine has.
-unsigned usableCores() {
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    if (::sched_getaffinity(0, sizeof set, &set) == 0) {
-        const int n = CPU_COUNT(&set);
-        if (n > 0)
-            return static_cast<unsigned>(n);
-    }
-    return std::max(1u, std::thread::hardware_concurrency());
-}
-
 // Runs the jobs on up to two workers, never more than a few jobs ahead of the one being
 // committed, and stops starting jobs past the first one that failed.
 class JobRunner {
@@ -63,7 +49,7 @@ public:
     JobRunner(std::vector<Job>& jobs, const image::SlideImageCache& cache, int width, int height,
               image::Rgb background)
         : jobs_(jobs), cache_(cache), width_(width), height_(height), background_(background) {
-        const unsigned cores = usableCores();
+        const unsigned cores = UsableCores();
         const std::size_t workers = std::min<std::size_t>({2, cores, jobs_.size()});
         if (workers < 2)
             return;  // one picture, or one core: done on the calling thread

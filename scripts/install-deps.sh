@@ -12,6 +12,7 @@ packages=(
   libjpeg62-turbo-dev libgif-dev
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libqt6svg6
   libglib2.0-dev libglib2.0-bin libexif-dev liblcms2-dev dpkg-dev
+  libexiv2-dev libimage-exiftool-perl
   xvfb xauth xdotool openbox wmctrl x11-utils imagemagick
   nodejs chromium fonts-dejavu-core
 )
