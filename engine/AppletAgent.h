@@ -84,14 +84,16 @@ public:
 
     ItemTree::Node InsertChildItem(ItemTree::Node selected);
     // A node's subtree as DeleteSubtree removes it, and RestoreSubtree, which puts it back in
-    // the same place: undo of a deletion.
+    // the same place (undo of a deletion) or puts items anywhere (new photos, a move). Several
+    // subtrees may follow each other: every entry of depth 0 starts one.
     struct Subtree {
         int parentIndex = 0;      // absolute index of the parent node
         int position = 0;         // among the parent's children
-        TItemArray items;         // the subtree's items, its root first
-        std::vector<int> depths;  // below the subtree's root, which is 0
+        TItemArray items;         // in walk order, each subtree's root first
+        std::vector<int> depths;  // below the parent's children, which are 0
     };
     Subtree TakeSubtreeCopy(ItemTree::Node node) const;
+    // Returns the node of the first item; the items' levels follow their new place.
     ItemTree::Node RestoreSubtree(const Subtree& subtree);
     void DeleteSubtree(ItemTree::Node node);
     void MoveSubtreeUp(ItemTree::Node node);

@@ -73,19 +73,33 @@ ItemTree::Node TzqxAppletAgent::RestoreSubtree(const Subtree& subtree) {
     const ItemTree::Node parent = tree_.nodeAt(subtree.parentIndex);
     if (parent == nullptr || subtree.items.empty())
         return nullptr;
-    ItemTree::Node top = nullptr;
+    // The nodes go in last under the parent, each below the newest node one level up...
+    std::vector<ItemTree::Node> tops;
     std::vector<ItemTree::Node> path{parent};
+    std::vector<ItemTree::Node> made;
     for (std::size_t i = 0; i < subtree.items.size(); ++i) {
-        path.resize(static_cast<std::size_t>(std::max(subtree.depths[i], 0)) + 1);
+        const int depth = i == 0 ? 0 : std::max(subtree.depths[i], 0);
+        path.resize(
+            static_cast<std::size_t>(std::min<int>(depth, static_cast<int>(path.size()) - 1)) + 1);
         path.push_back(tree_.addChild(path.back(), subtree.items[i].Title));
-        if (i == 0)
-            top = path.back();
+        made.push_back(path.back());
+        if (path.size() == 2)
+            tops.push_back(path.back());
     }
-    if (subtree.position < tree_.childCount(parent) - 1)
-        tree_.moveBefore(top, tree_.child(parent, subtree.position));
-    const int at = tree_.absoluteIndex(top) - 1;
-    Items.insert(Items.begin() + at, subtree.items.begin(), subtree.items.end());
-    return top;
+    // ...then the new children of the parent move to their place, in order.
+    const int count = tree_.childCount(parent);
+    const int first = std::clamp(subtree.position, 0, count - static_cast<int>(tops.size()));
+    for (std::size_t i = 0; i < tops.size(); ++i) {
+        const int at = first + static_cast<int>(i);
+        if (tree_.child(parent, at) != tops[i])
+            tree_.moveBefore(tops[i], tree_.child(parent, at));
+    }
+    const int listIndex = tree_.absoluteIndex(tops.front()) - 1;
+    Items.insert(Items.begin() + listIndex, subtree.items.begin(), subtree.items.end());
+    // The levels follow the place the items have now.
+    for (std::size_t i = 0; i < made.size(); ++i)
+        Items[static_cast<std::size_t>(listIndex) + i].Level = IntToStr(tree_.depth(made[i]) - 1);
+    return tops.front();
 }
 
 void TzqxAppletAgent::MoveSubtreeUp(ItemTree::Node node) {

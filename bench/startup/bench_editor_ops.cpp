@@ -44,6 +44,7 @@ public:
     std::optional<QString> saveFile(QWidget*, const QString&, const QString&) override {
         return std::nullopt;
     }
+    QStringList openFiles(QWidget*, const QString&, const QString&) override { return {}; }
     std::optional<QColor> pickColor(QWidget*, const QColor&) override { return std::nullopt; }
     QString openAnswer;
 };

@@ -162,4 +162,61 @@ void MoveItemCommand::undo() {
     });
 }
 
+AddItemsCommand::AddItemsCommand(EditTarget& target, int parent, int position, TItemArray items)
+    : QUndoCommand(tr("Add Photos")), target_(target) {
+    added_.parentIndex = parent;
+    added_.position = position;
+    added_.depths.assign(items.size(), 0);
+    added_.items = std::move(items);
+}
+
+void AddItemsCommand::redo() {
+    target_.changeTree([this] {
+        first_ = target_.items().absoluteIndex(target_.model().RestoreSubtree(added_));
+        return first_;
+    });
+}
+
+void AddItemsCommand::undo() {
+    target_.changeTree([this] {
+        for (std::size_t i = 0; i < added_.items.size(); ++i)
+            target_.model().DeleteSubtree(target_.items().nodeAt(first_));
+        return added_.parentIndex;
+    });
+}
+
+MoveItemToCommand::MoveItemToCommand(EditTarget& target, int node, int parent, int position)
+    : QUndoCommand(tr("Move")),
+      target_(target),
+      node_(node),
+      parent_(parent),
+      position_(position) {}
+
+void MoveItemToCommand::redo() {
+    target_.changeTree([this] {
+        const ItemTree::Node node = target_.items().nodeAt(node_);
+        TzqxAppletAgent::Subtree subtree = target_.model().TakeSubtreeCopy(node);
+        // A parent comes before its children, so its index stays the same without them.
+        oldParent_ = subtree.parentIndex;
+        oldPosition_ = subtree.position;
+        target_.model().DeleteSubtree(node);
+        subtree.parentIndex = parent_;
+        subtree.position = position_;
+        moved_ = target_.items().absoluteIndex(target_.model().RestoreSubtree(subtree));
+        return moved_;
+    });
+}
+
+void MoveItemToCommand::undo() {
+    target_.changeTree([this] {
+        const ItemTree::Node node = target_.items().nodeAt(moved_);
+        TzqxAppletAgent::Subtree subtree = target_.model().TakeSubtreeCopy(node);
+        target_.model().DeleteSubtree(node);
+        subtree.parentIndex = oldParent_;
+        subtree.position = oldPosition_;
+        target_.model().RestoreSubtree(subtree);
+        return node_;
+    });
+}
+
 }  // namespace lumivex::ui

@@ -111,4 +111,36 @@ private:
     int moved_ = -1;
 };
 
+// New items (photos added at once) as children of the node at absolute index `parent`, from
+// child position `position` on: one step, however many.
+class AddItemsCommand final : public QUndoCommand {
+public:
+    AddItemsCommand(EditTarget& target, int parent, int position, TItemArray items);
+    void redo() override;
+    void undo() override;
+
+private:
+    EditTarget& target_;
+    TzqxAppletAgent::Subtree added_;
+    int first_ = -1;
+};
+
+// The node at absolute index `node` with its subtree to another place: under the node that has
+// absolute index `parent` once the subtree is taken out, at child position `position` there.
+class MoveItemToCommand final : public QUndoCommand {
+public:
+    MoveItemToCommand(EditTarget& target, int node, int parent, int position);
+    void redo() override;
+    void undo() override;
+
+private:
+    EditTarget& target_;
+    int node_;
+    int parent_;
+    int position_;
+    int moved_ = -1;
+    int oldParent_ = -1;
+    int oldPosition_ = -1;
+};
+
 }  // namespace lumivex::ui

@@ -25,6 +25,7 @@
 #include "HelpWindow.h"
 #include "PublishReport.h"
 #include "TextBytes.h"
+#include "Thumbnails.h"
 #include "TreeWidgetItemTree.h"
 #include "WebBrowser.h"
 #include "WidgetProgress.h"
@@ -85,6 +86,10 @@ TMainForm::TMainForm(Platform& platform, const QString& programFolder, QWidget* 
     ui_->Redo1->setEnabled(false);
     connect(ui_->Undo1, &QAction::triggered, this, ErrorReport::guarded([this] { Undo1Click(); }));
     connect(ui_->Redo1, &QAction::triggered, this, ErrorReport::guarded([this] { Redo1Click(); }));
+    connect(ui_->AddPhotos1, &QAction::triggered, this,
+            ErrorReport::guarded([this] { AddPhotos1Click(); }));
+    // Photos and folders dropped anywhere on the window are added.
+    setAcceptDrops(true);
 
     setUpIcons();
     connectCommands();
@@ -188,6 +193,7 @@ void TMainForm::New1Click() {
     if (!AskToSave())
         return;
     FAgent->ClearPreviewFolder();
+    thumbnails_->forgetPending();
     CurrentItemNode = nullptr;
     CurrentFileName.clear();
     currentFileIncomplete_ = false;
@@ -220,11 +226,13 @@ void TMainForm::loadProject(const QString& path) {
         selectRoot();
         UpdatePropertyPages(true);
         UpdateItemCommands();
+        showThumbnails();
         // The preview folder was emptied for the file that was not taken.
         if (!CurrentFileName.isEmpty())
             FAgent->CopyResourceFilesToPreview(
                 pathBytes(QFileInfo(CurrentFileName).absolutePath() + '/'));
     };
+    thumbnails_->forgetPending();
     ProjectRead read;
     try {
         {
@@ -276,11 +284,12 @@ void TMainForm::loadProject(const QString& path) {
 }
 
 void TMainForm::finishLoad() {
-    // The items of an opened project are in view at once.
+    // The items of an opened project are in view at once; their pictures follow.
     ui_->trvwDesignPanel->expandAll();
     selectRoot();
     UpdatePropertyPages(true);
     startHistory();
+    showThumbnails();
 }
 
 void TMainForm::Open1Click() {
@@ -619,6 +628,8 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
         auto* widget = qobject_cast<QWidget*>(watched);
         findChild<QLabel*>(QStringLiteral("stctxtHint"))->setText(widget->toolTip());
     }
+    if (watched == ui_->trvwDesignPanel->viewport() && treeDragEvent(event))
+        return true;
     if (event->type() == QEvent::MouseButtonPress && watched == ui_->trvwDesignPanel->viewport()) {
         auto* press = static_cast<QMouseEvent*>(event);
         // A right click selects the node under the pointer before its menu opens.

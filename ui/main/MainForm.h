@@ -16,6 +16,9 @@
 #include "templet.h"
 
 class QAction;
+class QDragEnterEvent;
+class QDropEvent;
+class QMimeData;
 class QTemporaryDir;
 class QTreeWidgetItem;
 class QWidget;
@@ -27,6 +30,7 @@ class MainForm;
 namespace lumivex::ui {
 
 class ColorSwatch;
+class Thumbnails;
 class TformHTML;
 class TfrmHelp;
 class TreeWidgetItemTree;
@@ -85,6 +89,24 @@ public:
     void MoveDown1Click();
     void UpdateItemCommands();
     void UpdatePropertyPages(bool force);
+
+    // ---- photos in ----
+    void AddPhotos1Click();
+    // The photos of `paths` (files, and the photos of folders) as new items, in one step:
+    // under the root, or after `anchor` on its level.
+    void addPhotos(const QStringList& paths, QTreeWidgetItem* anchor);
+    // Each item's photo as its picture in the tree, where it is made already (all items, or
+    // those of the photo `only`).
+    void showThumbnails(const QString& only = QString());
+    Thumbnails* thumbnails() const { return thumbnails_; }
+    // The selected item, dragged and dropped at `at` (viewport coordinates) over `over`.
+    void moveDraggedItem(QTreeWidgetItem* over, const QPoint& at);
+    // Drags over the tree's viewport: files from elsewhere are added, an item dragged inside
+    // moves. True when the event was taken.
+    bool treeDragEvent(QEvent* event);
+    // Photos and folders dropped anywhere on the window are added.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
     // ---- undo and redo ----
     void Undo1Click();
@@ -191,6 +213,7 @@ private:
     void showItemField(int index, std::string TItemData::*field, const QWidget* source,
                        bool reveal) override;
     void changeTree(const std::function<int()>& change) override;
+    bool acceptsDroppedFiles(const QMimeData* data) const;
     // A bound control changed: the edit goes on the undo stack.
     void controlEdited(QWidget* control);
     // The value a colour field's swatch and "T" button give together.
@@ -248,6 +271,7 @@ private:
     std::unique_ptr<DialogMessageSink> messages_;
     std::unique_ptr<TzqxAppletAgent> FAgent;
     QUndoStack* undoStack_ = nullptr;
+    Thumbnails* thumbnails_ = nullptr;
     bool showingModel_ = false;
     // Edits of one field merge while the focus stays; a focus change starts a new session.
     int typingSession_ = 0;

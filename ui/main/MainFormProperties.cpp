@@ -352,9 +352,11 @@ void TMainForm::showItemField(int index, std::string TItemData::*field, const QW
     const ItemTree::Node node = tree_->nodeAt(index + 1);
     if (node == nullptr)
         return;
-    // The caption is the title, following it as it is typed.
+    // The caption is the title, following it as it is typed; the picture is the photo's.
     if (field == &TItemData::Title)
         tree_->setCaption(node, FAgent->Items.at(static_cast<std::size_t>(index)).Title);
+    if (field == &TItemData::OriginalImagePath)
+        showThumbnails();
     if (reveal && ui_->trvwDesignPanel->currentItem() != TreeWidgetItemTree::item(node)) {
         ui_->trvwDesignPanel->setCurrentItem(TreeWidgetItemTree::item(node));
         return;  // selecting it showed the whole item

@@ -22,6 +22,7 @@
 #include "ProgramFolder.h"
 #include "Text.h"
 #include "TextBytes.h"
+#include "Thumbnails.h"
 #include "TreeWidgetItemTree.h"
 #include "WidgetProgress.h"
 #include "ui_MainForm.h"
@@ -142,6 +143,15 @@ void TMainForm::FormCreate() {
                                                pathBytes(programFolder_));
     FAgent->ScratchFolder = pathBytes(scratch_);
     FAgent->ImageCacheFolder = DefaultImageCacheFolder(ProgramFolderContext::FromEnvironment());
+    // The photos as pictures in the tree, about 48 pixels on screen whatever its scale.
+    constexpr int kThumbnailSide = 48;
+    ui_->trvwDesignPanel->setIconSize(QSize(kThumbnailSide, kThumbnailSide));
+    thumbnails_ = new Thumbnails(
+        FAgent->ImageCacheFolder.empty() ? std::string() : FAgent->ImageCacheFolder + "thumbnails/",
+        static_cast<int>(kThumbnailSide * devicePixelRatioF() + 0.5), this);
+    connect(thumbnails_, &Thumbnails::ready, this, [this](const QString& path) {
+        ErrorReport::guarded([this, path] { showThumbnails(path); })();
+    });
     CurrentItemNode = nullptr;
     CurrentFileName.clear();
     resetTree();

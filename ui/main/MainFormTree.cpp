@@ -1,5 +1,6 @@
 // The item tree panel: commands, enabling, selection handling and the page arrangement.
 #include <QMenu>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QTreeWidget>
 
@@ -25,6 +26,25 @@ void TMainForm::connectTree() {
     connect(tree, &QTreeWidget::itemPressed, this,
             ErrorReport::guarded([this] { trvwDesignPanelMouseDown(); }));
     tree->viewport()->installEventFilter(this);
+    // Items are dragged into order; the moves are commands (see treeDragEvent).
+    tree->setDragEnabled(true);
+    tree->viewport()->setAcceptDrops(true);
+    tree->setDropIndicatorShown(true);
+    // Not the view's own internal move: it would take the dragged item out of the tree itself
+    // once the drop reports a move. The drop reports a copy instead (see treeDragEvent).
+    tree->setDragDropMode(QAbstractItemView::DragDrop);
+    tree->setDefaultDropAction(Qt::MoveAction);
+    const std::pair<QKeySequence, void (TMainForm::*)()> keys[] = {
+        {QKeySequence(Qt::Key_Delete), &TMainForm::Delete1Click},
+        {QKeySequence(Qt::Key_Insert), &TMainForm::Insert1Click},
+        {QKeySequence(Qt::CTRL | Qt::Key_Up), &TMainForm::MoveUp1Click},
+        {QKeySequence(Qt::CTRL | Qt::Key_Down), &TMainForm::MoveDown1Click},
+    };
+    for (const auto& [key, handler] : keys) {
+        auto* shortcut = new QShortcut(key, tree, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(shortcut, &QShortcut::activated, this,
+                ErrorReport::guarded([this, handler = handler] { (this->*handler)(); }));
+    }
     // Also on the empty part of the tree, for the node that is selected (the root, say).
     connect(tree, &QWidget::customContextMenuRequested, this, [this, tree](const QPoint& at) {
         ErrorReport::guarded([this, tree, at] {
@@ -149,6 +169,7 @@ void TMainForm::changeTree(const std::function<int()>& change) {
     trvwDesignPanelChange();
     UpdateItemCommands();
     UpdatePropertyPages(true);
+    showThumbnails();
 }
 
 void TMainForm::Insert1Click() {

@@ -101,6 +101,12 @@ std::optional<QString> QtDialogs::saveFile(QWidget* parent, const QString& filte
     return dialog.selectedFiles().first();
 }
 
+QStringList QtDialogs::openFiles(QWidget* parent, const QString& filter,
+                                 const QString& initialFolder) {
+    return QFileDialog::getOpenFileNames(parent, QStringLiteral("Open"), initialFolder,
+                                         QtFileFilter(filter));
+}
+
 std::optional<QColor> QtDialogs::pickColor(QWidget* parent, const QColor& initial) {
     const QColor color = QColorDialog::getColor(initial, parent, QStringLiteral("Color"));
     if (!color.isValid())

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QWidget;
@@ -27,6 +28,9 @@ public:
                                             const QString& initialFolder = {}) = 0;
     virtual std::optional<QString> saveFile(QWidget* parent, const QString& filter,
                                             const QString& initialFolder = {}) = 0;
+    // Several files at once; an empty list is a cancelled dialog.
+    virtual QStringList openFiles(QWidget* parent, const QString& filter,
+                                  const QString& initialFolder = {}) = 0;
     virtual std::optional<QColor> pickColor(QWidget* parent, const QColor& initial) = 0;
 };
 
@@ -43,6 +47,8 @@ public:
                                     const QString& initialFolder) override;
     std::optional<QString> saveFile(QWidget* parent, const QString& filter,
                                     const QString& initialFolder) override;
+    QStringList openFiles(QWidget* parent, const QString& filter,
+                          const QString& initialFolder) override;
     std::optional<QColor> pickColor(QWidget* parent, const QColor& initial) override;
 };
 

@@ -60,6 +60,8 @@ IconSource source(IconId id) {
             return {"edit-undo", "undo"};
         case IconId::Redo:
             return {"edit-redo", "redo"};
+        case IconId::PhotoMissing:
+            return {nullptr, "missing"};
     }
     return {nullptr, "item"};
 }

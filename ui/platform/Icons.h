@@ -26,6 +26,8 @@ enum class IconId {
     Program,
     Undo,
     Redo,
+    // An item whose photo is not there.
+    PhotoMissing,
 };
 
 // The desktop theme's icon where it has one, else the picture bundled with the program, so no

@@ -95,6 +95,8 @@ void TreeWidgetItemTree::clear() {
     auto* rootItem = new QTreeWidgetItem(widget_);
     setCaption(rootItem, kRootCaption);
     setImage(rootItem, kRootImage);
+    // The slideshow itself is never dragged.
+    rootItem->setFlags(rootItem->flags() & ~Qt::ItemIsDragEnabled);
 }
 
 void TreeWidgetItemTree::expand(Node node) {

@@ -48,6 +48,10 @@ public:
         files.append({true, filter, initialFolder});
         return nextFile();
     }
+    QStringList openFiles(QWidget*, const QString& filter, const QString& initialFolder) override {
+        files.append({false, filter, initialFolder});
+        return filesAnswers.isEmpty() ? QStringList() : filesAnswers.takeFirst();
+    }
     std::optional<QColor> pickColor(QWidget*, const QColor& initial) override {
         colorRequests.append(initial);
         if (colors.isEmpty())
@@ -69,6 +73,7 @@ public:
 
     QList<MessageButton> answers;
     QList<std::optional<QString>> fileAnswers;
+    QList<QStringList> filesAnswers;  // for the dialogs that take several files
     QList<std::optional<QColor>> colors;
     QList<Message> messages;
     QList<FileRequest> files;

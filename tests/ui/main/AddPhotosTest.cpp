@@ -1,0 +1,264 @@
+#include <QDir>
+#include <QDropEvent>
+#include <QImage>
+#include <QMimeData>
+#include <QTest>
+#include <QUndoStack>
+#include <QUrl>
+
+#include "MainFormFixture.h"
+#include "Thumbnails.h"
+
+using namespace lumivex;
+using namespace lumivex::ui;
+using namespace lumivex::ui::testing;
+
+class AddPhotosTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void photosGoAfterTheSelectedItemInOneStep_data();
+    void photosGoAfterTheSelectedItemInOneStep();
+    void droppedFilesAndFolders();
+    void draggingMovesSubtreesAsOneStep_data();
+    void draggingMovesSubtreesAsOneStep();
+    void treeKeys();
+    void photosShowAsPicturesInTheTree();
+};
+
+namespace {
+
+// Files named like photos; without metadata their titles are their names.
+QStringList photoFiles(const QString& folder, const QStringList& names) {
+    QStringList paths;
+    for (const QString& name : names) {
+        WriteFile(folder + name, "not really a picture");
+        paths << folder + name;
+    }
+    return paths;
+}
+
+// A tree of "A" (with "A1", "A2") and "B".
+struct Slides : MainFormFixture {
+    Slides() {
+        QTreeWidgetItem* a = insert(root(), "A");
+        insert(a, "A1");
+        insert(a, "A2");
+        insert(root(), "B");
+        SetClean();
+    }
+    void SetClean() { form->SetModified(false); }
+    QTreeWidgetItem* node(const QString& path) {
+        QTreeWidgetItem* at = root();
+        for (const QString& step : path.split('/')) {
+            for (int i = 0; i < at->childCount(); ++i) {
+                if (at->child(i)->text(0) == step) {
+                    at = at->child(i);
+                    break;
+                }
+            }
+        }
+        return at;
+    }
+};
+
+}  // namespace
+
+void AddPhotosTest::photosGoAfterTheSelectedItemInOneStep_data() {
+    QTest::addColumn<QString>("anchor");
+    QTest::addColumn<QStringList>("titles");
+    QTest::newRow("root: last under it")
+        << "" << QStringList{"A", "A1", "A2", "B", "img1", "img2", "img10"};
+    QTest::newRow("an item: after it, on its level")
+        << "A" << QStringList{"A", "A1", "A2", "img1", "img2", "img10", "B"};
+    QTest::newRow("a child: after it, as children")
+        << "A/A1" << QStringList{"A", "A1", "img1", "img2", "img10", "A2", "B"};
+}
+
+void AddPhotosTest::photosGoAfterTheSelectedItemInOneStep() {
+    QFETCH(QString, anchor);
+    QFETCH(QStringList, titles);
+    Slides f;
+    const QString folder = FreshFolder("photos");
+    f.select(anchor.isEmpty() ? f.root() : f.node(anchor));
+    const int steps = f.form->undoStack().count();
+    // Natural order of the names, whatever the order picked in.
+    f.dialogs.filesAnswers = {photoFiles(folder, {"img10.jpg", "img2.JPG", "img1.png"})};
+    f.ui().AddPhotos1->trigger();
+    QCOMPARE(f.titles(), titles);
+    QVERIFY(f.treeInStepWithList());
+    QCOMPARE(f.agent().Items[static_cast<size_t>(titles.indexOf("img2"))].OriginalImagePath,
+             (folder + "img2.JPG").toStdString());
+    QCOMPARE(f.form->undoStack().count(), steps + 1);
+    QVERIFY(f.form->FModified());
+
+    f.form->Undo1Click();
+    QCOMPARE(f.titles(), (QStringList{"A", "A1", "A2", "B"}));
+    QVERIFY(!f.form->FModified());
+    f.form->Redo1Click();
+    QCOMPARE(f.titles(), titles);
+    QVERIFY(f.treeInStepWithList());
+}
+
+void AddPhotosTest::droppedFilesAndFolders() {
+    Slides f;
+    f.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+    const QString folder = FreshFolder("dropped");
+    photoFiles(folder, {"b.jpg", "a.webp", "notes.txt"});
+    QDir().mkpath(folder + "sub");
+    photoFiles(folder + "sub/", {"deeper.jpg"});
+    const QString single = photoFiles(FreshFolder("single"), {"one.heic"}).first();
+
+    // A folder brings its own photos, not its subfolder's; dropped on an item, they follow it.
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(folder), QUrl::fromLocalFile(single)});
+    const QPoint onB = f.tree()->visualItemRect(f.node("B")).center();
+    QDropEvent drop(onB, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    // The window system delivers drops only during a real drag: handed over as it would.
+    QVERIFY(f.form->treeDragEvent(&drop));
+    QVERIFY(drop.isAccepted());
+    QCOMPARE(f.titles(), (QStringList{"A", "A1", "A2", "B", "a", "b", "one"}));
+
+    // Dropped on the window elsewhere: after the selected item.
+    f.select(f.node("A/A1"));
+    QMimeData other;
+    other.setUrls({QUrl::fromLocalFile(folder + "sub")});
+    QDropEvent onWindow(QPointF(5, 5), Qt::CopyAction, &other, Qt::LeftButton, Qt::NoModifier);
+    f.form->dropEvent(&onWindow);
+    QCOMPARE(f.titles(), (QStringList{"A", "A1", "deeper", "A2", "B", "a", "b", "one"}));
+    QVERIFY(f.treeInStepWithList());
+
+    // Nothing that is a photo: nothing happens.
+    const int steps = f.form->undoStack().count();
+    QMimeData text;
+    text.setUrls({QUrl::fromLocalFile(folder + "notes.txt")});
+    QDropEvent none(onB, Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QVERIFY(!f.form->treeDragEvent(&none));
+    QCOMPARE(f.form->undoStack().count(), steps);
+}
+
+void AddPhotosTest::draggingMovesSubtreesAsOneStep_data() {
+    QTest::addColumn<QString>("dragged");
+    QTest::addColumn<QString>("over");
+    QTest::addColumn<int>("where");     // -1 upper edge, 0 middle, 1 lower edge; no item: below all
+    QTest::addColumn<QString>("tree");  // every node as parent/child, in walk order
+    const QString unchanged = "A A/A1 A/A2 B";
+    QTest::newRow("before a sibling") << "B"
+                                      << "A" << -1 << "B A A/A1 A/A2";
+    QTest::newRow("into an item") << "B"
+                                  << "A" << 0 << "A A/A1 A/A2 A/B";
+    QTest::newRow("a child out, before its parent's sibling") << "A/A1"
+                                                              << "B" << -1 << "A A/A2 A1 B";
+    QTest::newRow("a child below everything") << "A/A1"
+                                              << "" << 0 << "A A/A2 B A1";
+    QTest::newRow("a block below everything") << "A"
+                                              << "" << 0 << "B A A/A1 A/A2";
+    // Too deep, into itself, or where it is: refused.
+    QTest::newRow("a block into an item") << "A"
+                                          << "B" << 0 << unchanged;
+    QTest::newRow("into its own child") << "A"
+                                        << "A/A2" << 0 << unchanged;
+    QTest::newRow("onto its own place") << "A/A2"
+                                        << "A/A2" << 1 << unchanged;
+}
+
+// The item under the pointer decides: near its upper or lower edge before or after it, in its
+// middle into it.
+void AddPhotosTest::draggingMovesSubtreesAsOneStep() {
+    QFETCH(QString, dragged);
+    QFETCH(QString, over);
+    QFETCH(int, where);
+    QFETCH(QString, tree);
+    Slides f;
+    f.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+    f.tree()->expandAll();
+    const auto shape = [&] {
+        QStringList nodes;
+        for (QTreeWidgetItem* n : f.form->findChildren<QTreeWidget*>().first()->findItems(
+                 "*", Qt::MatchWildcard | Qt::MatchRecursive)) {
+            if (n->parent() == nullptr)
+                continue;
+            nodes << (n->parent()->parent() != nullptr ? n->parent()->text(0) + "/" : QString()) +
+                         n->text(0);
+        }
+        return nodes.join(' ');
+    };
+    const QString before = shape();
+    QTreeWidgetItem* target = over.isEmpty() ? nullptr : f.node(over);
+    QPoint at(10, f.tree()->viewport()->height() - 2);
+    if (target != nullptr) {
+        const QRect rect = f.tree()->visualItemRect(target);
+        at = where < 0    ? QPoint(rect.center().x(), rect.top() + 1)
+             : where == 0 ? rect.center()
+                          : QPoint(rect.center().x(), rect.bottom() - 1);
+    }
+    f.select(f.node(dragged));
+    const int steps = f.form->undoStack().count();
+    f.form->moveDraggedItem(target, at);
+    QCOMPARE(shape(), tree);
+    QVERIFY(f.treeInStepWithList());
+    const bool moved = tree != before;
+    QCOMPARE(f.form->undoStack().count(), steps + (moved ? 1 : 0));
+    if (moved) {
+        QCOMPARE(f.tree()->currentItem()->text(0), dragged.section('/', -1));
+        f.form->Undo1Click();
+        QCOMPARE(shape(), before);
+        QVERIFY(f.treeInStepWithList());
+        QVERIFY(!f.form->FModified());
+    }
+}
+
+void AddPhotosTest::treeKeys() {
+    Slides f;
+    f.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+    QWidget* tree = f.tree();
+    tree->setFocus();
+    QTRY_VERIFY(tree->hasFocus());
+    f.select(f.node("B"));
+    QTest::keyClick(tree, Qt::Key_Up, Qt::ControlModifier);
+    QCOMPARE(f.titles(), (QStringList{"B", "A", "A1", "A2"}));
+    QTest::keyClick(tree, Qt::Key_Down, Qt::ControlModifier);
+    QCOMPARE(f.titles(), (QStringList{"A", "A1", "A2", "B"}));
+    QTest::keyClick(tree, Qt::Key_Insert);
+    QCOMPARE(f.titles(), (QStringList{"A", "A1", "A2", "B", "Item"}));
+    f.dialogs.answers = {MessageButton::Yes};
+    f.select(f.node("A"));
+    QTest::keyClick(tree, Qt::Key_Delete);
+    QCOMPARE(f.titles(), (QStringList{"B", "Item"}));
+    QVERIFY(f.treeInStepWithList());
+}
+
+// Made on worker threads and cached on disk; a photo that is not there says so.
+void AddPhotosTest::photosShowAsPicturesInTheTree() {
+    MainFormFixture f;
+    const QString folder = FreshFolder("pictures");
+    QImage red(300, 200, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    QVERIFY(red.save(folder + "red.jpg"));
+    WriteFile(folder + "broken.jpg", "not a picture");
+    f.form->addPhotos({folder + "red.jpg", folder + "broken.jpg"}, nullptr);
+    QTreeWidgetItem* photo = f.root()->child(1);  // "broken" comes first by name
+    QTreeWidgetItem* broken = f.root()->child(0);
+    QTRY_COMPARE(photo->data(0, Qt::UserRole + 1).toString(), "photo:" + folder + "red.jpg");
+    QTRY_VERIFY(broken->data(0, Qt::UserRole + 1).toString().startsWith("missing:"));
+    const QImage shown = photo->icon(0).pixmap(48, 48).toImage();
+    QVERIFY(qRed(shown.pixel(24, 24)) > 200 && qGreen(shown.pixel(24, 24)) < 60);
+
+    // A path typed that leads nowhere, and back.
+    f.select(photo);
+    f.ui().edtOriginalImagePath->setText(folder + "gone.jpg");
+    QTRY_VERIFY(photo->data(0, Qt::UserRole + 1).toString().startsWith("missing:"));
+    f.form->Undo1Click();
+    QTRY_COMPARE(photo->data(0, Qt::UserRole + 1).toString(), "photo:" + folder + "red.jpg");
+    // Kept beside the slide images' cache for the next time.
+    f.form->thumbnails()->waitForDone();
+    QVERIFY(!QDir(QString::fromLocal8Bit(qgetenv("XDG_CACHE_HOME")) + "/lumivex/thumbnails")
+                 .entryList(QDir::Files)
+                 .isEmpty());
+}
+
+LUMIVEX_UI_TEST(AddPhotosTest);
+#include "AddPhotosTest.moc"
