@@ -1,4 +1,6 @@
 // In-process timings of the editor's main window, built over simple doubles of its seams:
+//   bench_editor_ops photos FOLDER                 Add Photos on a folder of photos, and their
+//                                                  pictures in the tree
 //   bench_editor_ops ops PROJECT.lvx [ROUNDS]      Open, Insert, Move Down, Undo and Redo on a
 //                                                  large project
 //   bench_editor_ops preview PROJECT.lvx [ROUNDS]  Refresh in the preview window to page loaded
@@ -24,6 +26,9 @@
 
 #include "ErrorReport.h"
 #include "MainForm.h"
+#include "UsableCores.h"
+#include "image/Image.h"
+#include "image/SlidePicture.h"
 
 using namespace lumivex::ui;
 
@@ -208,11 +213,71 @@ int runPreview(TMainForm& form, AnsweringDialogs& dialogs, const QString& projec
     return 0;
 }
 
+// Add Photos on a folder of camera photos: the items in the tree, then every picture in the
+// tree, while a timer notes how late the event loop serves it; and the floor for the pictures:
+// each photo decoded at the smallest DCT scale for them, one after another on one core.
+int runPhotos(TMainForm& form, const QString& folder) {
+    auto* tree = form.findChild<QTreeWidget*>(QStringLiteral("trvwDesignPanel"));
+    QTreeWidgetItem* root = tree->topLevelItem(0);
+    const QStringList photos = QDir(folder).entryList({QStringLiteral("*.jpg")}, QDir::Files);
+    if (photos.isEmpty())
+        fail("no photos");
+    double worstLateness = 0;
+    QElapsedTimer tick;
+    QTimer ticker;
+    ticker.setInterval(10);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        worstLateness = std::max(worstLateness, elapsedMs(tick) - 10.0);
+        tick.restart();
+    });
+    QElapsedTimer timer;
+    timer.start();
+    form.addPhotos({folder}, root);
+    const double items = elapsedMs(timer);
+    if (root->childCount() != photos.size())
+        fail("Add Photos did not add every photo");
+    tick.start();
+    ticker.start();
+    const auto shown = [&] {
+        for (int i = 0; i < root->childCount(); ++i) {
+            if (!root->child(i)
+                     ->data(0, Qt::UserRole + 1)
+                     .toString()
+                     .startsWith(QLatin1String("photo:")))
+                return false;
+        }
+        return true;
+    };
+    while (!shown() && timer.elapsed() < 600000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    const double pictures = elapsedMs(timer);
+    ticker.stop();
+    if (!shown())
+        fail("not every picture appeared");
+
+    const int side = tree->iconSize().width();
+    QElapsedTimer floorTimer;
+    floorTimer.start();
+    for (const QString& name : photos) {
+        const std::string path = QFile::encodeName(folder + '/' + name).toStdString();
+        lumivex::image::DecodeJpegAsStored(
+            lumivex::image::Source{path, nullptr},
+            [side](int w, int h) { return lumivex::image::FitIntoBox(w, h, side, side); });
+    }
+    std::printf(
+        "photos %lld\nitems_ms %.1f\npictures_ms %.1f\nfloor_one_core_ms %.1f\ncores %u\n"
+        "worst_lateness_ms %.1f\n",
+        static_cast<long long>(photos.size()), items, pictures, elapsedMs(floorTimer),
+        lumivex::UsableCores(), worstLateness);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s ops|preview PROJECT.lvx [ROUNDS]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s ops|preview PROJECT.lvx [ROUNDS] | photos FOLDER\n",
+                     argv[0]);
         return 2;
     }
     // Everything the window writes (settings, registration, image cache) stays in here.
@@ -230,7 +295,7 @@ int main(int argc, char** argv) {
     const QString project = QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteFilePath();
     const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 7;
     if (!QFileInfo::exists(project))
-        fail("no such project");
+        fail("no such project or folder");
 
     const QString folder = temporary.path() + QStringLiteral("/program/");
     QDir().mkpath(folder);
@@ -254,8 +319,10 @@ int main(int argc, char** argv) {
     std::printf("startup_main_window %.2f\nstartup_lasting_windows %.2f\nstartup_first_show %.2f\n",
                 constructed, lasting - constructed, shown - lasting);
     settle(200);
-    const int status = mode == QLatin1String("preview") ? runPreview(form, dialogs, project, rounds)
-                                                        : runOps(form, dialogs, project, rounds);
+    const int status = mode == QLatin1String("photos") ? runPhotos(form, project)
+                       : mode == QLatin1String("preview")
+                           ? runPreview(form, dialogs, project, rounds)
+                           : runOps(form, dialogs, project, rounds);
     ErrorReport::setDialogs(nullptr);
     return status;
 }
