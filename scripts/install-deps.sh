@@ -9,7 +9,7 @@ packages=(
   build-essential cmake ninja-build g++ pkg-config
   clang libclang-rt-14-dev clang-format
   libgtest-dev libgmock-dev
-  libjpeg62-turbo-dev libgif-dev
+  libjpeg62-turbo-dev libgif-dev libpng-dev libwebp-dev libheif-dev
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libqt6svg6
   libglib2.0-dev libglib2.0-bin libexif-dev liblcms2-dev dpkg-dev
   libexiv2-dev libimage-exiftool-perl

@@ -11,10 +11,12 @@
 
 namespace lumivex::image {
 
-// The kinds of picture a slide image can be decoded from and is written as.
-enum class PictureKind { Jpeg, Gif, Bmp };
+// The kinds of picture a slide image can be decoded from. JPEG, GIF and bitmap slides are
+// written in the kind of their original; PNG, WebP and HEIC ones (photos) as JPEG. Cache entries
+// store the number, so kinds are only ever added at the end.
+enum class PictureKind { Jpeg, Gif, Bmp, Png, Webp, Heic };
 
-// The slide image's extension for a decoded kind: ".jpg", ".gif" or ".bmp".
+// The slide image's extension for a decoded kind: ".gif", ".bmp", otherwise ".jpg".
 const char* ExtensionOf(PictureKind kind);
 
 struct Rgb {
@@ -45,10 +47,10 @@ struct Size {
     friend bool operator==(const Size&, const Size&) = default;
 };
 
-// What a decoder may take. Pictures that must be held whole (GIF, BMP, multi-scan JPEG) are
-// refused above `maxPixels` before any pixel memory is taken; a JPEG that can be decoded
-// scaled may declare up to `maxDeclaredJpegPixels` as long as its scaled output stays within
-// `maxPixels`.
+// What a decoder may take. Pictures that must be held whole (GIF, BMP, PNG, HEIC, multi-scan
+// JPEG, lossless or transparent WebP) are refused above `maxPixels` before any pixel memory is
+// taken; a JPEG or an opaque lossy WebP, which can be decoded scaled, may declare up to
+// `maxDeclaredJpegPixels` as long as its scaled output stays within `maxPixels`.
 struct DecodeLimits {
     std::int64_t maxPixels = 100'000'000;
     std::int64_t maxDeclaredJpegPixels = 500'000'000;
@@ -128,6 +130,33 @@ std::unique_ptr<RowSource> OpenGifRows(const Source& source, Rgb background,
                                        const DecodeLimits& limits = {},
                                        const TargetForSize& target = nullptr);
 std::unique_ptr<RowSource> OpenBmpRows(const Source& source, const DecodeLimits& limits = {});
+
+// A picture's rows as stored, and the EXIF orientation (1 to 8) that turns them upright.
+struct StoredRows {
+    std::unique_ptr<RowSource> rows;
+    int orientation = 1;
+};
+
+// A PNG's rows as stored, in sRGB by its ICC profile, transparent pixels laid on `background`;
+// the orientation is that of an eXIf chunk before the pixel data. The declared size is checked
+// against the limits, and `target` (when given) is called with the upright size, before any
+// pixel memory is taken. Rows are decoded as they are asked for, in order, except those of an
+// interlaced picture, which is decoded whole.
+StoredRows OpenPngRows(const Source& source, Rgb background, const DecodeLimits& limits = {},
+                       const TargetForSize& target = nullptr);
+
+// PNG, WebP and HEIC (HEIF) pictures whole, upright (PNG and WebP by their EXIF orientation,
+// HEIC by its own rotation and mirror transforms), in sRGB by their ICC profile, transparent
+// pixels laid on `background`. The declared size is checked against the limits and `target`
+// (when given) is called with the upright size before any pixel memory is taken. An opaque WebP
+// is decoded at the target size when that is smaller; the first frame of an animation stands
+// for it.
+DecodedPicture DecodePng(const Source& source, Rgb background, const TargetForSize& target,
+                         const DecodeLimits& limits = {});
+DecodedPicture DecodeWebp(const Source& source, Rgb background, const TargetForSize& target,
+                          const DecodeLimits& limits = {});
+DecodedPicture DecodeHeif(const Source& source, Rgb background, const TargetForSize& target,
+                          const DecodeLimits& limits = {});
 
 // A picture of at most 256 colours: one palette index per pixel.
 struct IndexedImage {

@@ -40,6 +40,21 @@ std::uint64_t fnv1a(const std::string& text) {
     return fnv1a(text.data(), text.size());
 }
 
+// The kind as keys name it: the slide's extension for the kinds written as they came, which
+// keeps their older entries, and the original's for those written as JPEG.
+const char* kindName(PictureKind kind) {
+    switch (kind) {
+        case PictureKind::Png:
+            return ".png";
+        case PictureKind::Webp:
+            return ".webp";
+        case PictureKind::Heic:
+            return ".heic";
+        default:
+            return ExtensionOf(kind);
+    }
+}
+
 bool readAll(int fd, std::string& out, std::size_t size) {
     out.resize(size);
     std::size_t done = 0;
@@ -139,18 +154,19 @@ std::string SlideImageCache::KeyFor(const std::string& path, int boxWidth, int b
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return {};
     char text[512];
-    // The background colour only shows in GIF slides (under transparent pixels).
+    // The background colour shows only under transparent pixels, which JPEG and bitmap
+    // originals do not have.
+    const bool transparent = kind != PictureKind::Jpeg && kind != PictureKind::Bmp;
     const unsigned colour =
-        kind == PictureKind::Gif
-            ? (static_cast<unsigned>(background.r) << 16 | background.g << 8 | background.b)
-            : 0u;
+        transparent ? (static_cast<unsigned>(background.r) << 16 | background.g << 8 | background.b)
+                    : 0u;
     std::snprintf(text, sizeof text, "%s|%lld|%lld.%09ld|%lld.%09ld|%llu:%llu|%dx%d|%s|%06X|",
                   kEncoderVersion, static_cast<long long>(st.st_size),
                   static_cast<long long>(st.st_mtim.tv_sec), st.st_mtim.tv_nsec,
                   static_cast<long long>(st.st_ctim.tv_sec), st.st_ctim.tv_nsec,
                   static_cast<unsigned long long>(st.st_dev),
-                  static_cast<unsigned long long>(st.st_ino), boxWidth, boxHeight,
-                  ExtensionOf(kind), colour);
+                  static_cast<unsigned long long>(st.st_ino), boxWidth, boxHeight, kindName(kind),
+                  colour);
     return text + path;
 }
 
@@ -202,7 +218,8 @@ std::optional<SlidePicture> SlideImageCache::Find(const std::string& key) const 
     unsigned long long length = 0, checksum = 0;
     if (std::sscanf(entry.substr(pos, headEnd - pos).c_str(), "%d %d %d %llu %llx", &kind, &width,
                     &height, &length, &checksum) != 5 ||
-        kind < 0 || kind > 2 || width <= 0 || height <= 0 || length != entry.size() - headEnd - 1 ||
+        kind < 0 || kind > static_cast<int>(PictureKind::Heic) || width <= 0 || height <= 0 ||
+        length != entry.size() - headEnd - 1 ||
         checksum != fnv1a(entry.data() + headEnd + 1, length)) {
         return std::nullopt;
     }

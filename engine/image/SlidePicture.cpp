@@ -16,6 +16,10 @@ const char* ExtensionOf(PictureKind kind) {
             return ".gif";
         case PictureKind::Bmp:
             return ".bmp";
+        case PictureKind::Png:
+        case PictureKind::Webp:
+        case PictureKind::Heic:
+            return ".jpg";
     }
     return "";
 }
@@ -43,6 +47,12 @@ PictureKind KindForPath(const std::string& path) {
         return PictureKind::Gif;
     if (ext == ".bmp")
         return PictureKind::Bmp;
+    if (ext == ".png")
+        return PictureKind::Png;
+    if (ext == ".webp")
+        return PictureKind::Webp;
+    if (ext == ".heic" || ext == ".heif")
+        return PictureKind::Heic;
     throw ImageError(path, "unsupported picture format");
 }
 
@@ -98,6 +108,19 @@ SlidePicture MakeSlidePicture(const std::string& path, int boxWidth, int boxHeig
         scaled = Resample(decoded.picture.pixels, asStored.width, asStored.height);
         decoded.picture.pixels = RgbImage();
         scaled = FinishJpeg(std::move(scaled), decoded);
+    } else if (out.kind == PictureKind::Png) {
+        // Row by row as stored, then turned upright: only the slide is ever held whole.
+        const StoredRows png = OpenPngRows(source, background, limits, target);
+        const Size upright = UprightSize(png.rows->width(), png.rows->height(), png.orientation);
+        out.size = target(upright.width, upright.height);
+        const Size asStored = UprightSize(out.size.width, out.size.height, png.orientation);
+        scaled = TurnUpright(Resample(*png.rows, asStored.width, asStored.height), png.orientation);
+    } else if (out.kind == PictureKind::Webp || out.kind == PictureKind::Heic) {
+        DecodedPicture decoded = out.kind == PictureKind::Webp
+                                     ? DecodeWebp(source, background, target, limits)
+                                     : DecodeHeif(source, background, target, limits);
+        out.size = target(decoded.declaredWidth, decoded.declaredHeight);
+        scaled = Resample(decoded.pixels, out.size.width, out.size.height);
     } else {
         // Row by row: neither a GIF's screen nor a bitmap is ever held whole, and the box is
         // checked against the declared size before any pixel is decoded.
@@ -109,6 +132,9 @@ SlidePicture MakeSlidePicture(const std::string& path, int boxWidth, int boxHeig
     }
     switch (out.kind) {
         case PictureKind::Jpeg:
+        case PictureKind::Png:
+        case PictureKind::Webp:
+        case PictureKind::Heic:
             out.encoded = EncodeJpeg(scaled);
             break;
         case PictureKind::Gif:

@@ -6,15 +6,16 @@
 
 namespace lumivex::image {
 
-// One slide image, scaled into the slideshow box and encoded in the kind it was decoded from.
+// One slide image, scaled into the slideshow box and encoded as ExtensionOf(kind) says.
 struct SlidePicture {
     PictureKind kind = PictureKind::Jpeg;
     Size size;
     std::string encoded;
 };
 
-// The decoder that a file's extension selects (".jpg", ".jpeg", ".gif", ".bmp", any letter
-// case); raises ImageError "unsupported picture format" for any other.
+// The decoder that a file's extension selects (".jpg", ".jpeg", ".gif", ".bmp", ".png", ".webp",
+// ".heic", ".heif", any letter case); raises ImageError "unsupported picture format" for any
+// other.
 PictureKind KindForPath(const std::string& path);
 
 // The slide background as a picture colour: "RRGGBB"; "Transparent" or anything unreadable is

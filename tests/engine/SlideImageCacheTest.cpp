@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 
 #include "AgentFixture.h"
 #include "SlideImageTestImages.h"
@@ -122,6 +123,32 @@ TEST_F(CacheLimit, EveryBuildThatAddsEntriesKeepsTheLimit) {
     h.agent.PrepareSlideImages();
     EXPECT_TRUE(entry(0).empty());
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
+}
+
+TEST(CacheKey, EachKindHasItsOwnEntryAndTheBackgroundCountsWhereItCanShow) {
+    testing::TempFolder originals, folder;
+    const std::string original = originals.file("photo");
+    testing::WriteFile(original, "x");
+    const SlideImageCache cache(folder.slash());
+    using image::PictureKind;
+    const image::Rgb red{255, 0, 0}, green{0, 255, 0};
+    std::set<std::string> keys;
+    for (PictureKind kind : {PictureKind::Jpeg, PictureKind::Gif, PictureKind::Bmp,
+                             PictureKind::Png, PictureKind::Webp, PictureKind::Heic}) {
+        const int number = static_cast<int>(kind);
+        const std::string key = cache.KeyFor(original, 400, 300, kind, red);
+        EXPECT_EQ(key, cache.KeyFor(original, 400, 300, kind, red)) << number;
+        const bool transparent = kind != PictureKind::Jpeg && kind != PictureKind::Bmp;
+        EXPECT_EQ(key != cache.KeyFor(original, 400, 300, kind, green), transparent) << number;
+        keys.insert(key);
+        const std::string bytes = "slide of kind " + std::to_string(number);
+        cache.Store(key, image::SlidePicture{kind, {10, 10}, bytes});
+        const std::optional<image::SlidePicture> found = cache.Find(key);
+        ASSERT_TRUE(found.has_value()) << number;
+        EXPECT_EQ(found->kind, kind);
+        EXPECT_EQ(found->encoded, bytes);
+    }
+    EXPECT_EQ(keys.size(), 6u);
 }
 
 TEST(CacheLimitDefault, IsTheLargerOf256MiBAndTwoPercentOfTheFreeSpace) {

@@ -390,8 +390,23 @@ TEST(SlideImageKinds, TheExtensionPicksTheDecoderAndTheKindPicksTheExtension) {
     EXPECT_EQ(image::KindForPath("/a/b.jpg"), image::PictureKind::Jpeg);
     EXPECT_EQ(image::KindForPath("b.Gif"), image::PictureKind::Gif);
     EXPECT_EQ(image::KindForPath("/x.y/b.bmp"), image::PictureKind::Bmp);
+    // Photos in the newer formats are decoded by their own kind and written as JPEG.
+    const struct {
+        const char* path;
+        image::PictureKind kind;
+    } photos[] = {{"/a/b.png", image::PictureKind::Png},    {"b.PNG", image::PictureKind::Png},
+                  {"/a/b.webp", image::PictureKind::Webp},  {"b.WebP", image::PictureKind::Webp},
+                  {"/a/b.heic", image::PictureKind::Heic},  {"b.HEIC", image::PictureKind::Heic},
+                  {"/x.y/b.Heif", image::PictureKind::Heic}};
+    for (const auto& p : photos) {
+        EXPECT_EQ(image::KindForPath(p.path), p.kind) << p.path;
+        EXPECT_STREQ(image::ExtensionOf(p.kind), ".jpg") << p.path;
+    }
     EXPECT_STREQ(image::ExtensionOf(image::PictureKind::Jpeg), ".jpg");
-    for (const char* path : {"/a/b.png", "/a/b", "/a.jpg/b", "/a/b.ico", "/a/b.jpg.txt"}) {
+    EXPECT_STREQ(image::ExtensionOf(image::PictureKind::Gif), ".gif");
+    EXPECT_STREQ(image::ExtensionOf(image::PictureKind::Bmp), ".bmp");
+    for (const char* path :
+         {"/a/b.tif", "/a/b", "/a.png/b", "/a/b.ico", "/a/b.jpg.txt", "/a/b.heics", "/a/b.avif"}) {
         try {
             image::KindForPath(path);
             ADD_FAILURE() << path;

@@ -9,6 +9,7 @@
 #include "AgentFixture.h"
 #include "EngineErrors.h"
 #include "FileIO.h"
+#include "PhotoTestImages.h"
 #include "SlideImageTestImages.h"
 #include "image/Image.h"
 
@@ -183,6 +184,45 @@ TEST_F(SlideImages, TransparentGifPartsTakeTheSlideshowBackground) {
     bytes = ReadFile(preview("slider0.gif"));
     EXPECT_EQ(testing::PixelAt(image::DecodeGif(image::Source{"x", &bytes}, Rgb{}).pixels, 2, 2),
               Rgb{});
+}
+
+TEST_F(SlideImages, PhotosInTheNewerFormatsBecomeJpegSlidesOnTheBackground) {
+    // Half transparent: the slideshow background shows through.
+    testing::RgbaImage photo = testing::Opaque(testing::Filled(80, 60, Rgb{30, 60, 200}));
+    testing::Paint(photo, 0, 0, 40, 60, Rgb{}, 0);
+    testing::PhotoExtras extras;
+    extras.alpha = true;
+    addItem(write("a.png", testing::MakePng(photo, testing::PngLayout::Rgba)));
+    addItem(write("b.WEBP", testing::MakeWebp(photo, true)));
+    addItem(write("c.HEIC", testing::MakeHeic(photo, extras)));
+    addItem(write("d.heif", testing::MakeHeic(testing::Opaque(testing::PhotoLike(64, 128)))));
+    h.agent.AppletData.SlideShowWidth = "40";
+    h.agent.AppletData.SlideShowHeight = "40";
+    h.agent.AppletData.SlideShowBackgroundColor = "FF8000";
+    h.agent.PrepareSlideImages();
+    const TItemArray& items = h.agent.Items;
+    const std::vector<std::string> names = {"slider0.jpg", "slider1.jpg", "slider2.jpg",
+                                            "slider3.jpg"};
+    EXPECT_EQ(h.agent.PreviewCopies, names);
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        EXPECT_EQ(items[k].SlideImageFile, names[k]);
+        const std::string bytes = ReadFile(preview(names[k]));
+        const image::DecodedPicture d =
+            image::DecodeJpeg(image::Source{names[k], &bytes}, [](int w, int h) {
+                return image::Size{w, h};
+            });
+        EXPECT_EQ(items[k].ImageWidth, std::to_string(d.declaredWidth));
+        EXPECT_EQ(items[k].ImageHeight, std::to_string(d.declaredHeight));
+        EXPECT_EQ(d.declaredWidth, k == 3 ? 20 : 40) << k;
+        if (k < 3) {
+            EXPECT_LE(testing::ColourDistance(testing::PixelAt(d.pixels, 8, 15), Rgb{255, 128, 0}),
+                      12)
+                << k;
+            EXPECT_LE(testing::ColourDistance(testing::PixelAt(d.pixels, 32, 15), Rgb{30, 60, 200}),
+                      12)
+                << k;
+        }
+    }
 }
 
 TEST_F(SlideImages, AFailedWriteLeavesNoPartialSliderFile) {
