@@ -9,11 +9,15 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <vector>
 
+#include <libheif/heif.h>
 #include <exiv2/exiv2.hpp>
 
 #include "AppletAgent.h"
@@ -215,6 +219,52 @@ void muteAndInitialiseExiv2() {
     });
 }
 
+bool isHeif(std::string_view path) {
+    const std::string name = LowerCase(FileNamePart(path));
+    return name.ends_with(".heic") || name.ends_with(".heif");
+}
+
+// Exiv2 0.27 finds no metadata in HEIC files, as phones write them; libheif hands over their
+// EXIF and XMP blocks, which Exiv2's own parsers then read.
+void readHeifMetadata(const std::string& name, Exiv2::ExifData& exif, Exiv2::XmpData& xmp) {
+    const std::unique_ptr<heif_context, decltype(&heif_context_free)> context(heif_context_alloc(),
+                                                                              heif_context_free);
+    if (!context ||
+        heif_context_read_from_file(context.get(), name.c_str(), nullptr).code != heif_error_Ok)
+        return;
+    heif_image_handle* primary = nullptr;
+    if (heif_context_get_primary_image_handle(context.get(), &primary).code != heif_error_Ok)
+        return;
+    const std::unique_ptr<heif_image_handle, decltype(&heif_image_handle_release)> handle(
+        primary, heif_image_handle_release);
+    constexpr std::size_t kMaxBlock = 16u << 20;
+    for (const char* kind : {"Exif", "mime"}) {
+        const int count = heif_image_handle_get_number_of_metadata_blocks(primary, kind);
+        std::vector<heif_item_id> ids(static_cast<std::size_t>(std::max(count, 0)));
+        heif_image_handle_get_list_of_metadata_block_IDs(primary, kind, ids.data(), count);
+        for (const heif_item_id id : ids) {
+            const std::size_t size = heif_image_handle_get_metadata_size(primary, id);
+            if (size < 4 || size > kMaxBlock)
+                continue;
+            std::string block(size, '\0');
+            if (heif_image_handle_get_metadata(primary, id, block.data()).code != heif_error_Ok)
+                continue;
+            const auto* bytes = reinterpret_cast<const Exiv2::byte*>(block.data());
+            if (std::string_view(kind) == "Exif") {
+                // A big-endian offset to the TIFF header comes first.
+                const std::uint64_t offset =
+                    std::uint64_t{bytes[0]} << 24 | bytes[1] << 16 | bytes[2] << 8 | bytes[3];
+                if (offset + 4 < size)
+                    Exiv2::ExifParser::decode(exif, bytes + 4 + offset,
+                                              static_cast<std::uint32_t>(size - 4 - offset));
+            } else if (std::string_view(heif_image_handle_get_metadata_content_type(primary, id)) ==
+                       "application/rdf+xml") {
+                Exiv2::XmpParser::decode(xmp, block);
+            }
+        }
+    }
+}
+
 void readMetadata(const std::string& path, PhotoFacts& facts) {
     // Not blocking at the open: a pipe without a writer is passed over instead of waiting.
     const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
@@ -233,13 +283,15 @@ void readMetadata(const std::string& path, PhotoFacts& facts) {
     try {
         auto image = Exiv2::ImageFactory::open(name, false);
         image->readMetadata();
-        const Exiv2::ExifData& exif = image->exifData();
+        Exiv2::ExifData exif = image->exifData();
+        Exiv2::XmpData xmp = image->xmpData();
+        if (exif.empty() && xmp.empty() && isHeif(path))
+            readHeifMetadata(name, exif, xmp);
         const std::optional<CaptureTime> captured =
             captureTime(exifText(exif, "Exif.Photo.DateTimeOriginal"),
                         exifText(exif, "Exif.Photo.SubSecTimeOriginal"));
-        for (std::string title :
-             {titleFrom(exifText(exif, "Exif.Image.ImageDescription")),
-              xmpDescription(image->xmpData()), iptcCaption(image->iptcData())}) {
+        for (std::string title : {titleFrom(exifText(exif, "Exif.Image.ImageDescription")),
+                                  xmpDescription(xmp), iptcCaption(image->iptcData())}) {
             if (!title.empty()) {
                 facts.title = std::move(title);
                 break;

@@ -13,6 +13,7 @@
 #include "AppletAgent.h"
 #include "EngineErrors.h"
 #include "PhotoImport.h"
+#include "PhotoTestImages.h"
 #include "SlideImageTestImages.h"
 #include "TempFolder.h"
 #include "Text.h"
@@ -100,6 +101,22 @@ INSTANTIATE_TEST_SUITE_P(
                   "",
                   "Harbour at dusk"},
         TitleCase{"a#$@b.v2.jpg", {{"DateTimeOriginal", "2020:01:01 10:00:00"}}, "", "a#@b.v2"}));
+
+// Phones write HEIC; its EXIF and XMP live in boxes of their own.
+TEST_F(WithExiftool, HeicPhotosGiveTheirTitleAndTime) {
+    testing::TempFolder folder;
+    const std::string path = folder.file("IMG_0001.HEIC");
+    testing::WriteFile(path, testing::MakeHeic(testing::Opaque(testing::PhotoLike(64, 48))));
+    const std::string command =
+        "exiftool -q -q -overwrite_original -XMP-dc:Description=Harbour "
+        "'-DateTimeOriginal=2021:05:04 03:02:01' '" +
+        path + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    const std::vector<PhotoFacts> facts = ReadPhotoFacts({path});
+    ASSERT_EQ(facts.size(), 1u);
+    EXPECT_EQ(facts[0].title, "Harbour");
+    EXPECT_TRUE(facts[0].captured.has_value()) << facts[0].problem;
+}
 
 TEST(PhotoTitleText, MakesOneSafeLine) {
     const std::string e = "\xC3\xA9";  // é
