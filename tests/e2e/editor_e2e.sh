@@ -3,6 +3,7 @@
 # user drives it (menus by their access keys, short cuts, the buttons of the boxes, paths typed
 # into the file dialogs): open the sample through Ctrl+O, insert an item, move it, give it a
 # title, save it under a new name typed without extension; build, publish, delete, save, export,
+# undo and redo an insert (Ctrl+Z, Ctrl+Shift+Z, Ctrl+Y) comparing the saves,
 # import, start a new project, reopen from the recent files, answering each question on the way;
 # then check what the saves published and what the program folder remembers.
 #
@@ -244,6 +245,22 @@ typed "$work/exchange/tree"
 keys Return
 wait_for 15 "the export dialog to close" dialog_gone "Save As"
 log "exported"
+
+# ---- Undo and Redo with the keyboard: an insert taken back and done again. Undone, the project is
+# clean (Save has nothing to do); redone and saved, the file holds it; undone and saved again, the
+# file holds the very bytes it held before.
+same_as_before() { cmp -s "$site/Show.lvx" "$work/after-delete.lvx"; }
+one_more() { (($(items "$site/Show.lvx" | wc -l) == $(items "$work/after-delete.lvx" | wc -l) + 1)); }
+keys alt+i n ctrl+z ctrl+s
+shot undone
+same_as_before || fail "Undo and Save changed the saved project"
+keys ctrl+shift+z ctrl+s
+wait_for 15 "the redone insert in the saved project" one_more
+keys ctrl+z ctrl+s
+wait_for 15 "the saved project as before the insert" same_as_before
+keys ctrl+y ctrl+z ctrl+s
+wait_for 15 "the saved project as before the insert" same_as_before
+log "undid and redid an insert"
 
 # ---- Import, after the question answered Yes (which saves), the exported tree; add an item and
 # save: the save goes to the project file that was current before the import.
