@@ -204,7 +204,11 @@ void TMainForm::showThumbnails(const QString& only) {
             icon = TreeWidgetItemTree::image(TreeWidgetItemTree::kItemImage);
         }
         QTreeWidgetItem* node = TreeWidgetItemTree::item(nodes[k]);
-        if (node->data(0, kShownPictureRole).toString() != shown) {
+        // A new node shows the plain picture already.
+        QString current = node->data(0, kShownPictureRole).toString();
+        if (current.isEmpty())
+            current = QStringLiteral("plain");
+        if (current != shown) {
             node->setData(0, kShownPictureRole, shown);
             node->setIcon(0, icon);
         }
