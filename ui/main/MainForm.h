@@ -217,7 +217,7 @@ private:
     // A bound control changed: the edit goes on the undo stack.
     void controlEdited(QWidget* control);
     // The value a colour field's swatch and "T" button give together.
-    std::string colourValue(std::string TAppletData::*field) const;
+    std::string colourValue(std::string TAppletData::*field);
     // After New, Open or Import: a fresh history, clean.
     void startHistory();
     // Save is enabled exactly while the project is modified.

@@ -224,13 +224,12 @@ QStringList TMainForm::BoundControlNames() {
     return names;
 }
 
-std::string TMainForm::colourValue(std::string TAppletData::*field) const {
+std::string TMainForm::colourValue(std::string TAppletData::*field) {
     // The swatch gives the digits; its "T" button, when down, makes the field transparent.
     std::string value = FAgent->AppletData.*field;
     for (const Binding& b : kAppletBindings) {
         if (b.field == field) {
-            const_cast<TMainForm*>(this)->GetControlValue(
-                value, findChild<QWidget*>(QLatin1String(b.control)), b.mode);
+            GetControlValue(value, findChild<QWidget*>(QLatin1String(b.control)), b.mode);
         }
     }
     return value;
