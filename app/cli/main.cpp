@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -96,6 +98,16 @@ void removeStalePrivateFolders(const fs::path& temp) {
 // clean-up is not bound to what a signal handler may do.
 std::mutex privateFolderMutex;
 std::string privateFolderInUse;
+// The signal that is ending the run, once one came.
+std::atomic<int> endingSignal{0};
+
+// A run that a signal ends dies of that signal, however its work ended meanwhile (a write that
+// was refused once the clean-up began, say): it waits here for the signal's thread.
+int finish(int status) {
+    while (endingSignal.load() != 0)
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+    return status;
+}
 
 void cleanUpOnSignals() {
     sigset_t set;
@@ -108,6 +120,7 @@ void cleanUpOnSignals() {
         int sig = 0;
         if (sigwait(&set, &sig) != 0)
             return;
+        endingSignal.store(sig);
         RemoveTemporaryFilesInUse();
         {
             std::lock_guard lock(privateFolderMutex);
@@ -296,14 +309,14 @@ int main(int argc, char** argv) {
     cleanUpOnSignals();
     try {
         if (command == "publish")
-            return publish(args[0], args[1]);
+            return finish(publish(args[0], args[1]));
         if (command == "export-gms")
-            return exportGms(args[0], args[1]);
-        return importGms(args[0], args[1]);
-    } catch (const EngineError& e) {
-        std::fprintf(stderr, "lumivex-cli: %s\n", e.what());
+            return finish(exportGms(args[0], args[1]));
+        return finish(importGms(args[0], args[1]));
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "lumivex-cli: %s\n", e.what());
+        // A failure that the ending signal caused is not the run's to report.
+        if (endingSignal.load() == 0)
+            std::fprintf(stderr, "lumivex-cli: %s\n", e.what());
     }
-    return kFailure;
+    return finish(kFailure);
 }
