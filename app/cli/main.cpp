@@ -48,6 +48,9 @@ const char* const kHelp =
     "  -h, --help                    show this help\n"
     "  --version                     show the version\n"
     "\n"
+    "Project and menu structure files larger than 64 MiB, or of more than 200,000 items, are\n"
+    "refused, as are files that are not whole projects.\n"
+    "\n"
     "Exit status: 0 on success, 1 when a file cannot be read, written or is refused, 2 for bad\n"
     "arguments.\n";
 
