@@ -25,14 +25,7 @@ DecodedPicture decodeJpegBytes(const std::string& bytes, Size target,
         Source{"mem.jpg", &bytes}, [&](int, int) { return target; }, limits);
 }
 
-std::string errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const ImageError& e) {
-        return e.what();
-    }
-    return "(no ImageError)";
-}
+using testing::ImageErrorOf;
 
 // ---- JPEG ----
 
@@ -143,14 +136,14 @@ TEST(SlideImageJpeg, DamagedTruncatedAndMislabelledFilesRaiseErrorsNamingTheFile
                                              {{0, 0, 4, 4, std::vector<std::uint8_t>(16, 1)}});
     for (const std::string& bytes :
          {truncated, scrambled, gif, std::string(), std::string("\xFF\xD8\xFF", 3)}) {
-        const std::string message = errorOf([&] { decodeJpegBytes(bytes, {64, 64}); });
+        const std::string message = ImageErrorOf([&] { decodeJpegBytes(bytes, {64, 64}); });
         EXPECT_NE(message.find("\"mem.jpg\""), std::string::npos) << message;
     }
-    EXPECT_NE(errorOf([&] {
+    EXPECT_NE(ImageErrorOf([&] {
                   decodeJpegBytes(gif, {4, 4});
               }).find("Not a JPEG file"),
               std::string::npos);
-    EXPECT_NE(errorOf([&] {
+    EXPECT_NE(ImageErrorOf([&] {
                   decodeJpegBytes(truncated, {64, 64});
               }).find("Premature end"),
               std::string::npos);
@@ -159,25 +152,25 @@ TEST(SlideImageJpeg, DamagedTruncatedAndMislabelledFilesRaiseErrorsNamingTheFile
 TEST(SlideImageJpeg, AbsurdDeclaredSizesAreRefusedBeforeDecoding) {
     const std::string small = testing::MakeJpeg(testing::PhotoLike(16, 16));
     // 4.2 gigapixels declared: refused whatever the scale.
-    EXPECT_NE(errorOf([&] {
+    EXPECT_NE(ImageErrorOf([&] {
                   decodeJpegBytes(testing::WithJpegSize(small, 65000, 65000), {8, 8});
               }).find("too large"),
               std::string::npos);
     // 144 megapixels in one scan may be decoded scaled down, but not at full size ...
     const std::string big = testing::WithJpegSize(small, 12000, 12000);
-    EXPECT_NE(errorOf([&] {
+    EXPECT_NE(ImageErrorOf([&] {
                   decodeJpegBytes(big, {12000, 12000});
               }).find("even when scaled down"),
               std::string::npos);
     // ... and never when progressive, which must be held whole.
     const std::string progressive = testing::WithJpegSize(
         testing::MakeJpeg(testing::PhotoLike(16, 16), {90, true, false}), 12000, 12000);
-    EXPECT_NE(errorOf([&] {
+    EXPECT_NE(ImageErrorOf([&] {
                   decodeJpegBytes(progressive, {100, 100});
               }).find("too large"),
               std::string::npos);
     // A scaled decode of the big baseline header gets past the size checks and fails on the data.
-    const std::string m = errorOf([&] { decodeJpegBytes(big, {100, 100}); });
+    const std::string m = ImageErrorOf([&] { decodeJpegBytes(big, {100, 100}); });
     EXPECT_EQ(m.find("too large"), std::string::npos) << m;
     EXPECT_NE(m.find("Corrupt JPEG data"), std::string::npos) << m;
 }
@@ -228,7 +221,7 @@ TEST(SlideImageGif, DamagedAndOversizedFilesAreRefused) {
     const std::string truncated = good.substr(0, good.size() / 2);
     for (const std::string& bytes :
          {truncated, std::string("GIF89a"), std::string("not a gif at all"), good.substr(0, 13)}) {
-        EXPECT_NE(errorOf([&] {
+        EXPECT_NE(ImageErrorOf([&] {
                       image::DecodeGif(Source{"bad.gif", &bytes}, Rgb{});
                   }).find("\"bad.gif\""),
                   std::string::npos);
@@ -237,7 +230,7 @@ TEST(SlideImageGif, DamagedAndOversizedFilesAreRefused) {
     std::string huge = good;
     testing::Put16(huge, 6, 60000);
     testing::Put16(huge, 8, 60000);
-    EXPECT_NE(errorOf([&] {
+    EXPECT_NE(ImageErrorOf([&] {
                   image::DecodeGif(Source{"big.gif", &huge}, Rgb{});
               }).find("too large"),
               std::string::npos);
@@ -366,7 +359,7 @@ TEST(SlideImageBmp, WrittenBitmapsReadBackExactly) {
 TEST(SlideImageBmp, DamagedCompressedAndOversizedFilesAreRefused) {
     const std::string good = testing::MakeBmp(4, 4, 24, {}, std::string(48, '\x40'));
     auto message = [](const std::string& bytes) {
-        return errorOf([&] { image::DecodeBmp(Source{"t.bmp", &bytes}); });
+        return ImageErrorOf([&] { image::DecodeBmp(Source{"t.bmp", &bytes}); });
     };
     EXPECT_NE(message(good.substr(0, good.size() - 1)).find("cut short"), std::string::npos);
     EXPECT_NE(message(good.substr(0, 30)).find("\"t.bmp\""), std::string::npos);

@@ -108,14 +108,7 @@ DecodedPicture decode(image::PictureKind kind, const std::string& bytes, Rgb bac
     }
 }
 
-std::string errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const ImageError& e) {
-        return e.what();
-    }
-    return "(no ImageError)";
-}
+using testing::ImageErrorOf;
 
 // The centres of a picture's four quadrants: top left, top right, bottom left, bottom right.
 std::vector<Rgb> quadrants(const image::RgbImage& img) {
@@ -240,7 +233,8 @@ TEST_P(PhotoKind, DamagedTruncatedAndMislabelledFilesRaiseErrorsNamingTheFile) {
         testing::TempFolder folder;
         const std::string path = folder.file(std::string("bad.") + f.name);
         testing::WriteFile(path, bytes);
-        const std::string message = errorOf([&] { image::MakeSlidePicture(path, 32, 32, Rgb{}); });
+        const std::string message =
+            ImageErrorOf([&] { image::MakeSlidePicture(path, 32, 32, Rgb{}); });
         EXPECT_NE(message.find("\"" + path + "\""), std::string::npos) << message;
     }
     // A pipe is never read (it would block until someone writes).
@@ -258,7 +252,7 @@ TEST_P(PhotoKind, AbsurdDeclaredSizesAreRefusedBeforeAnyPixelIsTaken) {
     image::DecodeLimits limits;
     limits.maxDeclaredJpegPixels = limits.maxPixels;
     bool asked = false;
-    const std::string message = errorOf([&] {
+    const std::string message = ImageErrorOf([&] {
         decode(
             f.kind, f.declare(small, 16000, 16000), Rgb{},
             [&](int w, int h) {
@@ -310,12 +304,12 @@ TEST(SlidePng, RowsAreDecodedAsAskedSoACutIsFoundWhereItIs) {
     const Source source{"cut.png", &cut};
     const image::StoredRows rows = image::OpenPngRows(source, Rgb{});
     EXPECT_EQ(rows.rows->row(0)[0], img.pixels[0]);  // the top rows are there
-    EXPECT_NE(errorOf([&] { image::ReadAllRows(*rows.rows); }).find("\"cut.png\""),
+    EXPECT_NE(ImageErrorOf([&] { image::ReadAllRows(*rows.rows); }).find("\"cut.png\""),
               std::string::npos);
     // An interlaced picture has no complete row before its last pass: refused when opened.
     const std::string interlaced = testing::MakePng(img, testing::PngLayout::Rgb, {}, true);
     const std::string cutInterlaced = interlaced.substr(0, interlaced.size() * 2 / 3);
-    EXPECT_NE(errorOf([&] {
+    EXPECT_NE(ImageErrorOf([&] {
                   image::OpenPngRows(Source{"i.png", &cutInterlaced}, Rgb{});
               }).find("\"i.png\""),
               std::string::npos);

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 #include <lcms2.h>
 #include <libexif/exif-data.h>
 
+#include "EngineErrors.h"
 #include "image/Image.h"
 
 namespace lumivex::testing {
@@ -301,6 +303,16 @@ inline double Psnr(const image::RgbImage& a, const image::RgbImage& b) {
     }
     const double mse = sum / static_cast<double>(a.pixels.size());
     return mse == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 / mse);
+}
+
+// The text of the ImageError that `f` raises, or "(no ImageError)".
+inline std::string ImageErrorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const ImageError& e) {
+        return e.what();
+    }
+    return "(no ImageError)";
 }
 
 }  // namespace lumivex::testing
