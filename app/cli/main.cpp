@@ -106,7 +106,10 @@ std::atomic<int> endingSignal{0};
 
 // A run that a signal ends dies of that signal, however its work ended meanwhile (a write that
 // was refused once the clean-up began, say): it waits here for the signal's thread.
+std::atomic<bool> workEnded{false};
+
 int finish(int status) {
+    workEnded.store(true);
     while (endingSignal.load() != 0)
         std::this_thread::sleep_for(std::chrono::seconds(1));
     return status;
@@ -125,6 +128,10 @@ void cleanUpOnSignals() {
             return;
         endingSignal.store(sig);
         RemoveTemporaryFilesInUse();
+        // The work stops at its next write, which is refused now, and cleans up on its way out;
+        // the folder goes once it has, so that nothing is made in it afterwards.
+        for (int waited = 0; waited < 200 && !workEnded.load(); ++waited)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
         {
             std::lock_guard lock(privateFolderMutex);
             std::error_code ec;
