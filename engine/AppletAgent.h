@@ -9,6 +9,7 @@
 #include "AppletData.h"
 #include "ItemTree.h"
 #include "Progress.h"
+#include "ProjectOptions.h"
 
 namespace lumivex {
 
@@ -60,6 +61,7 @@ public:
 
     // ---- model ----
     TAppletData AppletData;
+    ProjectOptions Options;
     TItemArray Items;
     TLinkedFileInfoArray LinkedFiles;
     TStringArray PreviewCopies;

@@ -12,6 +12,7 @@ TzqxAppletAgent::TzqxAppletAgent(ItemTree& tree, Progress& progress, MessageSink
 
 void TzqxAppletAgent::SetDefaults() {
     AppletData = DefaultAppletData();
+    Options.clear();
     Items.clear();
 }
 

@@ -33,9 +33,9 @@ constexpr std::string_view kHeader[] = {
 };
 
 // The size of the file, so that a large project is built without being copied as it grows.
-std::size_t ProjectFileSize(const TAppletData& data, const TItemArray& items,
-                            std::size_t separator) {
-    std::size_t size = 128;  // the section tags and the settings line's end
+std::size_t ProjectFileSize(const TAppletData& data, const ProjectOptions& options,
+                            const TItemArray& items, std::size_t separator) {
+    std::size_t size = 128 + options.blockText().size();  // and the section tags
     for (std::string_view line : kHeader)
         size += line.size() + kLineEnd.size();
     for (auto field : TAppletData::kFields)
@@ -123,6 +123,14 @@ ProjectRead ReadProject(TzqxAppletAgent& agent, std::string_view text) {
     for (int k = 0; k < TAppletData::kFieldCount; ++k) {
         agent.AppletData.*TAppletData::kFields[k] = settings[k];
     }
+    // The options block sits among the lines that readers skip before the items.
+    agent.Options.clear();
+    while (line != "<Item_Parameters>" && line != kItemsEnd && in.next(line)) {
+        if (line != ProjectOptions::kBlockStart)
+            continue;
+        while (in.next(line) && line != ProjectOptions::kBlockEnd && line != "<Item_Parameters>")
+            agent.Options.readLine(line);
+    }
 
     switch (skipTo(in, line, "<Item_Parameters>", {kItemsEnd})) {
         case Skip::End:
@@ -168,7 +176,7 @@ std::string TzqxAppletAgent::ProjectFileText() {
     // The whole file is built first and then replaces the old one at once, so a failed write
     // never leaves a cut-off project behind.
     std::string out;
-    out.reserve(ProjectFileSize(AppletData, Items, Separator.size()));
+    out.reserve(ProjectFileSize(AppletData, Options, Items, Separator.size()));
     for (std::string_view line : kHeader)
         AppendLine(out, line);
     progress_.step(10);
@@ -178,6 +186,7 @@ std::string TzqxAppletAgent::ProjectFileText() {
         AppendField(out, AppletData.*field, Separator);
     out.append(kLineEnd);
     AppendLine(out, "</Applet_Parameters>");
+    out.append(Options.blockText());
     progress_.step(5);
 
     AppendLine(out, "<Item_Parameters>");

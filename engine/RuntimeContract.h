@@ -14,6 +14,15 @@ inline constexpr const char* kConstructor = "bUar";
 inline constexpr const char* kReady = "bdas";
 // Each row of the items array holds these six strings, in this order.
 inline constexpr int kItemRowLength = 6;  // image, link, target, title, description, tooltip
+// Modern web output adds five entries to every row, and the runtime builds a <picture> for rows
+// that have them:
+//   6  width    the 1x image's width in pixels (a number; 0 when the item has no image)
+//   7  height   its height
+//   8  the <img>'s srcset: "slider0.jpg 960w, slider0@2x.jpg 1920w" (the 2x only when written)
+//   9  the AVIF <source>'s srcset, each density's AVIF or, where none was smaller, its JPEG;
+//      "" when the slide has no AVIF at all
+//   10 sizes    the width the image takes on the page, for both srcsets
+inline constexpr int kModernItemRowLength = 11;
 
 inline std::string PlaceholderId(const std::string& id) {
     return id + "_div";

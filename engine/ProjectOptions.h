@@ -1,0 +1,49 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace lumivex {
+
+// Options that the project file's settings line has no field for. They live in their own block
+// of the .lvx, which readers that do not know it skip; names this version does not know are
+// kept as they were read.
+class ProjectOptions {
+public:
+    static constexpr std::string_view kBlockStart = "<Lumivex_Options>";
+    static constexpr std::string_view kBlockEnd = "</Lumivex_Options>";
+
+    // Names of the options this version uses.
+    static constexpr std::string_view kWebOutput = "WebOutput";  // "Classic" (default) or "Modern"
+    static constexpr std::string_view kUploadServer = "UploadServer";
+    static constexpr std::string_view kUploadFolder = "UploadFolder";
+    static constexpr std::string_view kUploadUser = "UploadUser";
+
+    // The value of `name`, or `fallback` when the project does not set it.
+    std::string value(std::string_view name, std::string_view fallback = {}) const;
+    bool has(std::string_view name) const;
+    // Sets or adds `name`. An empty value removes it. Line breaks become blanks and a name
+    // holding "=" or a line break is refused (std::invalid_argument), since the file could not
+    // give either back.
+    void set(std::string_view name, std::string_view value);
+    void clear() { entries_.clear(); }
+    bool empty() const { return entries_.empty(); }
+    const std::vector<std::pair<std::string, std::string>>& entries() const { return entries_; }
+
+    bool modernWebOutput() const { return value(kWebOutput) == "Modern"; }
+
+    // One "Name=Value" line of the block; lines without "=" or with an empty name are skipped.
+    void readLine(std::string_view line);
+    // The block with its tags, each line ending CR LF; "" when no option is set, so that a
+    // project without options is written exactly as before.
+    std::string blockText() const;
+
+    bool operator==(const ProjectOptions&) const = default;
+
+private:
+    std::vector<std::pair<std::string, std::string>> entries_;
+};
+
+}  // namespace lumivex
