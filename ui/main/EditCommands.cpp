@@ -61,6 +61,24 @@ bool SetSettingCommand::mergeWith(const QUndoCommand* other) {
     return true;
 }
 
+SetOptionCommand::SetOptionCommand(EditTarget& target, std::string name, std::string value)
+    : QUndoCommand(tr("Change Option")),
+      target_(target),
+      name_(std::move(name)),
+      before_(target.model().Options.value(name_)),
+      after_(std::move(value)) {}
+
+void SetOptionCommand::redo() {
+    target_.model().Options.set(name_, after_);
+    target_.showOption(name_, done_);
+    done_ = true;
+}
+
+void SetOptionCommand::undo() {
+    target_.model().Options.set(name_, before_);
+    target_.showOption(name_, true);
+}
+
 SetItemFieldCommand::SetItemFieldCommand(EditTarget& target, int index,
                                          std::string TItemData::*field, std::string value,
                                          const QWidget* source, int session)

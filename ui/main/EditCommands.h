@@ -28,6 +28,23 @@ public:
     // of the absolute index that `change` returns (the tree's own choice when it is below 0)
     // and shows it.
     virtual void changeTree(const std::function<int()>& change) = 0;
+    // The model changed a project option (ProjectOptions): the controls that show it show it
+    // again; `reveal` as above.
+    virtual void showOption(const std::string& name, bool reveal) = 0;
+};
+
+// One project option (the web output, the upload destination); an empty value removes it.
+class SetOptionCommand final : public QUndoCommand {
+public:
+    SetOptionCommand(EditTarget& target, std::string name, std::string value);
+    void redo() override;
+    void undo() override;
+
+private:
+    EditTarget& target_;
+    std::string name_;
+    std::string before_, after_;
+    bool done_ = false;
 };
 
 // One setting. Typing into one field is one step: edits of the same field in the same typing

@@ -213,6 +213,7 @@ private:
     void showItemField(int index, std::string TItemData::*field, const QWidget* source,
                        bool reveal) override;
     void changeTree(const std::function<int()>& change) override;
+    void showOption(const std::string& name, bool reveal) override;
     bool acceptsDroppedFiles(const QMimeData* data) const;
     // A bound control changed: the edit goes on the undo stack.
     void controlEdited(QWidget* control);

@@ -499,4 +499,28 @@ QString TMainForm::PathToFileUrl(const QString& path) {
     return QStringLiteral("file:///") + url;
 }
 
+void TMainForm::showOption(const std::string& name, bool reveal) {
+    // Options without a control here (the upload destination) live in their own dialog.
+    if (name != ProjectOptions::kWebOutput)
+        return;
+    auto* choice = findChild<QComboBox*>(QStringLiteral("cmbWebOutput"));
+    if (choice == nullptr)
+        return;
+    {
+        ShowingModel showing(*this);
+        choice->setCurrentIndex(FAgent->Options.modernWebOutput() ? 1 : 0);
+    }
+    if (reveal) {
+        if (QTreeWidgetItem* root = ui_->trvwDesignPanel->topLevelItem(0);
+            ui_->trvwDesignPanel->currentItem() != root)
+            ui_->trvwDesignPanel->setCurrentItem(root);
+        for (QWidget* page = choice; page != nullptr; page = page->parentWidget()) {
+            if (ui_->pgcntrl1->indexOf(page) >= 0) {
+                ui_->pgcntrl1->setCurrentWidget(page);
+                break;
+            }
+        }
+    }
+}
+
 }  // namespace lumivex::ui
