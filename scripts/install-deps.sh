@@ -12,7 +12,7 @@ packages=(
   libjpeg62-turbo-dev libgif-dev libpng-dev libwebp-dev libheif-dev
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libqt6svg6
   libglib2.0-dev libglib2.0-bin libexif-dev liblcms2-dev dpkg-dev
-  libexiv2-dev libimage-exiftool-perl libavif-dev libssh-dev libsecret-1-dev openssh-server
+  libexiv2-dev libimage-exiftool-perl libavif-dev libssh-dev libssl-dev libsecret-1-dev openssh-server
   xvfb xauth xdotool openbox wmctrl x11-utils imagemagick
   nodejs chromium fonts-dejavu-core
 )

@@ -2,6 +2,7 @@
 // same engine as the editor.
 #include <pthread.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,6 +24,7 @@
 #include "ProgramFolder.h"
 #include "TerminalProgress.h"
 #include "Text.h"
+#include "Upload.h"
 
 namespace fs = std::filesystem;
 using namespace lumivex;
@@ -40,6 +43,18 @@ const char* const kHelp =
     "                                publish report land in TARGET. TARGET is a folder (the\n"
     "                                project keeps its file name; it is created when missing)\n"
     "                                or a .lvx path.\n"
+    "  upload PROJECT.lvx sftp://[user@]host[:port]/path [--identity FILE]\n"
+    "                                publish the project into a private staging folder as\n"
+    "                                publish does, then send it over SFTP, only the files whose\n"
+    "                                content differs from what the server's .lumivex-manifest\n"
+    "                                records, each under a temporary name renamed once complete\n"
+    "                                (images first, the page last); files of an earlier upload\n"
+    "                                that the slideshow no longer uses are removed, nothing\n"
+    "                                else. \"/~/path\" is relative to the login folder. Host\n"
+    "                                keys are checked against ~/.ssh/known_hosts and an unknown\n"
+    "                                or changed key is refused; the agent, the keys of ~/.ssh\n"
+    "                                and ~/.ssh/config serve to log in, or only FILE with\n"
+    "                                --identity; a password is asked on the terminal.\n"
     "  export-gms PROJECT.lvx OUT.gms  write the project's item tree as a menu structure file\n"
     "  import-gms IN.gms OUT.lvx     make a project of a menu structure file (settings at their\n"
     "                                defaults) and save it, without publishing\n"
@@ -51,8 +66,8 @@ const char* const kHelp =
     "Project and menu structure files larger than 64 MiB, or of more than 200,000 items, are\n"
     "refused, as are files that are not whole projects.\n"
     "\n"
-    "Exit status: 0 on success, 1 when a file cannot be read, written or is refused, 2 for bad\n"
-    "arguments.\n";
+    "Exit status: 0 on success, 1 when a file cannot be read, written or is refused, or an upload\n"
+    "fails (with the server's or the system's reason), 2 for bad arguments.\n";
 
 class StderrMessages final : public MessageSink {
 public:
@@ -272,6 +287,122 @@ int publish(const std::string& projectArg, const std::string& targetArg) {
     return 0;
 }
 
+// Reads a secret from the terminal without echoing it; nothing when there is no terminal.
+std::optional<std::string> askOnTerminal(const std::string& prompt) {
+    std::FILE* tty = std::fopen("/dev/tty", "r+");
+    if (tty == nullptr)
+        return std::nullopt;
+    termios before{};
+    const int fd = ::fileno(tty);
+    const bool quiet = ::tcgetattr(fd, &before) == 0;
+    if (quiet) {
+        termios silent = before;
+        silent.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        ::tcsetattr(fd, TCSAFLUSH, &silent);
+    }
+    std::fprintf(tty, "%s", prompt.c_str());
+    std::fflush(tty);
+    std::string answer;
+    bool ended = false;
+    for (int c; (c = std::fgetc(tty)) != EOF;) {
+        if (c == '\n') {
+            ended = true;
+            break;
+        }
+        answer += static_cast<char>(c);
+    }
+    if (quiet)
+        ::tcsetattr(fd, TCSAFLUSH, &before);
+    std::fputc('\n', tty);
+    std::fclose(tty);
+    if (!ended)
+        return std::nullopt;
+    return answer;
+}
+
+// The upload's questions and progress on the terminal; without a terminal it trusts no new
+// host key and knows no password, so a run from a script fails instead of waiting.
+class TerminalUpload final : public upload::UploadObserver {
+public:
+    explicit TerminalUpload(cli::TerminalProgress& progress) : progress_(progress) {}
+    void stage(const std::string& text) override {
+        stage_ = text;
+        progress_.setHint(stage_ + " ... ...");
+    }
+    void progress(std::uint64_t sent, std::uint64_t total) override {
+        if (!progress_.enabled())
+            return;
+        if (sent == 0)
+            started_ = std::chrono::steady_clock::now();
+        progress_.setMaximum(1000);
+        std::string hint = stage_ + " (" + std::to_string(sent / 1024) + " of " +
+                           std::to_string(total / 1024) + " KiB";
+        const double elapsed =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+        if (sent > 0 && elapsed > 1)
+            hint += ", " + std::to_string(static_cast<long>(elapsed * (total - sent) / sent)) +
+                    " s left";
+        progress_.setHint(hint + ")");
+        progress_.setPosition(total == 0 ? 1000 : static_cast<int>(sent * 1000 / total));
+    }
+    // Ctrl+C stops the transfer at its next chunk, so the server's temporary files go too.
+    bool cancelled() override { return endingSignal.load() != 0; }
+    std::optional<std::string> password(const std::string& account, bool again) override {
+        return askOnTerminal(std::string(again ? "Wrong password. " : "") + account +
+                             "'s password: ");
+    }
+    std::optional<std::string> passphrase(const std::string& prompt) override {
+        return askOnTerminal(prompt + " ");
+    }
+
+private:
+    cli::TerminalProgress& progress_;
+    std::string stage_;
+    std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+};
+
+int uploadProject(const std::string& projectArg, const std::string& address,
+                  const upload::UploadOptions& options) {
+    upload::Destination destination;
+    try {
+        destination = upload::ParseDestination(address);
+    } catch (const std::invalid_argument& e) {
+        std::fprintf(stderr, "lumivex-cli: %s: %s\n", address.c_str(), e.what());
+        return kFailure;
+    }
+    const std::string project = absolutePath(projectArg);
+    Session session(projectArg);
+    if (!session.open(project))
+        return kFailure;
+    const std::string staging = session.folder.path() + "staging/";
+    if (!CreateFolderQuietly(staging)) {
+        std::fprintf(stderr, "lumivex-cli: cannot create the staging folder \"%s\": %s\n",
+                     staging.c_str(), std::strerror(errno));
+        return kFailure;
+    }
+    const std::vector<std::string> names =
+        upload::PublishForUpload(session.agent, session.tree, staging, FileNamePart(project));
+    TerminalUpload observer(session.progress);
+    upload::UploadResult result;
+    try {
+        ProgressReset reset(session.progress);
+        result = upload::UploadFolder(destination, staging, names, options, observer);
+    } catch (const upload::UploadError& e) {
+        if (endingSignal.load() == 0)
+            std::fprintf(stderr, "lumivex-cli: %s\n", e.what());
+        return kFailure;
+    }
+    for (const std::string& name : result.sent)
+        std::printf("sent %s\n", name.c_str());
+    for (const std::string& name : result.removed)
+        std::printf("removed %s\n", name.c_str());
+    std::printf("%s: %zu sent (%llu bytes), %zu removed, %zu unchanged\n",
+                destination.url().c_str(), result.sent.size(),
+                static_cast<unsigned long long>(result.bytesSent), result.removed.size(),
+                result.unchanged);
+    return 0;
+}
+
 int exportGms(const std::string& projectArg, const std::string& out) {
     Session session(projectArg);
     if (!session.open(absolutePath(projectArg)))
@@ -307,11 +438,28 @@ int main(int argc, char** argv) {
     }
     const std::string command = args[0];
     args.erase(args.begin());
+    upload::UploadOptions uploadOptions;
+    if (command == "upload") {
+        for (auto a = args.begin(); a != args.end();) {
+            if (*a == "--identity") {
+                if (a + 1 == args.end())
+                    return usage("'--identity' needs a key file");
+                uploadOptions.identityFile = absolutePath(*(a + 1));
+                a = args.erase(a, a + 2);
+            } else if (a->starts_with("--identity=")) {
+                uploadOptions.identityFile = absolutePath(a->substr(11));
+                a = args.erase(a);
+            } else {
+                ++a;
+            }
+        }
+    }
     for (const std::string& a : args) {
         if (a.size() > 1 && a[0] == '-')
             return usage("unknown option '" + a + "'");
     }
-    const bool known = command == "publish" || command == "export-gms" || command == "import-gms";
+    const bool known = command == "publish" || command == "export-gms" || command == "import-gms" ||
+                       command == "upload";
     if (!known)
         return usage("unknown command '" + command + "'");
     if (args.size() != 2)
@@ -320,6 +468,8 @@ int main(int argc, char** argv) {
     try {
         if (command == "publish")
             return finish(publish(args[0], args[1]));
+        if (command == "upload")
+            return finish(uploadProject(args[0], args[1], uploadOptions));
         if (command == "export-gms")
             return finish(exportGms(args[0], args[1]));
         return finish(importGms(args[0], args[1]));
