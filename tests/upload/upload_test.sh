@@ -10,12 +10,13 @@ if [[ ! -x $sshd ]]; then
   echo "SKIP: $sshd is not installed (scripts/install-deps.sh installs openssh-server)"
   exit 77
 fi
+source "$(dirname "$0")/start_sshd.sh"
 work=$(mktemp -d)
 export TMPDIR=$work/tmp XDG_CACHE_HOME=$work/cache HOME=$work/home
-mkdir -p "$TMPDIR" "$HOME/.ssh" "$work/srv"
+mkdir -p "$TMPDIR" "$HOME/.ssh"
 unset SSH_AUTH_SOCK
 cleanup() {
-  [[ -f $work/srv/sshd.pid ]] && kill "$(cat "$work/srv/sshd.pid")" 2>/dev/null
+  stop_sshd "$work/srv"
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -23,38 +24,8 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # --- the server
-ssh-keygen -q -t ed25519 -N '' -C host -f "$work/srv/host_key"
-ssh-keygen -q -t ed25519 -N '' -C client -f "$work/client_key"
+start_sshd "$work/srv" || { echo "FAIL: no server"; exit 1; }
 ssh-keygen -q -t ed25519 -N '' -C stranger -f "$work/wrong_key"
-cp "$work/client_key.pub" "$work/srv/authorized_keys"
-# As root, sshd needs its privilege separation folder.
-[[ $(id -u) == 0 ]] && mkdir -p /run/sshd
-port=
-for try in 1 2 3 4 5 6 7 8; do
-  p=$((20000 + RANDOM % 40000))
-  cat >"$work/srv/sshd_config" <<EOF
-ListenAddress 127.0.0.1
-Port $p
-HostKey $work/srv/host_key
-AuthorizedKeysFile $work/srv/authorized_keys
-PidFile $work/srv/sshd.pid
-StrictModes no
-UsePAM no
-PermitRootLogin prohibit-password
-PasswordAuthentication no
-KbdInteractiveAuthentication no
-Subsystem sftp internal-sftp
-EOF
-  rm -f "$work/srv/log"
-  "$sshd" -D -f "$work/srv/sshd_config" -E "$work/srv/log" &
-  for _ in $(seq 50); do
-    grep -q "Server listening" "$work/srv/log" 2>/dev/null && { port=$p; break; }
-    kill -0 $! 2>/dev/null || break
-    sleep 0.1
-  done
-  [[ -n $port ]] && break
-done
-[[ -n $port ]] || { echo "FAIL: sshd did not start: $(cat "$work/srv/log")"; exit 1; }
 known="[127.0.0.1]:$port $(cut -d' ' -f1,2 "$work/srv/host_key.pub")"
 echo "$known" >"$HOME/.ssh/known_hosts"
 site=$work/site
@@ -86,7 +57,7 @@ project=$work/project/Sample.lvx
 
 # --- an unknown host key: refused with its fingerprint, nothing written anywhere
 : >"$HOME/.ssh/known_hosts"
-upload "$project" "$url" --identity "$work/client_key"
+upload "$project" "$url" --identity "$work/srv/client_key"
 [[ $status == 1 ]] || fail "unknown host key: exit $status"
 fingerprint=$(ssh-keygen -lf "$work/srv/host_key.pub" | cut -d' ' -f2)
 grep -qF "$fingerprint" "$work/err" || fail "unknown host key: no fingerprint: $(cat "$work/err")"
@@ -95,7 +66,7 @@ grep -qF "$fingerprint" "$work/err" || fail "unknown host key: no fingerprint: $
 
 # --- a changed host key: refused
 echo "[127.0.0.1]:$port $(cut -d' ' -f1,2 "$work/wrong_key.pub")" >"$HOME/.ssh/known_hosts"
-upload "$project" "$url" --identity "$work/client_key"
+upload "$project" "$url" --identity "$work/srv/client_key"
 [[ $status == 1 ]] || fail "changed host key: exit $status"
 grep -q "has changed" "$work/err" || fail "changed host key: $(cat "$work/err")"
 [[ ! -e $site ]] || fail "changed host key: the folder was made"
@@ -108,7 +79,7 @@ grep -q "accepted none" "$work/err" || fail "wrong key: $(cat "$work/err")"
 [[ ! -e $site ]] || fail "wrong key: the folder was made"
 
 # --- the first upload: the local publish byte for byte
-upload "$project" "$url" --identity "$work/client_key"
+upload "$project" "$url" --identity "$work/srv/client_key"
 [[ $status == 0 ]] || fail "first upload: exit $status: $(cat "$work/err")"
 publish_locally "$project"
 same_as_local "first upload"
@@ -117,7 +88,7 @@ no_temporaries "first upload"
 
 # --- the same again sends nothing and writes nothing
 snapshot s1
-upload "$project" "$url" --identity "$work/client_key"
+upload "$project" "$url" --identity "$work/srv/client_key"
 [[ $status == 0 ]] || fail "unchanged upload: exit $status: $(cat "$work/err")"
 grep -q "^sent " "$work/out" && fail "unchanged upload sent: $(cat "$work/out")"
 snapshot s2
@@ -125,7 +96,7 @@ snapshot s2
 
 # --- one caption edit: at most 3 files, no slide image
 sed -i 's/A calm blue morning/A calm grey morning/' "$project"
-upload "$project" "$url" --identity "$work/client_key"
+upload "$project" "$url" --identity "$work/srv/client_key"
 [[ $status == 0 ]] || fail "caption edit: exit $status: $(cat "$work/err")"
 snapshot s3
 changed=$(rewritten s2 s3)
@@ -137,7 +108,7 @@ same_as_local "caption edit"
 # --- a removed slide: its file goes, a file of someone else's stays
 echo "mine" >"$site/notes.txt"
 sed -i '/^Dusk/d' "$project"
-upload "$project" "$url" --identity "$work/client_key"
+upload "$project" "$url" --identity "$work/srv/client_key"
 [[ $status == 0 ]] || fail "removed slide: exit $status: $(cat "$work/err")"
 [[ ! -e $site/slider3.jpg ]] || fail "removed slide: slider3.jpg is still there"
 [[ $(cat "$site/notes.txt" 2>/dev/null) == mine ]] || fail "removed slide: a foreign file went"
@@ -149,7 +120,7 @@ same_as_local "removed slide"
 cp -a "$site" "$work/before"
 head -c 96000000 /dev/urandom >"$work/project/wait.gif"
 sed -i 's/A calm grey morning/A calm red morning/' "$project"
-"$cli" upload "$project" "$url" --identity "$work/client_key" >"$work/out" 2>"$work/err" &
+"$cli" upload "$project" "$url" --identity "$work/srv/client_key" >"$work/out" 2>"$work/err" &
 pid=$!
 seen=
 for _ in $(seq 1000); do
@@ -165,7 +136,7 @@ status=$?
 no_temporaries "cancel"
 diff -r "$work/before" "$site" >/dev/null || fail "cancel: the server's files changed"
 # ... and the next upload completes
-upload "$project" "$url" --identity "$work/client_key"
+upload "$project" "$url" --identity "$work/srv/client_key"
 [[ $status == 0 ]] || fail "after cancel: exit $status: $(cat "$work/err")"
 publish_locally "$project"
 same_as_local "after cancel"
