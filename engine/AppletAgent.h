@@ -21,6 +21,14 @@ struct GeneratedCode {
     std::vector<std::pair<std::string, std::string>> slides;
 };
 
+// The extra files the modern web output made for one item's slide (see MakeModernSlide); the
+// names follow from the slide's (runtime::DoubleDensityName, runtime::AvifName).
+struct SlideExtras {
+    int width2x = 0;  // 0: no double-density JPEG
+    bool avif = false;
+    bool avif2x = false;
+};
+
 // How far a project file was read (LoadFromFile).
 enum class ProjectReadOutcome {
     Complete,     // up to "</Item_Parameters>"
@@ -66,6 +74,8 @@ public:
     TLinkedFileInfoArray LinkedFiles;
     TStringArray PreviewCopies;
     TStringArray ResourceFiles;
+    // For the modern web output, by item index, filled by PrepareSlideImages; empty otherwise.
+    std::vector<SlideExtras> SlideExtraFiles;
     const std::string Separator = kFieldSeparator;
 
     void SetDefaults();

@@ -13,6 +13,7 @@ TzqxAppletAgent::TzqxAppletAgent(ItemTree& tree, Progress& progress, MessageSink
 void TzqxAppletAgent::SetDefaults() {
     AppletData = DefaultAppletData();
     Options.clear();
+    SlideExtraFiles.clear();
     Items.clear();
 }
 

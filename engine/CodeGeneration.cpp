@@ -22,10 +22,16 @@ GeneratedCode TzqxAppletAgent::PrepareGeneratedCode() {
 
     const std::string& id = AppletData.CtrlId;
     LinkedFiles[kStyleSheetEntry].FileName = runtime::StyleSheetFileName(id);
-    code.styleSheet = StyleSheetText(settings);
+    const bool modern = Options.modernWebOutput();
+    code.styleSheet = StyleSheetText(settings, modern);
     LinkedFiles[kConfigScriptEntry].FileName = runtime::ConfigScriptFileName(id);
-    code.configScript = ConfigScriptText(settings, Items);
-    code.page = PageText(id, LinkedFiles);
+    if (modern) {
+        code.configScript = ConfigScriptText(settings, Items, &SlideExtraFiles);
+        code.page = ModernPageText(id, LinkedFiles, settings, Items, SlideExtraFiles);
+    } else {
+        code.configScript = ConfigScriptText(settings, Items);
+        code.page = PageText(id, LinkedFiles);
+    }
     return code;
 }
 

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "AppletAgent.h"
 #include "AppletData.h"
 
 // The texts of the generated files, built in memory so a build never leaves a half-written file.
@@ -15,11 +16,28 @@ inline constexpr const char* kProductAddress = "http://www.lumivex.com/";
 inline constexpr const char* kSupportAddress = "http://www.lumivex.com/support/";
 
 // The nine rules, LF line ends. Raises ConversionError when SlideShowZIndex is not a whole number.
-std::string StyleSheetText(const TAppletData& data);
-// The configuration script, CR LF line ends but inside the start block.
-std::string ConfigScriptText(const TAppletData& data, const TItemArray& items);
+// The modern web output draws a fluid box in the slideshow's colour before any script runs.
+std::string StyleSheetText(const TAppletData& data, bool modern = false);
+// The configuration script, CR LF line ends but inside the start block. With `extras` (the
+// modern web output, one entry per item) every row also describes the slide's sizes and srcsets.
+std::string ConfigScriptText(const TAppletData& data, const TItemArray& items,
+                             const std::vector<SlideExtras>* extras = nullptr);
 // The page that links the files of `linkedFiles` in their order.
 std::string PageText(const std::string& id, const TLinkedFileInfoArray& linkedFiles);
+// The modern web output's HTML5 page; its snippet preloads the first slide when it has a picture.
+std::string ModernPageText(const std::string& id, const TLinkedFileInfoArray& linkedFiles,
+                           const TAppletData& data, const TItemArray& items,
+                           const std::vector<SlideExtras>& extras);
+
+// The srcsets and sizes of one modern slide, as the configuration script and the page's preload
+// give them to the browser.
+struct SlideSources {
+    std::string jpeg;  // "slider0.jpg 960w, slider0@2x.jpg 1920w"
+    std::string avif;  // each density's AVIF, or its JPEG; "" without any AVIF
+    std::string sizes;
+};
+SlideSources ModernSlideSources(const TAppletData& data, const TItemData& item,
+                                const SlideExtras& extras);
 
 // Item text as the content of a single-quoted script string: quote, backslash, line breaks,
 // U+2028/U+2029, "</" and control characters escaped, every non-ASCII character as \uXXXX

@@ -1,13 +1,57 @@
+#include <algorithm>
 #include <unordered_map>
 
 #include "AppletAgent.h"
 #include "CodeGeneration.h"
+#include "EngineErrors.h"
 #include "RuntimeContract.h"
 #include "Text.h"
 
 namespace lumivex {
 
-std::string ConfigScriptText(const TAppletData& d, const TItemArray& items) {
+namespace {
+
+// An item's stored picture size; one that is not a number (a hand-edited file) counts as none.
+long long PixelCount(const std::string& text) {
+    try {
+        return std::max(0, StrToInt(text));
+    } catch (const ConversionError&) {
+        return 0;
+    }
+}
+
+}  // namespace
+
+SlideSources ModernSlideSources(const TAppletData& d, const TItemData& item,
+                                const SlideExtras& extras) {
+    SlideSources out;
+    const std::string& slide = item.SlideImageFile;
+    if (Trim(slide).empty())
+        return out;
+    const long long width = PixelCount(item.ImageWidth);
+    const long long box = StrToInt(d.SlideShowWidth);
+    const std::string w = IntToStr(width) + "w";
+    const std::string w2 = IntToStr(extras.width2x) + "w";
+    const std::string slide2x = runtime::DoubleDensityName(slide);
+    out.jpeg = slide + " " + w;
+    if (extras.width2x > 0)
+        out.jpeg += ", " + slide2x + " " + w2;
+    if (extras.avif || extras.avif2x) {
+        out.avif = (extras.avif ? runtime::AvifName(slide) : slide) + " " + w;
+        if (extras.width2x > 0)
+            out.avif += ", " + (extras.avif2x ? runtime::AvifName(slide2x) : slide2x) + " " + w2;
+    }
+    // The box is at most its own width and at most the viewport's; a narrower slide takes its
+    // share of that.
+    const std::string boxWidth = "min(100vw, " + IntToStr(box) + "px)";
+    out.sizes = width >= box || width <= 0
+                    ? boxWidth
+                    : "calc(" + boxWidth + " * " + IntToStr(width) + " / " + IntToStr(box) + ")";
+    return out;
+}
+
+std::string ConfigScriptText(const TAppletData& d, const TItemArray& items,
+                             const std::vector<SlideExtras>* extras) {
     const std::string& id = d.CtrlId;
     const std::string crlf = "\r\n";
     std::string out;
@@ -24,7 +68,18 @@ std::string ConfigScriptText(const TAppletData& d, const TItemArray& items) {
                EscapeScriptString(item.LinkUrl) + "','" + EscapeScriptString(item.LinkTarget) +
                "','" + EscapeScriptString(item.Title) + "','" +
                EscapeScriptString(item.Description) + "','" + EscapeScriptString(item.ToolTip) +
-               "']";
+               "'";
+        if (extras != nullptr) {
+            const SlideExtras none;
+            const SlideSources sources =
+                ModernSlideSources(d, item, i < extras->size() ? (*extras)[i] : none);
+            const bool picture = !sources.jpeg.empty();
+            out += "," + IntToStr(picture ? PixelCount(item.ImageWidth) : 0) + "," +
+                   IntToStr(picture ? PixelCount(item.ImageHeight) : 0) + ",'" +
+                   EscapeScriptString(sources.jpeg) + "','" + EscapeScriptString(sources.avif) +
+                   "','" + EscapeScriptString(sources.sizes) + "'";
+        }
+        out += "]";
         if (i + 1 < items.size())
             out += ",";
         out += crlf;

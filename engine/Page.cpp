@@ -83,4 +83,83 @@ std::string PageText(const std::string& id, const TLinkedFileInfoArray& linkedFi
     return out;
 }
 
+namespace {
+
+std::string HtmlAttribute(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string ModernPageText(const std::string& id, const TLinkedFileInfoArray& linkedFiles,
+                           const TAppletData& data, const TItemArray& items,
+                           const std::vector<SlideExtras>& extras) {
+    const std::string crlf = "\r\n";
+    std::string out;
+    auto line = [&](const std::string& text) { out += text + crlf; };
+    line("<!DOCTYPE html>");
+    line("<html lang=\"en\">");
+    line("<head>");
+    line("<meta charset=\"utf-8\">");
+    line("<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">");
+    line("<title>Preview</title>");
+    line("");
+    line("<!-- " + std::string(kProductLine) + " -->");
+    line("<!-- " + std::string(kCopyrightLine) + " -->");
+    line("<!-- Please insert following codes into <head> section of Web pages. -->");
+    line("<!-- BEGIN -->");
+    // The first slide is fetched with the page rather than once the scripts have run.
+    if (!items.empty()) {
+        const SlideSources first =
+            ModernSlideSources(data, items[0], extras.empty() ? SlideExtras{} : extras[0]);
+        if (!first.jpeg.empty()) {
+            const bool avif = !first.avif.empty();
+            line(std::string("<link rel=\"preload\" as=\"image\"") +
+                 (avif ? " type=\"image/avif\"" : "") + " imagesrcset=\"" +
+                 HtmlAttribute(avif ? first.avif : first.jpeg) + "\" imagesizes=\"" +
+                 HtmlAttribute(first.sizes) + "\" fetchpriority=\"high\">");
+        }
+    }
+    for (const TLinkedFileInfo& f : linkedFiles) {
+        if (LowerCase(f.FileKind) == "css")
+            line("<link href=\"./" + HtmlAttribute(f.FileName) + "\" rel=\"stylesheet\">");
+    }
+    line("<!-- END -->");
+    line("</head>");
+    line("<body>");
+    line("");
+    line(
+        "<!-- Please insert following <div> and <script> to web pages where you want to include "
+        "the script -->");
+    line("<div id=\"" + runtime::PlaceholderId(id) + "\" class=\"" + runtime::ContainerClass(id) +
+         "\"></div>");
+    for (const TLinkedFileInfo& f : linkedFiles) {
+        if (LowerCase(f.FileKind) == "js")
+            line("<script src=\"./" + HtmlAttribute(f.FileName) + "\" defer></script>");
+    }
+    line("");
+    line("</body>");
+    line("</html>");
+    return out;
+}
+
 }  // namespace lumivex

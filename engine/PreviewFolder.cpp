@@ -1,6 +1,7 @@
 #include "AppletAgent.h"
 #include "EngineErrors.h"
 #include "FileIO.h"
+#include "RuntimeContract.h"
 #include "Text.h"
 
 namespace lumivex {
@@ -60,9 +61,21 @@ void TzqxAppletAgent::CopyLinkedFilesToPreview(const std::string& folder) {
 
 void TzqxAppletAgent::CollectResourceFiles() {
     ResourceFiles.clear();
-    for (const TItemData& item : Items) {
-        if (!Trim(item.SlideImageFile).empty())
-            ResourceFiles.push_back(item.SlideImageFile);
+    for (std::size_t k = 0; k < Items.size(); ++k) {
+        const std::string& slide = Items[k].SlideImageFile;
+        if (Trim(slide).empty())
+            continue;
+        ResourceFiles.push_back(slide);
+        if (k >= SlideExtraFiles.size())
+            continue;
+        const SlideExtras& extras = SlideExtraFiles[k];
+        const std::string slide2x = runtime::DoubleDensityName(slide);
+        if (extras.width2x > 0)
+            ResourceFiles.push_back(slide2x);
+        if (extras.avif)
+            ResourceFiles.push_back(runtime::AvifName(slide));
+        if (extras.avif2x)
+            ResourceFiles.push_back(runtime::AvifName(slide2x));
     }
     if (!Trim(AppletData.SlideShowLoadingBgImage).empty()) {
         ResourceFiles.push_back(AppletData.SlideShowLoadingBgImage);

@@ -24,6 +24,17 @@ inline constexpr int kItemRowLength = 6;  // image, link, target, title, descrip
 //   10 sizes    the width the image takes on the page, for both srcsets
 inline constexpr int kModernItemRowLength = 11;
 
+// The extra files of a slide "slider0.jpg" in the modern web output.
+inline std::string DoubleDensityName(const std::string& slide) {
+    const std::size_t dot = slide.rfind('.');
+    return dot == std::string::npos ? slide + "@2x"
+                                    : slide.substr(0, dot) + "@2x" + slide.substr(dot);
+}
+inline std::string AvifName(const std::string& slide) {
+    const std::size_t dot = slide.rfind('.');
+    return (dot == std::string::npos ? slide : slide.substr(0, dot)) + ".avif";
+}
+
 inline std::string PlaceholderId(const std::string& id) {
     return id + "_div";
 }

@@ -5,13 +5,16 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstdio>
 #include <exception>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "AppletAgent.h"
 #include "EngineErrors.h"
 #include "FileIO.h"
+#include "RuntimeContract.h"
 #include "Text.h"
 #include "UsableCores.h"
 #include "image/SlideImageCache.h"
@@ -21,25 +24,80 @@ namespace lumivex {
 
 namespace {
 
+using image::ModernSlide;
 using image::SlidePicture;
 
 struct Job {
     std::size_t node = 0;  // position among the item nodes
     std::string path;
-    SlidePicture picture;
+    ModernSlide slide;  // only its picture in the classic output
     std::exception_ptr error;
     bool done = false;
 };
 
-SlidePicture makePicture(const image::SlideImageCache& cache, const std::string& path, int width,
-                         int height, image::Rgb background) {
+// A modern slide's files as one cache entry: the slide's picture, whose bytes begin with a line
+// giving the double size and the lengths of the extra files, which follow the slide's own.
+SlidePicture Packed(const ModernSlide& slide) {
+    SlidePicture packed = slide.picture;
+    char head[96];
+    std::snprintf(head, sizeof head, "%d %d %zu %zu %zu\n", slide.size2x.width, slide.size2x.height,
+                  slide.jpeg2x.size(), slide.avif.size(), slide.avif2x.size());
+    packed.encoded = head + slide.picture.encoded + slide.jpeg2x + slide.avif + slide.avif2x;
+    return packed;
+}
+
+std::optional<ModernSlide> Unpacked(SlidePicture packed) {
+    const std::size_t headEnd = packed.encoded.find('\n');
+    int w2 = 0, h2 = 0;
+    std::size_t jpeg2x = 0, avif = 0, avif2x = 0;
+    if (headEnd == std::string::npos ||
+        std::sscanf(packed.encoded.substr(0, headEnd).c_str(), "%d %d %zu %zu %zu", &w2, &h2,
+                    &jpeg2x, &avif, &avif2x) != 5) {
+        return std::nullopt;
+    }
+    const std::size_t extra = jpeg2x + avif + avif2x;
+    if (extra > packed.encoded.size() - headEnd - 1)
+        return std::nullopt;
+    ModernSlide slide;
+    std::size_t at = headEnd + 1;
+    const std::size_t own = packed.encoded.size() - at - extra;
+    auto take = [&](std::size_t n) {
+        std::string part = packed.encoded.substr(at, n);
+        at += n;
+        return part;
+    };
+    slide.picture.kind = packed.kind;
+    slide.picture.size = packed.size;
+    slide.picture.encoded = take(own);
+    slide.size2x = image::Size{w2, h2};
+    slide.jpeg2x = take(jpeg2x);
+    slide.avif = take(avif);
+    slide.avif2x = take(avif2x);
+    return slide;
+}
+
+ModernSlide makeSlide(const image::SlideImageCache& cache, const std::string& path, int width,
+                      int height, image::Rgb background, bool modern) {
     const image::PictureKind kind = image::KindForPath(path);
-    const std::string key = cache.KeyFor(path, width, height, kind, background);
-    if (auto cached = cache.Find(key))
-        return std::move(*cached);
-    SlidePicture picture = image::MakeSlidePicture(path, width, height, background);
-    cache.Store(key, picture);
-    return picture;
+    if (!modern) {
+        const std::string key = cache.KeyFor(path, width, height, kind, background);
+        ModernSlide slide;
+        if (auto cached = cache.Find(key)) {
+            slide.picture = std::move(*cached);
+            return slide;
+        }
+        slide.picture = image::MakeSlidePicture(path, width, height, background);
+        cache.Store(key, slide.picture);
+        return slide;
+    }
+    const std::string key = cache.KeyFor(path, width, height, kind, background, "modern");
+    if (auto cached = cache.Find(key)) {
+        if (auto slide = Unpacked(std::move(*cached)))
+            return std::move(*slide);
+    }
+    ModernSlide slide = image::MakeModernSlide(path, width, height, background);
+    cache.Store(key, Packed(slide));
+    return slide;
 }
 
 // Runs the jobs on up to two workers, never more than a few jobs ahead of the one being
@@ -47,8 +105,13 @@ SlidePicture makePicture(const image::SlideImageCache& cache, const std::string&
 class JobRunner {
 public:
     JobRunner(std::vector<Job>& jobs, const image::SlideImageCache& cache, int width, int height,
-              image::Rgb background)
-        : jobs_(jobs), cache_(cache), width_(width), height_(height), background_(background) {
+              image::Rgb background, bool modern)
+        : jobs_(jobs),
+          cache_(cache),
+          width_(width),
+          height_(height),
+          background_(background),
+          modern_(modern) {
         const unsigned cores = UsableCores();
         const std::size_t workers = std::min<std::size_t>({2, cores, jobs_.size()});
         if (workers < 2)
@@ -88,7 +151,7 @@ public:
         {
             std::lock_guard lock(mutex_);
             committed_ = j + 1;
-            jobs_[j].picture = SlidePicture();
+            jobs_[j].slide = ModernSlide();
         }
         changed_.notify_all();
     }
@@ -96,7 +159,7 @@ public:
 private:
     void run(Job& job) {
         try {
-            job.picture = makePicture(cache_, job.path, width_, height_, background_);
+            job.slide = makeSlide(cache_, job.path, width_, height_, background_, modern_);
         } catch (...) {
             job.error = std::current_exception();
         }
@@ -120,7 +183,7 @@ private:
             run(result);
             {
                 std::lock_guard lock(mutex_);
-                jobs_[j].picture = std::move(result.picture);
+                jobs_[j].slide = std::move(result.slide);
                 jobs_[j].error = result.error;
                 jobs_[j].done = true;
                 if (result.error)
@@ -134,6 +197,7 @@ private:
     const image::SlideImageCache& cache_;
     const int width_, height_;
     const image::Rgb background_;
+    const bool modern_;
     std::vector<std::thread> threads_;
     std::mutex mutex_;
     std::condition_variable changed_;
@@ -166,9 +230,11 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
         jobs.push_back(std::move(job));
     }
 
+    const bool modern = Options.modernWebOutput();
+    SlideExtraFiles.assign(modern ? Items.size() : 0, SlideExtras{});
     const image::SlideImageCache cache(ImageCacheFolder);
     {
-        JobRunner runner(jobs, cache, width, height, background);
+        JobRunner runner(jobs, cache, width, height, background, modern);
         for (std::size_t k = 0; k < nodes.size(); ++k) {
             if (jobOfNode[k] == static_cast<std::size_t>(-1))
                 continue;
@@ -176,13 +242,33 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
             if (job.error)
                 std::rethrow_exception(job.error);
             TItemData& item = Items[k];
-            item.ImageWidth = IntToStr(job.picture.size.width);
-            item.ImageHeight = IntToStr(job.picture.size.height);
+            ModernSlide& slide = job.slide;
+            item.ImageWidth = IntToStr(slide.picture.size.width);
+            item.ImageHeight = IntToStr(slide.picture.size.height);
             item.SlideImageFile = "slider" + IntToStr(static_cast<long long>(k)) +
-                                  image::ExtensionOf(job.picture.kind);
-            PlaceSlideImage(item.SlideImageFile, job.picture.encoded);
-            if (made != nullptr)
-                made->emplace_back(item.SlideImageFile, std::move(job.picture.encoded));
+                                  image::ExtensionOf(slide.picture.kind);
+            auto place = [&](const std::string& name, std::string& bytes) {
+                PlaceSlideImage(name, bytes);
+                if (made != nullptr)
+                    made->emplace_back(name, std::move(bytes));
+            };
+            place(item.SlideImageFile, slide.picture.encoded);
+            if (modern) {
+                SlideExtras& extras = SlideExtraFiles[k];
+                const std::string slide2x = runtime::DoubleDensityName(item.SlideImageFile);
+                if (!slide.jpeg2x.empty()) {
+                    extras.width2x = slide.size2x.width;
+                    place(slide2x, slide.jpeg2x);
+                }
+                if (!slide.avif.empty()) {
+                    extras.avif = true;
+                    place(runtime::AvifName(item.SlideImageFile), slide.avif);
+                }
+                if (!slide.avif2x.empty() && extras.width2x > 0) {
+                    extras.avif2x = true;
+                    place(runtime::AvifName(slide2x), slide.avif2x);
+                }
+            }
             runner.committed(jobOfNode[k]);
         }
     }

@@ -21,14 +21,28 @@ void rule(std::string& out, const std::string& selector,
 
 }  // namespace
 
-std::string StyleSheetText(const TAppletData& d) {
+std::string StyleSheetText(const TAppletData& d, bool modern) {
     const std::string& id = d.CtrlId;
     const std::string cls = "." + id;
     std::string out;
-    rule(out, "#" + id + "_div",
-         {"width: " + CssPixels(d.SlideShowWidth) + ";",
-          "height: " + CssPixels(d.SlideShowHeight) + ";", "z-index: " + d.SlideShowZIndex + ";"});
-    rule(out, cls, {"position: relative;", "display: none;", "overflow: hidden;"});
+    if (modern) {
+        // Shrinks with its container and keeps its proportions, and is there before the
+        // runtime: nothing moves when the slides arrive.
+        rule(out, "#" + id + "_div",
+             {"width: " + CssPixels(d.SlideShowWidth) + ";", "height: auto;", "max-width: 100%;",
+              "aspect-ratio: " + IntToStr(StrToInt(d.SlideShowWidth)) + " / " +
+                  IntToStr(StrToInt(d.SlideShowHeight)) + ";",
+              "z-index: " + d.SlideShowZIndex + ";"});
+        rule(out, cls,
+             {"position: relative;", "display: block;", "overflow: hidden;",
+              "background-color: " + CssColor(d.SlideShowBackgroundColor) + ";"});
+    } else {
+        rule(out, "#" + id + "_div",
+             {"width: " + CssPixels(d.SlideShowWidth) + ";",
+              "height: " + CssPixels(d.SlideShowHeight) + ";",
+              "z-index: " + d.SlideShowZIndex + ";"});
+        rule(out, cls, {"position: relative;", "display: none;", "overflow: hidden;"});
+    }
     rule(out, cls + " img", {"border: 0;", "margin: 0;"});
     rule(out, cls + " a", {"text-decoration: none;", "font-size: 100%;"});
     rule(out, cls + " ." + id + "_SlideImgCntr",

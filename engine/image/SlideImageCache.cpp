@@ -147,7 +147,8 @@ SlideImageCache::SlideImageCache(std::string folder) : folder_(std::move(folder)
 }
 
 std::string SlideImageCache::KeyFor(const std::string& path, int boxWidth, int boxHeight,
-                                    PictureKind kind, Rgb background) const {
+                                    PictureKind kind, Rgb background,
+                                    std::string_view output) const {
     if (folder_.empty())
         return {};
     struct stat st {};
@@ -160,12 +161,14 @@ std::string SlideImageCache::KeyFor(const std::string& path, int boxWidth, int b
     const unsigned colour =
         transparent ? (static_cast<unsigned>(background.r) << 16 | background.g << 8 | background.b)
                     : 0u;
-    std::snprintf(text, sizeof text, "%s|%lld|%lld.%09ld|%lld.%09ld|%llu:%llu|%dx%d|%s|%06X|",
+    const std::string kindText =
+        output.empty() ? std::string(kindName(kind)) : kindName(kind) + ("+" + std::string(output));
+    std::snprintf(text, sizeof text, "%s|%lld|%lld.%09ld|%lld.%09ld|%llu:%llu|%dx%d|%.64s|%06X|",
                   kEncoderVersion, static_cast<long long>(st.st_size),
                   static_cast<long long>(st.st_mtim.tv_sec), st.st_mtim.tv_nsec,
                   static_cast<long long>(st.st_ctim.tv_sec), st.st_ctim.tv_nsec,
                   static_cast<unsigned long long>(st.st_dev),
-                  static_cast<unsigned long long>(st.st_ino), boxWidth, boxHeight, kindName(kind),
+                  static_cast<unsigned long long>(st.st_ino), boxWidth, boxHeight, kindText.c_str(),
                   colour);
     return text + path;
 }

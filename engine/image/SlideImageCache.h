@@ -5,6 +5,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 
 #include "image/SlidePicture.h"
 
@@ -38,8 +39,9 @@ public:
 
     // The key of an original as it is on disk now; empty when the cache is off or the file
     // cannot be examined.
+    // `output` names another output of the same original and box (the modern web output's).
     std::string KeyFor(const std::string& path, int boxWidth, int boxHeight, PictureKind kind,
-                       Rgb background) const;
+                       Rgb background, std::string_view output = {}) const;
     // Safe to call from several threads at once, as is Store.
     std::optional<SlidePicture> Find(const std::string& key) const;
     void Store(const std::string& key, const SlidePicture& picture) const;

@@ -4,6 +4,7 @@
 
 #include "EngineErrors.h"
 #include "Text.h"
+#include "image/AvifCodec.h"
 #include "image/Orientation.h"
 
 namespace lumivex::image {
@@ -80,69 +81,122 @@ Rgb BackgroundColour(const std::string& value) {
     return Rgb{parts[0], parts[1], parts[2]};
 }
 
-SlidePicture MakeSlidePicture(const std::string& path, int boxWidth, int boxHeight, Rgb background,
-                              const DecodeLimits& limits) {
-    SlidePicture out;
-    out.kind = KindForPath(path);
-    auto target = [&](int w, int h) {
-        if (boxWidth <= 0 || boxHeight <= 0) {
-            throw InvalidProjectError(
-                "The slideshow width and height must be greater than 0 to scale \"" + path + "\".");
-        }
-        if (w <= 0 || h <= 0)
-            throw ImageError(path, "the picture has no pixels");
-        const Size size = FitIntoBox(w, h, boxWidth, boxHeight);
-        if (static_cast<std::int64_t>(size.width) * size.height > limits.maxPixels) {
-            throw InvalidProjectError("The slideshow box is too large to scale \"" + path +
-                                      "\" into it.");
-        }
-        return size;
-    };
+namespace {
+
+// The original decoded and scaled to the size `fit` gives for its upright size.
+RgbImage ScaledOriginal(const std::string& path, PictureKind kind, const TargetForSize& fit,
+                        Rgb background, const DecodeLimits& limits) {
     const Source source{path, nullptr};
-    RgbImage scaled;
-    if (out.kind == PictureKind::Jpeg) {
+    if (kind == PictureKind::Jpeg) {
         // Scaled as stored, then converted to sRGB and turned upright (see FinishJpeg).
-        StoredJpeg decoded = DecodeJpegAsStored(source, target, limits);
-        out.size = target(decoded.picture.declaredWidth, decoded.picture.declaredHeight);
-        const Size asStored = UprightSize(out.size.width, out.size.height, decoded.orientation);
-        scaled = Resample(decoded.picture.pixels, asStored.width, asStored.height);
+        StoredJpeg decoded = DecodeJpegAsStored(source, fit, limits);
+        const Size size = fit(decoded.picture.declaredWidth, decoded.picture.declaredHeight);
+        const Size asStored = UprightSize(size.width, size.height, decoded.orientation);
+        RgbImage scaled = Resample(decoded.picture.pixels, asStored.width, asStored.height);
         decoded.picture.pixels = RgbImage();
-        scaled = FinishJpeg(std::move(scaled), decoded);
-    } else if (out.kind == PictureKind::Png) {
-        // Row by row as stored, then turned upright: only the slide is ever held whole.
-        const StoredRows png = OpenPngRows(source, background, limits, target);
-        const Size upright = UprightSize(png.rows->width(), png.rows->height(), png.orientation);
-        out.size = target(upright.width, upright.height);
-        const Size asStored = UprightSize(out.size.width, out.size.height, png.orientation);
-        scaled = TurnUpright(Resample(*png.rows, asStored.width, asStored.height), png.orientation);
-    } else if (out.kind == PictureKind::Webp || out.kind == PictureKind::Heic) {
-        DecodedPicture decoded = out.kind == PictureKind::Webp
-                                     ? DecodeWebp(source, background, target, limits)
-                                     : DecodeHeif(source, background, target, limits);
-        out.size = target(decoded.declaredWidth, decoded.declaredHeight);
-        scaled = Resample(decoded.pixels, out.size.width, out.size.height);
-    } else {
-        // Row by row: neither a GIF's screen nor a bitmap is ever held whole, and the box is
-        // checked against the declared size before any pixel is decoded.
-        const std::unique_ptr<RowSource> rows =
-            out.kind == PictureKind::Gif ? OpenGifRows(source, background, limits, target)
-                                         : OpenBmpRows(source, limits);
-        out.size = target(rows->width(), rows->height());
-        scaled = Resample(*rows, out.size.width, out.size.height);
+        return FinishJpeg(std::move(scaled), decoded);
     }
-    switch (out.kind) {
+    if (kind == PictureKind::Png) {
+        // Row by row as stored, then turned upright: only the slide is ever held whole.
+        const StoredRows png = OpenPngRows(source, background, limits, fit);
+        const Size upright = UprightSize(png.rows->width(), png.rows->height(), png.orientation);
+        const Size size = fit(upright.width, upright.height);
+        const Size asStored = UprightSize(size.width, size.height, png.orientation);
+        return TurnUpright(Resample(*png.rows, asStored.width, asStored.height), png.orientation);
+    }
+    if (kind == PictureKind::Webp || kind == PictureKind::Heic) {
+        DecodedPicture decoded = kind == PictureKind::Webp
+                                     ? DecodeWebp(source, background, fit, limits)
+                                     : DecodeHeif(source, background, fit, limits);
+        const Size size = fit(decoded.declaredWidth, decoded.declaredHeight);
+        return Resample(decoded.pixels, size.width, size.height);
+    }
+    // Row by row: neither a GIF's screen nor a bitmap is ever held whole, and the box is
+    // checked against the declared size before any pixel is decoded.
+    const std::unique_ptr<RowSource> rows = kind == PictureKind::Gif
+                                                ? OpenGifRows(source, background, limits, fit)
+                                                : OpenBmpRows(source, limits);
+    const Size size = fit(rows->width(), rows->height());
+    return Resample(*rows, size.width, size.height);
+}
+
+std::string Encode(PictureKind kind, const RgbImage& scaled) {
+    switch (kind) {
+        case PictureKind::Gif:
+            return EncodeGif(scaled);
+        case PictureKind::Bmp:
+            return EncodeBmp(scaled);
         case PictureKind::Jpeg:
         case PictureKind::Png:
         case PictureKind::Webp:
         case PictureKind::Heic:
-            out.encoded = EncodeJpeg(scaled);
             break;
-        case PictureKind::Gif:
-            out.encoded = EncodeGif(scaled);
-            break;
-        case PictureKind::Bmp:
-            out.encoded = EncodeBmp(scaled);
-            break;
+    }
+    return EncodeJpeg(scaled);
+}
+
+// The fitted size in the box, with the checks every slide needs.
+Size CheckedFit(const std::string& path, int w, int h, int boxWidth, int boxHeight,
+                const DecodeLimits& limits) {
+    if (boxWidth <= 0 || boxHeight <= 0) {
+        throw InvalidProjectError(
+            "The slideshow width and height must be greater than 0 to scale \"" + path + "\".");
+    }
+    if (w <= 0 || h <= 0)
+        throw ImageError(path, "the picture has no pixels");
+    const Size size = FitIntoBox(w, h, boxWidth, boxHeight);
+    if (static_cast<std::int64_t>(size.width) * size.height > limits.maxPixels)
+        throw InvalidProjectError("The slideshow box is too large to scale \"" + path +
+                                  "\" into it.");
+    return size;
+}
+
+}  // namespace
+
+SlidePicture MakeSlidePicture(const std::string& path, int boxWidth, int boxHeight, Rgb background,
+                              const DecodeLimits& limits) {
+    SlidePicture out;
+    out.kind = KindForPath(path);
+    const RgbImage scaled = ScaledOriginal(
+        path, out.kind,
+        [&](int w, int h) { return CheckedFit(path, w, h, boxWidth, boxHeight, limits); },
+        background, limits);
+    out.size = Size{scaled.width, scaled.height};
+    out.encoded = Encode(out.kind, scaled);
+    return out;
+}
+
+ModernSlide MakeModernSlide(const std::string& path, int boxWidth, int boxHeight, Rgb background,
+                            const DecodeLimits& limits) {
+    ModernSlide out;
+    out.picture.kind = KindForPath(path);
+    if (out.picture.kind == PictureKind::Gif || out.picture.kind == PictureKind::Bmp) {
+        // Drawings keep their own kind and size: no second density and no AVIF.
+        out.picture = MakeSlidePicture(path, boxWidth, boxHeight, background, limits);
+        return out;
+    }
+    // Decoded once, at the double size when the original has the pixels for it.
+    Size single;
+    bool twice = false;
+    const RgbImage scaled = ScaledOriginal(
+        path, out.picture.kind,
+        [&](int w, int h) {
+            single = CheckedFit(path, w, h, boxWidth, boxHeight, limits);
+            const Size doubled = FitIntoBox(w, h, 2 * boxWidth, 2 * boxHeight);
+            twice = doubled.width <= w && doubled.height <= h &&
+                    static_cast<std::int64_t>(doubled.width) * doubled.height <= limits.maxPixels;
+            return twice ? doubled : single;
+        },
+        background, limits);
+    const RgbImage slide = twice ? Resample(scaled, single.width, single.height) : scaled;
+    out.picture.size = single;
+    out.picture.encoded = EncodeJpeg(slide);
+    int quantizer = 0;
+    out.avif = AvifBeside(slide, out.picture.encoded, &quantizer);
+    if (twice) {
+        out.size2x = Size{scaled.width, scaled.height};
+        out.jpeg2x = EncodeJpeg(scaled);
+        out.avif2x = AvifBeside(scaled, out.jpeg2x, &quantizer);
     }
     return out;
 }

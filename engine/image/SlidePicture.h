@@ -27,4 +27,19 @@ Rgb BackgroundColour(const std::string& value);
 SlidePicture MakeSlidePicture(const std::string& path, int boxWidth, int boxHeight, Rgb background,
                               const DecodeLimits& limits = {});
 
+// A slide of the modern web output: the slide as MakeSlidePicture makes it (for photos, scaled
+// from a picture decoded at twice the box's size when the original has the pixels), a JPEG at
+// twice its size, and AVIF copies of both. An empty file was not made: the original is too
+// small for the double size, or no AVIF was smaller at the JPEG's fidelity. GIF and bitmap
+// slides have only the slide.
+struct ModernSlide {
+    SlidePicture picture;
+    Size size2x;
+    std::string jpeg2x;
+    std::string avif;
+    std::string avif2x;
+};
+ModernSlide MakeModernSlide(const std::string& path, int boxWidth, int boxHeight, Rgb background,
+                            const DecodeLimits& limits = {});
+
 }  // namespace lumivex::image
