@@ -12,8 +12,10 @@ if(TARGET lumivex)
 endif()
 install(TARGETS ${lumivex_programs} RUNTIME DESTINATION ${LUMIVEX_INSTALL_BINDIR})
 
-# The runtime, help, samples and templates: what the editor seeds its per-user folder from.
-install(FILES ${CMAKE_SOURCE_DIR}/share/lumivex.js DESTINATION ${LUMIVEX_INSTALL_DATADIR})
+# The runtime, help, samples and templates: what the editor seeds its per-user folder from. The
+# runtime's minified copy lies beside it for designers who serve it instead.
+install(FILES ${CMAKE_SOURCE_DIR}/share/lumivex.js ${CMAKE_SOURCE_DIR}/share/lumivex.min.js
+        DESTINATION ${LUMIVEX_INSTALL_DATADIR})
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/share/help ${CMAKE_SOURCE_DIR}/share/samples
                   ${CMAKE_SOURCE_DIR}/share/templates
         DESTINATION ${LUMIVEX_INSTALL_DATADIR})

@@ -3,7 +3,10 @@
    transition duration and then stays for the rotation delay; its caption starts sliding up
    "Delay Show" after the fade and starts sliding away "Delay Hide" before the next one. A button
    in the top corner stops and starts the rotation; keyboard focus entering the slideshow, or a
-   visitor who prefers reduced motion, stops it until that button is pressed. */
+   visitor who prefers reduced motion, stops it until that button is pressed.
+   Rows of eleven entries (image, link, target, title, description, tooltip, width, height, JPEG
+   srcset, AVIF srcset, sizes) make a fluid slideshow of <picture>s: each slide fades in once its
+   picture is decoded, the first at once, and a swipe or the arrow keys change slides. */
 
 function bdas(start) {
   if (document.readyState == 'loading') document.addEventListener('DOMContentLoaded', function () { start() });
@@ -15,16 +18,19 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
   var doc = document,
     box = doc.getElementById(id + '_div'),
     n = items ? items.length : 0,
+    modern = n && items[0].length > 10,
     reduce = matchMedia('(prefers-reduced-motion: reduce)'),
     slides = [],
     cur = -1,
+    aim = 0, // the slide shown or on its way
+    ticket = 0, // the latest call of show; an older one whose picture decodes late gives way
     held = 0, // 1: pointer over, 2: focus inside (not on the button), 4: page hidden, 8: stopped
     mouse = 0, // the last input was a pointer, not a key
     touched = 0, // the last touch or pen was inside the slideshow
     want = 0, // where the timeline puts the caption
     // The button and its focus ring keep out of this square of the top corner.
     corner = 46,
-    timer, due, left, next, info, title, desc, loading, first, button, icon, gap,
+    timer, due, left, next, info, title, desc, loading, first, button, icon, gap, swipe,
     now = function () { return performance.now() };
 
   function num(x) { return Math.max(0, +x || 0) }
@@ -107,19 +113,42 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
     for (var k = 0; k < 3; k++) gap.style.height = Math.max(0, corner - info.offsetTop) + 'px';
   }
 
-  // Images are fetched one slide ahead instead of all at once. Rotation does not wait for them:
-  // a late image appears when it arrives, a broken one leaves the background colour.
+  // Images are fetched one slide ahead instead of all at once. Classic rotation does not wait for
+  // them: a late image appears when it arrives, a broken one leaves the background colour.
   function load(k) {
-    var img = slides[k % n].img;
+    var s = slides[k % n], img = s.img, it = items[k % n];
     if (img && !img.src) {
       img.onerror = function () { img.remove() };
-      img.src = items[k % n][0];
+      if (s.avif) s.avif.srcset = it[9];
+      attr(img, 'srcset', it[8]);
+      img.src = it[0];
     }
     return img;
   }
   function begin() { if (cur < 0) show(0) }
 
+  // The slide that s covers, and any other, goes once s is shown whole.
+  function settle(s) {
+    slides.concat(loading).forEach(function (o) {
+      if (o != s) {
+        cancelAnimationFrame(o.frame);
+        o.style.visibility = 'hidden';
+        fade(o, o.v = 0);
+      }
+    });
+    s.style.zIndex = 0;
+  }
+
+  // A picture fades in decoded and whole; one that cannot be decoded fades in all the same.
   function show(k) {
+    var t = ++ticket, img = slides[aim = k].img;
+    function go() { if (t == ticket) enter(k) }
+    load(k);
+    if (modern && img) img.decode().then(go, go);
+    else go();
+  }
+
+  function enter(k) {
     var s = slides[k], prev = slides[cur] || loading, it = items[k],
       hideAt = Math.max(showDelay, rotate - hideDelay);
     cur = k;
@@ -130,12 +159,11 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
     load(k + 1);
     s.style.visibility = 'visible';
     s.style.zIndex = 1;
-    tween(s, 1, fadeTime, fadeSteps, fade, function () {
-      if (prev != s) {
-        prev.style.visibility = 'hidden';
-        fade(prev, prev.v = 0);
-      }
-      s.style.zIndex = 0;
+    // Keyboard focus on the slide that goes moves on to the one that comes.
+    if (prev.contains(doc.activeElement)) (s.a.href ? s.a : button).focus();
+    // The first picture shows at once: a fade would only delay the page's main image.
+    tween(s, 1, modern && prev == loading ? 0 : fadeTime, fadeSteps, fade, function () {
+      settle(s);
       box.removeAttribute('aria-busy');
       wait(showDelay, function () {
         if (it[3] || it[4]) caption(1);
@@ -145,6 +173,20 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
         });
       });
     });
+  }
+
+  // A swipe or an arrow key: the slide on its way is shown whole, the chosen one comes, and the
+  // rotation stops as the button stops it.
+  function jump(k) {
+    var s = slides[cur];
+    if (!s) return;
+    hold(8, 1);
+    clearTimeout(timer);
+    next = 0;
+    cancelAnimationFrame(s.frame);
+    fade(s, s.v = 1);
+    settle(s);
+    show((k + n) % n);
   }
 
   if (!box) return;
@@ -192,9 +234,24 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
     attr(a, 'href', it[1]);
     attr(a, 'target', it[2]);
     attr(a, 'title', it[5]);
+    s.a = a;
     if (it[0]) {
-      s.img = el('img', '', a, 'max-width:100%;max-height:100%');
+      // A picture at its own size (the chosen density's, by sizes), shrunk to fit the slide; width
+      // and height give its proportions while the image is on its way.
+      var p = modern ? el('picture', '', a, 'display:contents') : a;
+      if (modern && it[9]) {
+        s.avif = el('source', '', p);
+        s.avif.type = 'image/avif';
+        s.avif.sizes = it[10];
+      }
+      s.img = el('img', '', p, (modern ? 'width:auto;height:auto;' : '') + 'max-width:100%;max-height:100%');
       s.img.alt = it[3] || '';
+      if (modern) {
+        attr(s.img, 'width', it[6]);
+        attr(s.img, 'height', it[7]);
+        attr(s.img, 'sizes', it[10]);
+        if (!k) attr(s.img, 'fetchpriority', 'high');
+      }
     }
     slides.push(s);
   });
@@ -221,6 +278,23 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
     hold(8, reduce.matches);
     mark();
     reduce.onchange = function () { if (reduce.matches) hold(8, 1) };
+    if (modern) {
+      // Vertical strokes still scroll the page and two fingers still zoom it.
+      box.style.touchAction = 'pan-y pinch-zoom';
+      on(box, 'pointerdown', function (e) { swipe = e.pointerType != 'mouse' && e.isPrimary && e });
+      on(box, 'pointerup', function (e) {
+        var dx = swipe ? e.clientX - swipe.clientX : 0;
+        if (Math.abs(dx) > 40 && Math.abs(dx) > 2 * Math.abs(e.clientY - swipe.clientY)) jump(aim + (dx < 0 ? 1 : -1));
+        swipe = 0;
+      });
+      on(box, 'keydown', function (e) {
+        var k = { ArrowLeft: aim - 1, ArrowRight: aim + 1, Home: 0, End: n - 1 }[e.key];
+        if (k != null && !(e.altKey || e.ctrlKey || e.metaKey || e.shiftKey)) {
+          e.preventDefault();
+          jump(k);
+        }
+      });
+    }
   }
   title = el('div', '_SlideInfoTitle', info);
   desc = el('div', '_SlideInfoDesc', info);

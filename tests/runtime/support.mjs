@@ -69,12 +69,35 @@ export function item(image, title, extra = {}) {
 
 function color(c) { return c.toLowerCase() === 'transparent' ? c : '#' + c; }
 
-export function styleSheet(o) {
+/**
+ * A modern row: the classic six, then the 1x size and the srcsets of "<base>.jpg" (w x h) and
+ * "<base>@2x.jpg"; `avif` names the densities that have an AVIF copy, `x2` whether a 2x was written.
+ */
+export function modernItem(base, title, { w = DEFAULTS.width, h = DEFAULTS.height, box = DEFAULTS.width,
+  x2 = true, avif = ['1x', '2x'], ...extra } = {}) {
+  const name = (d, ext) => base + (d === '2x' ? '@2x.' : '.') + ext;
+  const densities = x2 ? [['1x', w], ['2x', 2 * w]] : [['1x', w]];
+  const srcset = (pick) => densities.map(([d, width]) => `${name(d, pick(d))} ${width}w`).join(', ');
+  const boxWidth = `min(100vw, ${box}px)`;
+  return [...item(name('1x', 'jpg'), title, extra), w, h, srcset(() => 'jpg'),
+    avif.length ? srcset((d) => avif.includes(d) ? 'avif' : 'jpg') : '',
+    w < box ? `calc(${boxWidth} * ${w} / ${box})` : boxWidth];
+}
+
+const isModern = (rows) => rows[0]?.length > 10;
+
+export function styleSheet(o, modern = false) {
   const id = o.id;
   const rule = (sel, decls) => sel + '\n{\n' + decls.map((d) => d + ';\n').join('') + '}\n\n';
   return [
-    rule(`#${id}_div`, [`width: ${o.width}px`, `height: ${o.height}px`, `z-index: ${o.zIndex}`]),
-    rule(`.${id}`, ['position: relative', 'display: none', 'overflow: hidden']),
+    modern
+      ? rule(`#${id}_div`, [`width: ${o.width}px`, 'height: auto', 'max-width: 100%',
+        `aspect-ratio: ${o.width} / ${o.height}`, `z-index: ${o.zIndex}`])
+      : rule(`#${id}_div`, [`width: ${o.width}px`, `height: ${o.height}px`, `z-index: ${o.zIndex}`]),
+    modern
+      ? rule(`.${id}`, ['position: relative', 'display: block', 'overflow: hidden',
+        `background-color: ${color(o.background)}`])
+      : rule(`.${id}`, ['position: relative', 'display: none', 'overflow: hidden']),
     rule(`.${id} img`, ['border: 0', 'margin: 0']),
     rule(`.${id} a`, ['text-decoration: none', 'font-size: 100%']),
     rule(`.${id} .${id}_SlideImgCntr`, ['width: 100%', 'height: 100%', 'background-repeat: no-repeat',
@@ -106,7 +129,7 @@ export function jsText(s) {
 
 export function configScript(o, items) {
   const id = o.id;
-  const rows = items.map((r) => "['" + r.map(jsText).join("','") + "']");
+  const rows = items.map((r) => '[' + r.map((v) => typeof v === 'number' ? v : `'${jsText(v)}'`).join(',') + ']');
   const nums = [o.opacity, o.rotate, o.fadeTime, o.fadeSteps, o.slideTime, o.slideSteps, o.showDelay,
     o.hideDelay].join(',');
   return ['/*', 'Lumivex 1.0', 'Copyright (c) Lumivex', 'http://www.lumivex.test/', 'http://www.lumivex.test/support/',
@@ -138,15 +161,42 @@ export function page(ids, { head = '', body = '' } = {}) {
   return lines.map((l) => l + '\r\n').join('');
 }
 
-/** The files of a published folder: page "index.html", one slideshow per entry of `shows`. */
+const attribute = (v) => v.replace(/&/g, '&amp;').replace(/"/g, '&quot;');
+
+/**
+ * The HTML5 page of a modern slideshow: the first slide preloaded with the srcset that the runtime
+ * will choose from, its AVIF one where there is one; `after` follows the slideshow.
+ */
+export function modernPage(ids, first, { head = '', body = '', after = '' } = {}) {
+  const preload = first?.[0] ? [`<link rel="preload" as="image"${first[9] ? ' type="image/avif"' : ''} ` +
+    `imagesrcset="${attribute(first[9] || first[8])}" imagesizes="${attribute(first[10])}" fetchpriority="high">`] : [];
+  const lines = ['<!DOCTYPE html>', '<html lang="en">', '<head>', '<meta charset="utf-8">',
+    '<meta name="viewport" content="width=device-width, initial-scale=1">', '<title>Preview</title>', '',
+    '<!-- BEGIN -->', ...preload, ...ids.map((id) => `<link href="./${id}.css" rel="stylesheet">`), '<!-- END -->',
+    head, '</head>', '<body>', body];
+  ids.forEach((id, k) => {
+    lines.push(`<div id="${id}_div" class="${id}"></div>`);
+    if (k === 0) lines.push('<script src="./lumivex.js" defer></script>');
+    lines.push(`<script src="./${id}cfg.js" defer></script>`);
+  });
+  lines.push(after, '</body>', '</html>');
+  return lines.map((l) => l + '\r\n').join('');
+}
+
+/**
+ * The files of a published folder: page "index.html", one slideshow per entry of `shows`. Rows of
+ * modern length (see modernItem) make the modern style sheet and page.
+ */
 export function publish(shows, pageOptions) {
   const files = {};
+  const modern = isModern(shows[0].items);
   for (const s of shows) {
     const o = { ...DEFAULTS, ...s.options };
-    files[o.id + '.css'] = styleSheet(o);
+    files[o.id + '.css'] = styleSheet(o, modern);
     files[o.id + 'cfg.js'] = configScript(o, s.items);
   }
-  files['index.html'] = page(shows.map((s) => ({ ...DEFAULTS, ...s.options }).id), pageOptions);
+  const ids = shows.map((s) => ({ ...DEFAULTS, ...s.options }).id);
+  files['index.html'] = modern ? modernPage(ids, shows[0].items[0], pageOptions) : page(ids, pageOptions);
   return files;
 }
 
@@ -159,10 +209,30 @@ export function images(n) {
 export function items(n) {
   return Array.from({ length: n }, (_, k) => item(`slider${k}.png`, 'Title ' + k, { desc: 'Desc ' + k }));
 }
+/**
+ * The files of modern slides "slider0"...: each 1x and 2x density as ".jpg" and ".avif" (PNG
+ * data: the browser picks by name and declared type, and decodes by content); `sizes` [w, h] each.
+ */
+export function modernImages(n, sizes = []) {
+  const files = {};
+  for (let k = 0; k < n; k++) {
+    const [w, h] = sizes[k] || [DEFAULTS.width, DEFAULTS.height];
+    const one = png(w, h, COLORS[k]), two = png(2 * w, 2 * h, COLORS[k]);
+    Object.assign(files, { [`slider${k}.jpg`]: one, [`slider${k}.avif`]: one, [`slider${k}@2x.jpg`]: two,
+      [`slider${k}@2x.avif`]: two });
+  }
+  return files;
+}
+/** Modern items of those images, titled and described as items(n). */
+export function modernItems(n, sizes = []) {
+  return Array.from({ length: n }, (_, k) => modernItem(`slider${k}`, 'Title ' + k,
+    { desc: 'Desc ' + k, ...(sizes[k] && { w: sizes[k][0], h: sizes[k][1] }) }));
+}
 
 // ---- web server ---------------------------------------------------------------------------
 
-const TYPES = { html: 'text/html', css: 'text/css', js: 'text/javascript', png: 'image/png', gif: 'image/gif' };
+const TYPES = { html: 'text/html', css: 'text/css', js: 'text/javascript', png: 'image/png', gif: 'image/gif',
+  jpg: 'image/jpeg', avif: 'image/avif' };
 
 /**
  * Serves folders of files on 127.0.0.1, the runtime as "lumivex.js" in each. Every request is
@@ -170,6 +240,7 @@ const TYPES = { html: 'text/html', css: 'text/css', js: 'text/javascript', png: 
  */
 export async function startServer() {
   const folders = new Map();
+  const runtimes = new Map();
   const held = new Map();
   const log = [];
   let count = 0;
@@ -178,7 +249,7 @@ export async function startServer() {
     log.push({ url, at: Date.now() });
     const [, folder, name] = url.match(/^\/([^/]+)\/(.*)$/) || [];
     let body = folders.get(folder)?.[name];
-    if (name === 'lumivex.js' && folders.has(folder)) body = fs.readFileSync(RUNTIME_PATH);
+    if (name === 'lumivex.js' && folders.has(folder)) body = fs.readFileSync(runtimes.get(folder) || RUNTIME_PATH);
     if (held.has(url)) await held.get(url).promise;
     if (body === undefined) {
       res.writeHead(url === '/favicon.ico' ? 204 : 404).end();
@@ -191,10 +262,11 @@ export async function startServer() {
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
   const base = `http://127.0.0.1:${server.address().port}`;
   return {
-    /** Adds a folder of files; returns its address. */
-    add(files) {
+    /** Adds a folder of files, served with `runtime` as "lumivex.js" if given; returns its address. */
+    add(files, runtime) {
       const folder = 'site' + ++count;
       folders.set(folder, files);
+      if (runtime) runtimes.set(folder, runtime);
       return `${base}/${folder}/`;
     },
     /** Requests of a folder's files, as names. */
@@ -226,11 +298,12 @@ export async function launch() {
 
 /**
  * Opens a page in a fresh context. With `clock`, time stands still until the test moves it
- * (runFor), so the timeline can be checked step by step. Collects console errors and uncaught
- * exceptions in `errors`.
+ * (runFor), so the timeline can be checked step by step. `beforeLoad` runs in the page, given `arg`,
+ * before its scripts. Collects console errors and uncaught exceptions in `errors`.
  */
-export async function open(browser, url, { clock = false, reducedMotion = 'no-preference', beforeLoad, waitUntil } = {}) {
-  const context = await browser.newContext({ viewport: { width: 900, height: 700 }, reducedMotion });
+export async function open(browser, url, { clock = false, reducedMotion = 'no-preference', beforeLoad, arg, waitUntil,
+  viewport = { width: 900, height: 700 }, deviceScaleFactor = 1, hasTouch = false } = {}) {
+  const context = await browser.newContext({ viewport, reducedMotion, deviceScaleFactor, hasTouch });
   if (clock) {
     await context.clock.install({ time: 0 });
     await context.clock.pauseAt(1000);
@@ -239,7 +312,7 @@ export async function open(browser, url, { clock = false, reducedMotion = 'no-pr
   const errors = [];
   page.on('console', (m) => { if (m.type() === 'error') errors.push(m.text()); });
   page.on('pageerror', (e) => errors.push(String(e)));
-  if (beforeLoad) await page.addInitScript(beforeLoad);
+  if (beforeLoad) await page.addInitScript(beforeLoad, arg);
   await page.goto(url, { waitUntil });
   return { page, context, errors, close: () => context.close() };
 }
@@ -288,7 +361,7 @@ export function view(page, id = DEFAULTS.id) {
 
 /** Colours [r, g, b] at the given [x, y] points of a screenshot of `selector`. */
 export async function pixels(page, selector, points) {
-  const shot = await page.locator(selector).screenshot({ animations: 'allow' });
+  const shot = await page.locator(selector).screenshot({ animations: 'allow', scale: 'css' });
   return page.evaluate(async ({ data, points }) => {
     const img = new Image();
     img.src = 'data:image/png;base64,' + data;
@@ -307,7 +380,7 @@ export async function pixels(page, selector, points) {
  * then moves the clock to that time since the fade began.
  */
 export async function startShow(env, shows, files, options = {}) {
-  const url = env.server.add({ ...publish(shows), ...files });
+  const url = env.server.add({ ...publish(shows, options.page), ...files }, options.runtime);
   const s = await open(env.browser, url + 'index.html', { clock: true, ...options });
   s.url = url;
   const id = shows[0].options?.id || 'Lumivex1';
