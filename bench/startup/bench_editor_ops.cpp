@@ -51,6 +51,7 @@ public:
     }
     QStringList openFiles(QWidget*, const QString&, const QString&) override { return {}; }
     std::optional<QColor> pickColor(QWidget*, const QColor&) override { return std::nullopt; }
+    std::optional<QString> askSecret(QWidget*, const QString&) override { return std::nullopt; }
     QString openAnswer;
 };
 

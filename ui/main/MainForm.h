@@ -44,6 +44,7 @@ class DialogMessageSink;
 //   MainFormProperties.cpp  property pages and their binding
 //   MainFormStartup.cpp     creation, recent files, program start
 //   MainFormHelp.cpp        help buttons and web commands
+//   MainFormUpload.cpp      publishing to a web server
 class TMainForm : public QMainWindow, public PreviewHost, public TemplateHost, private EditTarget {
     Q_OBJECT
 public:
@@ -65,6 +66,9 @@ public:
     void BuildHTML1Click();
     void Preview1Click();
     void Publish1Click();
+    // File > Publish to Server: the destination asked (kept in the project's options), then
+    // the project published into a staging folder and uploaded with progress (MainFormUpload.cpp).
+    void PublishToServer1Click();
     void ToolBar1Click();
     void StatusBar2Click();
     void PreviewWindow1Click();

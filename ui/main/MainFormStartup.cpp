@@ -85,6 +85,7 @@ void TMainForm::connectCommands() {
         {ui_->Save1, &TMainForm::Save1Click},
         {ui_->tlbtnSave, &TMainForm::Save1Click},
         {ui_->Save2, &TMainForm::Save2Click},
+        {ui_->actPublishToServer, &TMainForm::PublishToServer1Click},
         {ui_->Templet1, &TMainForm::Templet1Click},
         {ui_->SaveAsTemplate1, &TMainForm::SaveAsTemplate1Click},
         {ui_->ImportMenuStructure1, &TMainForm::ImportMenuStructure1Click},

@@ -2,6 +2,8 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -112,6 +114,15 @@ std::optional<QColor> QtDialogs::pickColor(QWidget* parent, const QColor& initia
     if (!color.isValid())
         return std::nullopt;
     return color;
+}
+
+std::optional<QString> QtDialogs::askSecret(QWidget* parent, const QString& prompt) {
+    bool ok = false;
+    const QString secret = QInputDialog::getText(parent, QStringLiteral("Lumivex"), prompt,
+                                                 QLineEdit::Password, QString(), &ok);
+    if (!ok)
+        return std::nullopt;
+    return secret;
 }
 
 }  // namespace lumivex::ui

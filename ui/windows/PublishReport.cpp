@@ -26,4 +26,9 @@ void TfrmPublishReport::LoadReport(const QString& path) {
     ui_->memoPublishReport->setPlainText(BytesToText(bytes));
 }
 
+void TfrmPublishReport::ShowReport(const QString& title, const QString& text) {
+    setWindowTitle(title);
+    ui_->memoPublishReport->setPlainText(text);
+}
+
 }  // namespace lumivex::ui

@@ -20,6 +20,8 @@ public:
 
     // Throws lumivex::FileError when the report cannot be read; the text stays as it was.
     void LoadReport(const QString& path);
+    // A report made in memory (an upload's), under its own window title.
+    void ShowReport(const QString& title, const QString& text);
 
 private:
     std::unique_ptr<::Ui::TfrmPublishReport> ui_;

@@ -59,6 +59,11 @@ public:
         return colors.takeFirst();
     }
 
+    std::optional<QString> askSecret(QWidget*, const QString& prompt) override {
+        secretPrompts << prompt;
+        return secrets.isEmpty() ? std::nullopt : secrets.takeFirst();
+    }
+
     QStringList messageTexts() const {
         QStringList texts;
         for (const Message& m : messages)
@@ -78,6 +83,8 @@ public:
     QList<Message> messages;
     QList<FileRequest> files;
     QList<QColor> colorRequests;
+    QList<std::optional<QString>> secrets;  // answers to askSecret; none left cancels
+    QStringList secretPrompts;
     std::function<void(const Message&)> onMessage;
 
 private:

@@ -1,0 +1,121 @@
+#include <QLineEdit>
+#include <QTcpServer>
+#include <QTest>
+
+#include "FakePlatform.h"
+#include "PasswordStore.h"
+#include "PublishToServer.h"
+#include "UiTestSupport.h"
+#include "UploadRun.h"
+
+using namespace lumivex::ui;
+using lumivex::ui::testing::FakePlatform;
+
+namespace {
+
+// A keyring in memory.
+class MemoryPasswords final : public PasswordStore {
+public:
+    std::optional<QString> find(const QString& account) override {
+        if (!kept.contains(account))
+            return std::nullopt;
+        return kept.value(account);
+    }
+    void store(const QString& account, const QString& password) override {
+        kept.insert(account, password);
+    }
+    void forget(const QString& account) override { kept.remove(account); }
+    QHash<QString, QString> kept;
+};
+
+}  // namespace
+
+class PublishToServerTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void takesOnlyFieldsThatNameADestination_data() {
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("url");  // empty: refused, the dialog stays
+        QTest::newRow("host") << "example.com"
+                              << "/var/www/show"
+                              << ""
+                              << "sftp://example.com/var/www/show";
+        QTest::newRow("port, user, home folder") << " host:2222 "
+                                                 << "~/public_html"
+                                                 << "me"
+                                                 << "sftp://me@host:2222/~/public_html";
+        QTest::newRow("no server") << ""
+                                   << "/srv"
+                                   << "me"
+                                   << "";
+        QTest::newRow("no folder") << "host"
+                                   << " "
+                                   << "me"
+                                   << "";
+        QTest::newRow("blank in host") << "my host"
+                                       << "/srv"
+                                       << ""
+                                       << "";
+        QTest::newRow("bad port") << "host:70000"
+                                  << "/srv"
+                                  << ""
+                                  << "";
+        QTest::newRow("password in user") << "host"
+                                          << "/srv"
+                                          << "me:secret"
+                                          << "";
+    }
+    void takesOnlyFieldsThatNameADestination() {
+        QFETCH(QString, server);
+        QFETCH(QString, folder);
+        QFETCH(QString, user);
+        QFETCH(QString, url);
+        FakePlatform p;
+        TfrmPublishToServer dialog(p.dialogs);
+        dialog.setFields(server, folder, user);
+        dialog.show();
+        dialog.accept();
+        QCOMPARE(dialog.result() == QDialog::Accepted, !url.isEmpty());
+        QCOMPARE(p.dialogs.messages.size(), url.isEmpty() ? 1 : 0);
+        if (!url.isEmpty())
+            QCOMPARE(QString::fromStdString(dialog.destination().url()), url);
+    }
+
+    // The upload runs on its own thread; a server that cannot be reached is reported with
+    // the system's reason, and nothing was asked.
+    void unreachableServerIsReported() {
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        FakePlatform p;
+        MemoryPasswords passwords;
+        UploadRun run(p.dialogs, passwords, nullptr);
+        lumivex::upload::Destination d{"me", "127.0.0.1", silent.serverPort(), "/srv/show"};
+        silent.close();
+        const QString staging = lumivex::ui::testing::FreshFolder("staging");
+        const UploadRun::Outcome outcome = run.run(d, staging, {});
+        QVERIFY(!outcome.done);
+        QVERIFY(!outcome.cancelled);
+        QVERIFY2(outcome.error.contains("cannot connect to 127.0.0.1:"), qPrintable(outcome.error));
+        QVERIFY(p.dialogs.messages.isEmpty());
+    }
+
+    void reportListsWhatWasSentAndRemoved() {
+        lumivex::upload::UploadResult result;
+        result.sent = {"Showcfg.js", "Show.lvx"};
+        result.bytesSent = 2048;
+        result.removed = {"slider9.jpg"};
+        result.unchanged = 98;
+        const QString text = UploadRun::ReportText({"", "host", 0, "/srv"}, result);
+        for (const char* line : {"Published to sftp://host/srv", "[Sent]: 2 file(s), 2.0 KB",
+                                 "\n  Showcfg.js\n  Show.lvx\n", "[Removed]: 1 file(s)",
+                                 "\n  slider9.jpg\n", "[Unchanged]: 98 file(s)"})
+            QVERIFY2(text.contains(QString::fromUtf8(line)), line);
+    }
+};
+
+LUMIVEX_UI_TEST(PublishToServerTest);
+
+#include "PublishToServerTest.moc"
