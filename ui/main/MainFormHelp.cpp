@@ -1,5 +1,6 @@
 // The help buttons of the property pages and the help and web commands.
 #include <QUrl>
+#include <iterator>
 
 #include "CodeGeneration.h"
 #include "HelpWindow.h"
@@ -21,8 +22,9 @@ QString TMainForm::HelpPageForTag(int tag) {
         "customizing_js_item_item_slide_info.htm",
         "customizing_js_item_item_tooltip.htm",
         "customizing_js_script_path_path.htm",
+        "customizing_js_script_web_output.htm",
     };
-    if (tag >= 1 && tag <= 12)
+    if (tag >= 1 && tag <= static_cast<int>(std::size(kPages)))
         return QLatin1String(kPages[tag - 1]);
     return QStringLiteral("getting_started.htm");
 }

@@ -249,6 +249,7 @@ void TMainForm::LoadAppletProperties() {
     const TAppletData data = FAgent->GetAppletData();
     for (const Binding& b : kAppletBindings)
         SetControlValue(data.*b.field, findChild<QWidget*>(QLatin1String(b.control)), b.mode);
+    showOption(std::string(ProjectOptions::kWebOutput), false);
 }
 
 void TMainForm::StoreItemProperties(int index) {
@@ -402,6 +403,15 @@ void TMainForm::connectProperties() {
                 connect(button, &QAbstractButton::toggled, this, edited);
         }
     }
+    // Classic is the default, so choosing it leaves the project as a project without options.
+    connect(ui_->cmbWebOutput, &QComboBox::activated, this, ErrorReport::guarded([this] {
+                const std::string value = ui_->cmbWebOutput->currentIndex() == 1 ? "Modern" : "";
+                if (value != FAgent->Options.value(ProjectOptions::kWebOutput)) {
+                    undoStack_->push(new SetOptionCommand(
+                        *this, std::string(ProjectOptions::kWebOutput), value));
+                    RefreshPreview();
+                }
+            }));
     // Typing into one field is one step until the focus moves on.
     connect(qApp, &QApplication::focusChanged, this, [this] { ++typingSession_; });
 
@@ -503,9 +513,7 @@ void TMainForm::showOption(const std::string& name, bool reveal) {
     // Options without a control here (the upload destination) live in their own dialog.
     if (name != ProjectOptions::kWebOutput)
         return;
-    auto* choice = findChild<QComboBox*>(QStringLiteral("cmbWebOutput"));
-    if (choice == nullptr)
-        return;
+    QComboBox* choice = ui_->cmbWebOutput;
     {
         ShowingModel showing(*this);
         choice->setCurrentIndex(FAgent->Options.modernWebOutput() ? 1 : 0);

@@ -119,12 +119,19 @@ void TMainForm::connectCommands() {
 }
 
 void TMainForm::setUpHintLine() {
-    QList<QWidget*> hinted{ui_->trvwDesignPanel, ui_->trvwDesignPanel->viewport(),
-                           ui_->pnlTreeView,     ui_->tbshtScript,
-                           ui_->edt_ctrlId,      ui_->spdbtn_SlideShowLoadingBgImage,
-                           ui_->GroupBox29,      ui_->spdbtnOriginalImagePath,
-                           ui_->GroupBox7,       ui_->spdbtnItURL,
-                           ui_->edt_IToolTip,    ui_->edt_Text,
+    QList<QWidget*> hinted{ui_->trvwDesignPanel,
+                           ui_->trvwDesignPanel->viewport(),
+                           ui_->pnlTreeView,
+                           ui_->tbshtScript,
+                           ui_->edt_ctrlId,
+                           ui_->spdbtn_SlideShowLoadingBgImage,
+                           ui_->cmbWebOutput,
+                           ui_->GroupBox29,
+                           ui_->spdbtnOriginalImagePath,
+                           ui_->GroupBox7,
+                           ui_->spdbtnItURL,
+                           ui_->edt_IToolTip,
+                           ui_->edt_Text,
                            ui_->edt_Description};
     for (QAction* action : ui_->tlbr1->actions()) {
         if (QWidget* button = ui_->tlbr1->widgetForAction(action);

@@ -1,3 +1,4 @@
+#include <QComboBox>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTest>
@@ -18,6 +19,7 @@ private Q_SLOTS:
     void undoingEveryEditGivesTheSavedBytes();
     void typingIntoAFieldIsOneStep();
     void newAndOpenStartAFreshHistory();
+    void theWebOutputIsOneStepAndTravelsWithTheProject();
 };
 
 namespace {
@@ -196,6 +198,35 @@ void UndoTest::newAndOpenStartAFreshHistory() {
     f.form->New1Click();
     QVERIFY(!f.form->undoStack().canUndo());
     QVERIFY(!f.form->FModified());
+}
+
+void UndoTest::theWebOutputIsOneStepAndTravelsWithTheProject() {
+    MainFormFixture f;
+    f.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+    f.select(f.root());
+    QComboBox* choice = f.ui().cmbWebOutput;
+    f.form->activateWindow();
+    choice->setFocus();
+    QTRY_VERIFY(choice->hasFocus());
+    QTest::keyClick(choice, Qt::Key_Down);
+    QVERIFY(f.agent().Options.modernWebOutput());
+    QVERIFY(f.form->FModified());
+    const QString file = FreshFolder("web-output") + "a.lvx";
+    f.dialogs.fileAnswers = {file};
+    f.form->Save1Click();
+    QVERIFY(ReadFile(file).contains("\r\n<Lumivex_Options>\r\nWebOutput=Modern\r\n"));
+
+    f.form->Undo1Click();
+    QCOMPARE(choice->currentIndex(), 0);
+    QVERIFY(f.agent().Options.empty());  // Classic is a project without the option
+    f.form->Redo1Click();
+    QCOMPARE(choice->currentIndex(), 1);
+
+    MainFormFixture opened;
+    opened.form->OpenProjectFile(file);
+    QCOMPARE(opened.ui().cmbWebOutput->currentIndex(), 1);
+    QVERIFY(!opened.form->FModified());
 }
 
 LUMIVEX_UI_TEST(UndoTest);
