@@ -13,9 +13,6 @@ namespace lumivex::image {
 
 namespace {
 
-// Chosen by bench/images (modern): the fastest setting whose files stay within a few percent
-// of the slowest ones' size at the same fidelity.
-constexpr int kEncoderSpeed = 9;
 // Where the search starts: about the match of a quality-90 JPEG on photos.
 constexpr int kFirstQuantizer = 16;
 constexpr int kMaxTries = 3;
@@ -41,7 +38,7 @@ void check(avifResult result, const char* what) {
 
 }  // namespace
 
-std::string EncodeAvif(const RgbImage& picture, int quantizer) {
+std::string EncodeAvif(const RgbImage& picture, int quantizer, int speed) {
     std::unique_ptr<avifImage, ImageDeleter> image(
         avifImageCreate(picture.width, picture.height, 8, AVIF_PIXEL_FORMAT_YUV420));
     if (!image)
@@ -66,7 +63,7 @@ std::string EncodeAvif(const RgbImage& picture, int quantizer) {
     encoder->codecChoice = AVIF_CODEC_CHOICE_AOM;
     // Slides are encoded on worker threads already, one per core.
     encoder->maxThreads = 1;
-    encoder->speed = kEncoderSpeed;
+    encoder->speed = speed;
     encoder->minQuantizer = encoder->maxQuantizer = quantizer;
     RwData out;
     check(avifEncoderWrite(encoder.get(), image.get(), &out.data), "cannot encode");
@@ -107,7 +104,8 @@ double Psnr(const RgbImage& a, const RgbImage& b) {
     return 10.0 * std::log10(255.0 * 255.0 / mse);
 }
 
-std::string AvifBeside(const RgbImage& picture, const std::string& jpeg, int* quantizerHint) {
+std::string AvifBeside(const RgbImage& picture, const std::string& jpeg, int* quantizerHint,
+                       int speed) {
     const Source source{"JPEG", &jpeg};
     const RgbImage shown = DecodeJpeg(source, [](int w, int h) { return Size{w, h}; }).pixels;
     const double needed = Psnr(shown, picture) - kAvifPsnrAllowance;
@@ -119,7 +117,7 @@ std::string AvifBeside(const RgbImage& picture, const std::string& jpeg, int* qu
     int quantizer =
         quantizerHint != nullptr && *quantizerHint > 0 ? *quantizerHint : kFirstQuantizer;
     for (int tries = 0; tries < kMaxTries && failed - passed > 1; ++tries) {
-        std::string avif = EncodeAvif(picture, quantizer);
+        std::string avif = EncodeAvif(picture, quantizer, speed);
         const double psnr = Psnr(DecodeAvif(avif), picture);
         int next = 0;
         if (psnr >= needed) {

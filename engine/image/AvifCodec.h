@@ -8,8 +8,12 @@ namespace lumivex::image {
 
 // AV1 still pictures (AVIF) beside the JPEG slides of the modern web output.
 
+// The encoder's speed (0 slowest to 10), chosen by bench/web-output: the fastest setting whose
+// files stay within a few percent of the slower ones' size at the same fidelity.
+inline constexpr int kAvifSpeed = 9;
+
 // 8-bit 4:2:0 AVIF of an sRGB picture, without metadata, at an AV1 quantizer (0 best, 63 worst).
-std::string EncodeAvif(const RgbImage& picture, int quantizer);
+std::string EncodeAvif(const RgbImage& picture, int quantizer, int speed = kAvifSpeed);
 // The picture an AVIF shows; raises ImageError for anything it cannot decode.
 RgbImage DecodeAvif(const std::string& bytes);
 // Peak signal-to-noise ratio of `a` against `b` (same size) over R, G and B, in dB; infinite when
@@ -25,6 +29,6 @@ inline constexpr double kAvifPsnrAllowance = 0.5;  // dB below the JPEG's at mos
 // `quantizerHint`, when given, is where the search starts (0: the usual start) and receives
 // the quantizer found, a good start for the same picture at another size.
 std::string AvifBeside(const RgbImage& picture, const std::string& jpeg,
-                       int* quantizerHint = nullptr);
+                       int* quantizerHint = nullptr, int speed = kAvifSpeed);
 
 }  // namespace lumivex::image
