@@ -3,10 +3,9 @@
    transition duration and then stays for the rotation delay; its caption starts sliding up
    "Delay Show" after the fade and starts sliding away "Delay Hide" before the next one. A button
    in the top corner stops and starts the rotation; keyboard focus entering the slideshow, or a
-   visitor who prefers reduced motion, stops it until that button is pressed.
-   Rows of eleven entries (image, link, target, title, description, tooltip, width, height, JPEG
-   srcset, AVIF srcset, sizes) make a fluid slideshow of <picture>s: each slide fades in once its
-   picture is decoded, the first at once, and a swipe or the arrow keys change slides. */
+   visitor who prefers reduced motion, stops it until that button is pressed. Rows of eleven
+   entries (the six, width, height, JPEG srcset, AVIF srcset, sizes) make a modern slideshow of
+   <picture>s that a swipe or the arrow keys also move. */
 
 function bdas(start) {
   if (document.readyState == 'loading') document.addEventListener('DOMContentLoaded', function () { start() });
@@ -23,7 +22,7 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
     slides = [],
     cur = -1,
     aim = 0, // the slide shown or on its way
-    ticket = 0, // the latest call of show; an older one whose picture decodes late gives way
+    ticket = 0, // the latest show; an older one whose picture decodes late gives way
     held = 0, // 1: pointer over, 2: focus inside (not on the button), 4: page hidden, 8: stopped
     mouse = 0, // the last input was a pointer, not a key
     touched = 0, // the last touch or pen was inside the slideshow
@@ -127,7 +126,7 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
   }
   function begin() { if (cur < 0) show(0) }
 
-  // The slide that s covers, and any other, goes once s is shown whole.
+  // Once s is shown whole, every other slide goes.
   function settle(s) {
     slides.concat(loading).forEach(function (o) {
       if (o != s) {
@@ -139,12 +138,13 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
     s.style.zIndex = 0;
   }
 
-  // A picture fades in decoded and whole; one that cannot be decoded fades in all the same.
+  // A picture fades in decoded and whole; one that cannot be decoded fades in all the same. The
+  // first has loaded and shows at once: waiting for its decoding would only delay it.
   function show(k) {
     var t = ++ticket, img = slides[aim = k].img;
     function go() { if (t == ticket) enter(k) }
     load(k);
-    if (modern && img) img.decode().then(go, go);
+    if (modern && img && cur >= 0) img.decode().then(go, go);
     else go();
   }
 
@@ -156,12 +156,14 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
     desc.textContent = it[4];
     if (gap) fit();
     if (held & 8) caption();
-    load(k + 1);
+    // Modern: once this picture is on the screen, so that nothing competes with the page's first.
+    if (modern) setTimeout(load, 500, k + 1);
+    else load(k + 1);
     s.style.visibility = 'visible';
     s.style.zIndex = 1;
     // Keyboard focus on the slide that goes moves on to the one that comes.
     if (prev.contains(doc.activeElement)) (s.a.href ? s.a : button).focus();
-    // The first picture shows at once: a fade would only delay the page's main image.
+    // The first picture shows at once: a fade would only delay the page's largest paint.
     tween(s, 1, modern && prev == loading ? 0 : fadeTime, fadeSteps, fade, function () {
       settle(s);
       box.removeAttribute('aria-busy');
@@ -175,8 +177,8 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
     });
   }
 
-  // A swipe or an arrow key: the slide on its way is shown whole, the chosen one comes, and the
-  // rotation stops as the button stops it.
+  // A swipe or an arrow key shows the slide on its way whole, then the chosen one, and stops the
+  // rotation as the button does.
   function jump(k) {
     var s = slides[cur];
     if (!s) return;

@@ -18,7 +18,8 @@ describe('modern slides', () => {
     const rows = [modernItem('slider0', 'One'), modernItem('slider1', 'Two', { x2: false, avif: [] }),
       [...item('', 'Three'), 0, 0, '', '', '']];
     const s = await open(env.browser, env.server.add({ ...publish([{ items: rows }]), ...modernImages(2) }) + 'index.html');
-    await until(s.page, () => !document.getElementById('Lumivex1_div').hasAttribute('aria-busy'));
+    // Slide 1 is fetched once slide 0 is on the screen.
+    await until(s.page, () => document.querySelectorAll('.Lumivex1_SlideImgCntr img')[1].src);
     const built = await s.page.evaluate(() => [...document.querySelectorAll('.Lumivex1_SlideImgCntr a')].map((a) => {
       const get = (e, names) => e && names.map((n) => e.getAttribute(n));
       return [a.children.length && a.children[0].tagName, get(a.querySelector('source'), ['type', 'srcset', 'sizes']),
@@ -51,7 +52,7 @@ describe('modern slides', () => {
       const url = env.server.add({ ...publish([{ items: rows }]), ...modernImages(2) });
       const s = await open(env.browser, url + 'index.html', { deviceScaleFactor: dpr });
       const where = `at ${dpr}x with AVIF ${avif}, 2x ${x2}`;
-      await until(s.page, () => document.querySelectorAll('.Lumivex1_SlideImgCntr img')[1].complete);
+      await until(s.page, () => document.querySelectorAll('.Lumivex1_SlideImgCntr img')[1].naturalWidth);
       const shown = await s.page.$$eval('.Lumivex1_SlideImgCntr img', (imgs) => imgs.map((i) => i.currentSrc.split('/').pop()));
       const next = file.replace('slider0', 'slider1');
       assert.deepEqual(shown, [file, next], where);
@@ -118,6 +119,8 @@ describe('modern timeline', () => {
       await until(s.page, visible, 0);
       let v = await view(s.page);
       assert.deepEqual([v.opacity[0], v.loading], [1, false], what);
+      // Nothing competes with the first picture until it is on the screen.
+      assert.deepEqual(env.server.requests(url).filter((n) => n.startsWith('slider')), ['slider0.avif'], what);
       // Slide 1 is due at 3000 ms.
       await s.page.clock.runFor(3100);
       if (how.decode !== 'fail') {
