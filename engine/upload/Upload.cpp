@@ -189,10 +189,10 @@ public:
 
     // Replaces `to` with `from` in one step where the server offers it.
     void rename(const std::string& from, const std::string& to) {
-        if (posixRename_) {
-            posixRenameRequest(from, to);
+        // A server that advertises the rename but does not carry it out gets the plain one.
+        if (posixRename_ && posixRenameRequest(from, to))
             return;
-        }
+        posixRename_ = false;
         // A plain SFTP rename refuses an existing target: the old copy steps aside first, so
         // for a moment the name is missing, but it is never half written.
         const std::string aside = to + ".lumivex-old";
@@ -408,7 +408,8 @@ private:
     // OpenSSH's rename that replaces an existing file atomically. This libssh has no call for
     // it, so the request goes on the SFTP channel as OpenSSH's client sends it; no other request
     // is outstanding meanwhile, so the reply is the next packet.
-    void posixRenameRequest(const std::string& from, const std::string& to) {
+    // False when the server answers that it does not support the request.
+    bool posixRenameRequest(const std::string& from, const std::string& to) {
         const auto u32 = [](std::string& out, std::uint32_t v) {
             for (int shift = 24; shift >= 0; shift -= 8)
                 out += static_cast<char>((v >> shift) & 0xff);
@@ -443,7 +444,9 @@ private:
             throw UploadError(FailureKind::Connection, failure + ": the server's reply is not one");
         const std::uint32_t status = get(5);
         if (status == SSH_FX_OK)
-            return;
+            return true;
+        if (status == SSH_FX_OP_UNSUPPORTED)
+            return false;
         std::string message;
         if (reply.size() >= 13) {
             const std::uint32_t length = get(9);
