@@ -24,6 +24,7 @@ row() { # label, file
   printf '%-34s %9d %9d %9.2f\n' "$1" "$(wc -c <"$2")" "$g" "$(awk -v a="$g" -v b="$ours" 'BEGIN { print a / b }')"
 }
 row "lumivex.js" "$root/share/lumivex.js"
+row "lumivex.min.js (its minified copy)" "$root/share/lumivex.min.js"
 row "Embla Carousel $(version embla-carousel) core" node_modules/embla-carousel/embla-carousel.umd.js
 row "Glide $(version @glidejs/glide)" node_modules/@glidejs/glide/dist/glide.min.js
 row "Slick $(version slick-carousel) (+ jQuery)" node_modules/slick-carousel/slick/slick.min.js
