@@ -111,7 +111,7 @@ describe('modern timeline', () => {
       const s = await open(env.browser, url + 'index.html', { clock: true, waitUntil: 'domcontentloaded', beforeLoad: (how) => {
         const decode = HTMLImageElement.prototype.decode;
         HTMLImageElement.prototype.decode = function () {
-          if (!how || !this.currentSrc.includes('slider1')) return decode.call(this);
+          if (!how || this.getAttribute('src') !== 'slider1.jpg') return decode.call(this);
           if (how === 'fail') return Promise.reject(new DOMException('test', 'EncodingError'));
           return new Promise((resolve) => { window.release = () => decode.call(this).then(resolve); });
         };
