@@ -16,7 +16,8 @@ inline constexpr const char* kProductAddress = "http://www.lumivex.com/";
 inline constexpr const char* kSupportAddress = "http://www.lumivex.com/support/";
 
 // The nine rules, LF line ends. Raises ConversionError when SlideShowZIndex is not a whole number.
-// The modern web output draws a fluid box in the slideshow's colour before any script runs.
+// The modern web output draws a fluid box in the slideshow's colour before any script runs, and
+// the first slide that the page holds in it.
 std::string StyleSheetText(const TAppletData& data, bool modern = false);
 // The configuration script, CR LF line ends but inside the start block. With `extras` (the
 // modern web output, one entry per item) every row also describes the slide's sizes and srcsets.
@@ -35,6 +36,8 @@ struct SlideSources {
     std::string jpeg;  // "slider0.jpg 960w, slider0@2x.jpg 1920w"
     std::string avif;  // each density's AVIF, or its JPEG; "" without any AVIF
     std::string sizes;
+    long long width = 0;  // the slide's size as the item stores it; 0 when not a number
+    long long height = 0;
 };
 SlideSources ModernSlideSources(const TAppletData& data, const TItemData& item,
                                 const SlideExtras& extras);

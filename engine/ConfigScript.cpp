@@ -29,6 +29,8 @@ SlideSources ModernSlideSources(const TAppletData& d, const TItemData& item,
     if (Trim(slide).empty())
         return out;
     const long long width = PixelCount(item.ImageWidth);
+    out.width = width;
+    out.height = PixelCount(item.ImageHeight);
     const long long box = StrToInt(d.SlideShowWidth);
     const std::string w = IntToStr(width) + "w";
     const std::string w2 = IntToStr(extras.width2x) + "w";
@@ -74,8 +76,8 @@ std::string ConfigScriptText(const TAppletData& d, const TItemArray& items,
             const SlideSources sources =
                 ModernSlideSources(d, item, i < extras->size() ? (*extras)[i] : none);
             const bool picture = !sources.jpeg.empty();
-            out += "," + IntToStr(picture ? PixelCount(item.ImageWidth) : 0) + "," +
-                   IntToStr(picture ? PixelCount(item.ImageHeight) : 0) + ",'" +
+            out += "," + IntToStr(picture ? sources.width : 0) + "," +
+                   IntToStr(picture ? sources.height : 0) + ",'" +
                    EscapeScriptString(sources.jpeg) + "','" + EscapeScriptString(sources.avif) +
                    "','" + EscapeScriptString(sources.sizes) + "'";
         }

@@ -122,22 +122,24 @@ std::string ModernPageText(const std::string& id, const TLinkedFileInfoArray& li
     line("<meta charset=\"utf-8\">");
     line("<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">");
     line("<title>Preview</title>");
+    // No icon: a browser would ask the server for one that is not there.
+    line("<link rel=\"icon\" href=\"data:,\">");
     line("");
     line("<!-- " + std::string(kProductLine) + " -->");
     line("<!-- " + std::string(kCopyrightLine) + " -->");
     line("<!-- Please insert following codes into <head> section of Web pages. -->");
     line("<!-- BEGIN -->");
-    // The first slide is fetched with the page rather than once the scripts have run.
-    if (!items.empty()) {
-        const SlideSources first =
-            ModernSlideSources(data, items[0], extras.empty() ? SlideExtras{} : extras[0]);
-        if (!first.jpeg.empty()) {
-            const bool avif = !first.avif.empty();
-            line(std::string("<link rel=\"preload\" as=\"image\"") +
-                 (avif ? " type=\"image/avif\"" : "") + " imagesrcset=\"" +
-                 HtmlAttribute(avif ? first.avif : first.jpeg) + "\" imagesizes=\"" +
-                 HtmlAttribute(first.sizes) + "\" fetchpriority=\"high\">");
-        }
+    // The first slide is fetched with the page, and shown by it before any script runs.
+    const SlideSources first =
+        items.empty()
+            ? SlideSources{}
+            : ModernSlideSources(data, items[0], extras.empty() ? SlideExtras{} : extras[0]);
+    const bool avif = !first.avif.empty();
+    if (!first.jpeg.empty()) {
+        line(std::string("<link rel=\"preload\" as=\"image\"") +
+             (avif ? " type=\"image/avif\"" : "") + " imagesrcset=\"" +
+             HtmlAttribute(avif ? first.avif : first.jpeg) + "\" imagesizes=\"" +
+             HtmlAttribute(first.sizes) + "\" fetchpriority=\"high\">");
     }
     for (const TLinkedFileInfo& f : linkedFiles) {
         if (LowerCase(f.FileKind) == "css")
@@ -150,8 +152,20 @@ std::string ModernPageText(const std::string& id, const TLinkedFileInfoArray& li
     line(
         "<!-- Please insert following <div> and <script> to web pages where you want to include "
         "the script -->");
+    // Under the slides the runtime builds; not in a transparent box, where it would show through.
+    std::string firstPicture;
+    if (!first.jpeg.empty() && LowerCase(data.SlideShowBackgroundColor) != "transparent") {
+        firstPicture = std::string("<picture aria-hidden=\"true\">") +
+                       (avif ? "<source type=\"image/avif\" srcset=\"" + HtmlAttribute(first.avif) +
+                                   "\" sizes=\"" + HtmlAttribute(first.sizes) + "\">"
+                             : "") +
+                       "<img src=\"" + HtmlAttribute(items[0].SlideImageFile) + "\" srcset=\"" +
+                       HtmlAttribute(first.jpeg) + "\" sizes=\"" + HtmlAttribute(first.sizes) +
+                       "\" width=\"" + IntToStr(first.width) + "\" height=\"" +
+                       IntToStr(first.height) + "\" alt=\"\" fetchpriority=\"high\"></picture>";
+    }
     line("<div id=\"" + runtime::PlaceholderId(id) + "\" class=\"" + runtime::ContainerClass(id) +
-         "\"></div>");
+         "\">" + firstPicture + "</div>");
     for (const TLinkedFileInfo& f : linkedFiles) {
         if (LowerCase(f.FileKind) == "js")
             line("<script src=\"./" + HtmlAttribute(f.FileName) + "\" defer></script>");

@@ -36,6 +36,13 @@ std::string StyleSheetText(const TAppletData& d, bool modern) {
         rule(out, cls,
              {"position: relative;", "display: block;", "overflow: hidden;",
               "background-color: " + CssColor(d.SlideShowBackgroundColor) + ";"});
+        // The first slide as the page shows it before the runtime has run, as the runtime
+        // shows it: centred, never enlarged.
+        rule(out, cls + " > picture",
+             {"position: absolute;", "left: 0;", "top: 0;", "width: 100%;", "height: 100%;",
+              "display: flex;", "align-items: center;", "justify-content: center;"});
+        rule(out, cls + " > picture img",
+             {"width: auto;", "height: auto;", "max-width: 100%;", "max-height: 100%;"});
     } else {
         rule(out, "#" + id + "_div",
              {"width: " + CssPixels(d.SlideShowWidth) + ";",

@@ -152,10 +152,18 @@ TEST(ModernOutput, WritesTheDoubleSizeWhereThePixelsAreAndAvifBesideEachJpeg) {
         << script;
     EXPECT_NE(ReadFile(h.site.file("Lumivex1.css")).find("aspect-ratio: 200 / 100;"),
               std::string::npos);
-    EXPECT_NE(ReadFile(h.site.file("Show.html"))
-                  .find("<link rel=\"preload\" as=\"image\" type=\"image/avif\" "
+    // The page fetches the first slide at once and shows it before any script runs.
+    const std::string page = ReadFile(h.site.file("Show.html"));
+    EXPECT_NE(page.find("<link rel=\"preload\" as=\"image\" type=\"image/avif\" "
                         "imagesrcset=\"slider0.avif 150w, slider0@2x.avif 300w\""),
               std::string::npos);
+    EXPECT_NE(page.find("<div id=\"Lumivex1_div\" class=\"Lumivex1\"><picture "
+                        "aria-hidden=\"true\"><source type=\"image/avif\" srcset=\"slider0.avif"),
+              std::string::npos)
+        << page;
+    EXPECT_NE(
+        page.find("width=\"150\" height=\"100\" alt=\"\" fetchpriority=\"high\"></picture></div>"),
+        std::string::npos);
 }
 
 TEST(ModernOutput, ClassicIsTheOutputOfAProjectWithoutOptions) {

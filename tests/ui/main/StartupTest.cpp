@@ -165,6 +165,7 @@ void StartupTest::helpButtonsAndMenuPages() {
         {"SpeedButton12", "customizing_js_script_slide_info_slide_info_title.htm"},
         {"SpeedButton18", "customizing_js_script_slide_info_slide_info_description.htm"},
         {"SpeedButton28", "customizing_js_script_path_path.htm"},
+        {"SpeedButton13", "customizing_js_script_web_output.htm"},
     };
     for (const auto& [name, page] : buttons) {
         f.form->findChild<QToolButton*>(QLatin1String(name))->click();
@@ -174,7 +175,7 @@ void StartupTest::helpButtonsAndMenuPages() {
             TMainForm::PathToFileUrl(f.folder + "help/" + page), 20000);
     }
     QCOMPARE(TMainForm::HelpPageForTag(0), QStringLiteral("getting_started.htm"));
-    QCOMPARE(TMainForm::HelpPageForTag(13), QStringLiteral("getting_started.htm"));
+    QCOMPARE(TMainForm::HelpPageForTag(14), QStringLiteral("getting_started.htm"));
     f.ui().Topic1->trigger();
     f.ui().tlbtnHelp->trigger();
     f.ui().ViewSample1->trigger();
