@@ -94,6 +94,7 @@ std::string ResolveProgramFolder(const ProgramFolderContext& context) {
     const std::string data = withSlash(context.installedDataFolder);
     if (!data.empty()) {
         refreshFile(data + "lumivex.js", folder + "lumivex.js");
+        refreshFile(data + "lumivex.min.js", folder + "lumivex.min.js");
         copyTreeOnce(data + "templates", folder + "templates");
         linkOnce(data + "help", folder + "help");
         linkOnce(data + "samples", folder + "samples");

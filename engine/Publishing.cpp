@@ -5,6 +5,7 @@
 #include "AppletAgent.h"
 #include "EngineErrors.h"
 #include "FileIO.h"
+#include "RuntimeContract.h"
 #include "Text.h"
 
 namespace lumivex {
@@ -67,9 +68,15 @@ bool TzqxAppletAgent::SaveAndPublish(const std::string& folder, const std::strin
                 throw EngineError(failed->second);
         }
     }
+    // Visitors of the modern output get the runtime in its fewest bytes.
+    const std::string minified = ProgramFolder + runtime::kMinifiedRuntimeFileName;
+    const bool useMinified = Options.modernWebOutput() && FileExists(minified);
     for (const TLinkedFileInfo& f : LinkedFiles) {
-        if (!f.IsGenerated && IsPlainFileName(f.FileName))
-            staged.CopyIfPresent(f.FileName, ProgramFolder + f.FileName);
+        if (f.IsGenerated || !IsPlainFileName(f.FileName))
+            continue;
+        const bool runtimeFile = f.FileName == runtime::kRuntimeFileName;
+        staged.CopyIfPresent(f.FileName,
+                             runtimeFile && useMinified ? minified : ProgramFolder + f.FileName);
     }
     staged.Write(LinkedFiles[kStyleSheetEntry].FileName, code.styleSheet);
     staged.Write(base + ".lvx", project);

@@ -7,6 +7,8 @@
 namespace lumivex::runtime {
 
 inline constexpr const char* kRuntimeFileName = "lumivex.js";
+// The same runtime minified, published under kRuntimeFileName by the modern web output.
+inline constexpr const char* kMinifiedRuntimeFileName = "lumivex.min.js";
 // Constructor called with new: (id, items, opacity, rotateDelay, transitionDuration,
 // transitionSteps, slideDuration, slideSteps, delayShow, delayHide).
 inline constexpr const char* kConstructor = "bUar";

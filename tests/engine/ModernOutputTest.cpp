@@ -107,6 +107,7 @@ TEST(Avif, SmallerThanTheJpegAndNoMoreThanHalfADecibelWorse) {
 struct ModernProject : AgentHarness {
     explicit ModernProject(const char* webOutput) {
         WriteFile(programFolder.file("lumivex.js"), "/* runtime */");
+        WriteFile(programFolder.file("lumivex.min.js"), "/* minified */");
         const std::pair<int, int> sizes[] = {{1200, 800}, {240, 160}};
         for (int i = 0; i < 2; ++i) {
             const std::string original = programFolder.file("photo" + std::to_string(i) + ".jpg");
@@ -137,6 +138,7 @@ TEST(ModernOutput, WritesTheDoubleSizeWhereThePixelsAreAndAvifBesideEachJpeg) {
                              "slider1.jpg", "slider1.avif"})
         EXPECT_TRUE(files.count(name)) << name;
     EXPECT_FALSE(files.count("slider1@2x.jpg"));
+    EXPECT_EQ(ReadFile(h.site.file("lumivex.js")), "/* minified */");
     const std::string report = ReadFile(h.site.file("Show_PublishReport.txt"));
     EXPECT_NE(report.find("  slider0@2x.avif\r\n"), std::string::npos);
     // No metadata of the original reaches a published image.
@@ -170,7 +172,8 @@ TEST(ModernOutput, ClassicIsTheOutputOfAProjectWithoutOptions) {
     ModernProject plain("");
     ModernProject classic("Classic");
     EXPECT_EQ(plain.published(), classic.published());
-    for (const char* name : {"Lumivex1.css", "Lumivex1cfg.js", "Show.html", "slider0.jpg"})
+    for (const char* name :
+         {"Lumivex1.css", "Lumivex1cfg.js", "Show.html", "slider0.jpg", "lumivex.js"})
         EXPECT_EQ(ReadFile(plain.site.file(name)), ReadFile(classic.site.file(name))) << name;
 }
 
