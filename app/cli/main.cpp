@@ -180,12 +180,14 @@ public:
             std::lock_guard lock(privateFolderMutex);
             privateFolderInUse = path_;
         }
-        const std::string runtime = ResolveProgramFolder(context) + "lumivex.js";
+        const std::string programFolder = ResolveProgramFolder(context);
+        const std::string runtime = programFolder + "lumivex.js";
         // A runtime that is there but cannot be copied (a full temporary folder) is an error
         // of its own, raised by the copy; the folder goes with it.
         bool found = false;
         try {
             found = CopyFileIfPresent(runtime, path_ + "lumivex.js");
+            CopyFileIfPresent(programFolder + "lumivex.min.js", path_ + "lumivex.min.js");
         } catch (...) {
             remove();
             throw;
