@@ -21,16 +21,30 @@ after(() => {
   if (work) fs.rmSync(work, { recursive: true, force: true });
 });
 
+// The modern web output of the same sample: a copy of its folder whose project holds the option.
+function modernSample() {
+  const folder = path.join(work, 'modern-sample');
+  fs.cpSync(path.join(root, 'share/samples'), folder, { recursive: true });
+  const project = path.join(folder, 'Sample.lvx');
+  const text = fs.readFileSync(project, 'latin1')
+    .replace('</Applet_Parameters>\r\n', '</Applet_Parameters>\r\n<Lumivex_Options>\r\nWebOutput=Modern\r\n</Lumivex_Options>\r\n');
+  fs.writeFileSync(project, text, 'latin1');
+  return project;
+}
+
 describe('a published project', { skip }, () => {
-  it('rotates the sample\'s slides in order with their captions, links and tooltips', async () => {
-    const site = path.join(work, 'site');
-    execFileSync(cli, ['publish', path.join(root, 'share/samples/Sample.lvx'), site],
+  for (const flavour of ['classic', 'modern'])
+  it(`rotates the sample's slides in order with their captions, links and tooltips (${flavour})`, async () => {
+    const site = path.join(work, 'site-' + flavour);
+    const project = flavour === 'modern' ? modernSample() : path.join(root, 'share/samples/Sample.lvx');
+    execFileSync(cli, ['publish', project, site],
       { env: { ...process.env, XDG_CACHE_HOME: path.join(work, 'cache') }, stdio: 'pipe' });
     const files = Object.fromEntries(fs.readdirSync(site).map((n) => [n, fs.readFileSync(path.join(site, n))]));
     // The items as the generated script hands them over.
     const script = files['Samplecfg.js'].toString('latin1');
     const rows = new Function(script.replace(/bdas\(.*\);\s*$/, '') + '; return SamplePropsArray;')();
     assert.ok(rows.length >= 2);
+    assert.equal(rows[0].length, flavour === 'modern' ? 11 : 6);
     const url = env.server.add(files);
     const s = await open(env.browser, url + 'Sample.html', { clock: true });
     await until(s.page, () => document.querySelector('.Sample_SlideImgCntr')?.style.visibility === 'visible');
