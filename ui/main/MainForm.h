@@ -218,6 +218,8 @@ private:
                        bool reveal) override;
     void changeTree(const std::function<int()>& change) override;
     void showOption(const std::string& name, bool reveal) override;
+    // Selects the root and the page that holds a setting's control.
+    void revealSetting(QWidget* control);
     bool acceptsDroppedFiles(const QMimeData* data) const;
     // A bound control changed: the edit goes on the undo stack.
     void controlEdited(QWidget* control);

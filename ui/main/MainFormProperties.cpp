@@ -333,16 +333,19 @@ void TMainForm::showSetting(std::string TAppletData::*field, const QWidget* sour
             SetControlValue(FAgent->AppletData.*field, control, b.mode);
         }
     }
-    if (reveal && shown != nullptr) {
-        // Undo and redo show what they changed: the settings' pages, on the control's page.
-        if (QTreeWidgetItem* root = ui_->trvwDesignPanel->topLevelItem(0);
-            ui_->trvwDesignPanel->currentItem() != root)
-            ui_->trvwDesignPanel->setCurrentItem(root);
-        for (QWidget* page = shown; page != nullptr; page = page->parentWidget()) {
-            if (ui_->pgcntrl1->indexOf(page) >= 0) {
-                ui_->pgcntrl1->setCurrentWidget(page);
-                break;
-            }
+    if (reveal && shown != nullptr)
+        revealSetting(shown);
+}
+
+void TMainForm::revealSetting(QWidget* control) {
+    // Undo and redo show what they changed: the settings' pages, on the control's page.
+    if (QTreeWidgetItem* root = ui_->trvwDesignPanel->topLevelItem(0);
+        ui_->trvwDesignPanel->currentItem() != root)
+        ui_->trvwDesignPanel->setCurrentItem(root);
+    for (QWidget* page = control; page != nullptr; page = page->parentWidget()) {
+        if (ui_->pgcntrl1->indexOf(page) >= 0) {
+            ui_->pgcntrl1->setCurrentWidget(page);
+            break;
         }
     }
 }
@@ -518,17 +521,8 @@ void TMainForm::showOption(const std::string& name, bool reveal) {
         ShowingModel showing(*this);
         choice->setCurrentIndex(FAgent->Options.modernWebOutput() ? 1 : 0);
     }
-    if (reveal) {
-        if (QTreeWidgetItem* root = ui_->trvwDesignPanel->topLevelItem(0);
-            ui_->trvwDesignPanel->currentItem() != root)
-            ui_->trvwDesignPanel->setCurrentItem(root);
-        for (QWidget* page = choice; page != nullptr; page = page->parentWidget()) {
-            if (ui_->pgcntrl1->indexOf(page) >= 0) {
-                ui_->pgcntrl1->setCurrentWidget(page);
-                break;
-            }
-        }
-    }
+    if (reveal)
+        revealSetting(choice);
 }
 
 }  // namespace lumivex::ui
