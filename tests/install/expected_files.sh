@@ -3,7 +3,7 @@
 #   expected_files.sh SOURCE_DIR
 set -euo pipefail
 {
-  printf '%s\n' bin/lumivex bin/lumivex-cli share/lumivex/lumivex.js \
+  printf '%s\n' bin/lumivex bin/lumivex-cli share/lumivex/lumivex.js share/lumivex/lumivex.min.js \
     share/applications/lumivex.desktop share/mime/packages/lumivex.xml \
     share/icons/hicolor/scalable/apps/lumivex.svg
   # The shared data comes from the source tree's share folder, file for file.

@@ -85,7 +85,9 @@ editor_pid=
 
 # Its per-user program folder, seeded from the installed data.
 folder=$data/lumivex
-cmp "$prefix/share/lumivex/lumivex.js" "$folder/lumivex.js" || fail "runtime not seeded"
+for runtime in lumivex.js lumivex.min.js; do
+  cmp "$prefix/share/lumivex/$runtime" "$folder/$runtime" || fail "$runtime not seeded"
+done
 [[ -d $folder/templates && ! -L $folder/templates ]] || fail "templates not copied"
 diff <(list_files "$prefix/share/lumivex/templates") <(list_files "$folder/templates") ||
   fail "templates copied incompletely"
