@@ -112,6 +112,10 @@ std::string AvifBeside(const RgbImage& picture, const std::string& jpeg, int* qu
     // The coarsest quantizer that still reaches `needed`: PSNR falls by about kDbPerStep a
     // quantizer step on photos, so each try aims at the goal; a handful of encodes at most.
     constexpr double kDbPerStep = 0.2;
+    // A picture coded without loss has an infinite PSNR: the step is then any large one.
+    auto steps = [](double s) {
+        return std::isnan(s) ? 1 : static_cast<int>(std::clamp(s, 1.0, 64.0));
+    };
     int passed = -1, failed = 64;  // the largest quantizer known to pass, the smallest to fail
     std::string best;
     int quantizer =
@@ -124,11 +128,10 @@ std::string AvifBeside(const RgbImage& picture, const std::string& jpeg, int* qu
             passed = quantizer;
             if (avif.size() < jpeg.size())
                 best = std::move(avif);
-            next = quantizer + std::max(1, static_cast<int>((psnr - needed) / kDbPerStep));
+            next = quantizer + steps((psnr - needed) / kDbPerStep);
         } else {
             failed = quantizer;
-            next =
-                quantizer - std::max(1, static_cast<int>(std::ceil((needed - psnr) / kDbPerStep)));
+            next = quantizer - steps(std::ceil((needed - psnr) / kDbPerStep));
         }
         quantizer = std::clamp(next, passed + 1, failed - 1);
     }
