@@ -15,7 +15,6 @@ namespace {
 
 // Where the search starts: about the match of a quality-90 JPEG on photos.
 constexpr int kFirstQuantizer = 16;
-constexpr int kMaxTries = 3;
 
 struct ImageDeleter {
     void operator()(avifImage* image) const { avifImageDestroy(image); }
@@ -105,7 +104,7 @@ double Psnr(const RgbImage& a, const RgbImage& b) {
 }
 
 std::string AvifBeside(const RgbImage& picture, const std::string& jpeg, int* quantizerHint,
-                       int speed) {
+                       int speed, int tries) {
     const Source source{"JPEG", &jpeg};
     const RgbImage shown = DecodeJpeg(source, [](int w, int h) { return Size{w, h}; }).pixels;
     const double needed = Psnr(shown, picture) - kAvifPsnrAllowance;
@@ -120,7 +119,7 @@ std::string AvifBeside(const RgbImage& picture, const std::string& jpeg, int* qu
     std::string best;
     int quantizer =
         quantizerHint != nullptr && *quantizerHint > 0 ? *quantizerHint : kFirstQuantizer;
-    for (int tries = 0; tries < kMaxTries && failed - passed > 1; ++tries) {
+    for (int tried = 0; tried < tries && failed - passed > 1; ++tried) {
         std::string avif = EncodeAvif(picture, quantizer, speed);
         const double psnr = Psnr(DecodeAvif(avif), picture);
         int next = 0;

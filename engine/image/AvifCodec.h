@@ -27,8 +27,9 @@ inline constexpr double kAvifPsnrAllowance = 0.5;  // dB below the JPEG's at mos
 // against `picture` is at most kAvifPsnrAllowance below the JPEG's; "" when none was found. It is
 // the smallest such file that a few encodes found.
 // `quantizerHint`, when given, is where the search starts (0: the usual start) and receives
-// the quantizer found, a good start for the same picture at another size.
+// the quantizer found, a good start for the same picture at another size; `tries` bounds the
+// encodes.
 std::string AvifBeside(const RgbImage& picture, const std::string& jpeg,
-                       int* quantizerHint = nullptr, int speed = kAvifSpeed);
+                       int* quantizerHint = nullptr, int speed = kAvifSpeed, int tries = 3);
 
 }  // namespace lumivex::image
