@@ -130,7 +130,9 @@ std::string AvifBeside(const RgbImage& picture, const std::string& jpeg, int* qu
             next = quantizer + steps((psnr - needed) / kDbPerStep);
         } else {
             failed = quantizer;
-            next = quantizer - steps(std::ceil((needed - psnr) / kDbPerStep));
+            // The last try aims a step finer still: better a little larger than none.
+            const int margin = tried + 2 == tries ? 1 : 0;
+            next = quantizer - steps(std::ceil((needed - psnr) / kDbPerStep)) - margin;
         }
         quantizer = std::clamp(next, passed + 1, failed - 1);
     }

@@ -196,10 +196,12 @@ ModernSlide MakeModernSlide(const std::string& path, int boxWidth, int boxHeight
     if (twice) {
         out.size2x = Size{scaled.width, scaled.height};
         out.jpeg2x = EncodeJpeg(scaled);
-        // The double size needs about two steps finer than the slide; two encodes of the large
-        // picture at most keep a modern publish within two and a half times a classic one.
+        // The double size needs about two steps finer than the slide. A photo's double size
+        // gets two encodes at most, which keeps a modern publish within two and a half times a
+        // classic one; a small picture, cheap to encode, one more.
         int finer = quantizer > 2 ? quantizer - 2 : 0;
-        out.avif2x = AvifBeside(scaled, out.jpeg2x, &finer, kAvifSpeed, 2);
+        const int tries = std::int64_t{scaled.width} * scaled.height > 500'000 ? 2 : 3;
+        out.avif2x = AvifBeside(scaled, out.jpeg2x, &finer, kAvifSpeed, tries);
     }
     return out;
 }
