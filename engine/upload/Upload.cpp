@@ -53,8 +53,6 @@ public:
         if (session_ == nullptr)
             throw UploadError(FailureKind::Local, "cannot start an SSH session");
         server_ = d.host + (d.port != 0 ? ":" + std::to_string(d.port) : "");
-        knownHostsName_ =
-            d.port != 0 && d.port != 22 ? "[" + d.host + "]:" + std::to_string(d.port) : d.host;
         set(SSH_OPTIONS_HOST, d.host.c_str());
         const std::string folder = SshFolder(options);
         if (!folder.empty())
@@ -66,6 +64,7 @@ public:
             set(SSH_OPTIONS_USER, d.user.c_str());
         if (d.port != 0)
             set(SSH_OPTIONS_PORT, &d.port);
+        knownHostsName_ = knownHostsName(d.host);
         const long timeout = kConnectTimeoutSeconds;
         set(SSH_OPTIONS_TIMEOUT, &timeout);
         // Each SFTP write waits for its reply: with Nagle's delay every chunk would wait for
@@ -314,6 +313,17 @@ private:
             return -1;
         std::memcpy(buffer, answer->c_str(), answer->size() + 1);
         return 0;
+    }
+
+    // The server as known_hosts writes it: ~/.ssh/config may give it another name or port.
+    std::string knownHostsName(const std::string& fallback) const {
+        char* configured = nullptr;
+        ssh_options_get(session_, SSH_OPTIONS_HOST, &configured);
+        const std::string host = configured != nullptr ? configured : fallback;
+        ssh_string_free_char(configured);
+        unsigned int port = 22;
+        ssh_options_get_port(session_, &port);
+        return port != 22 ? "[" + host + "]:" + std::to_string(port) : host;
     }
 
     std::string account() const {

@@ -64,11 +64,15 @@ grep -qF "$fingerprint" "$work/err" || fail "unknown host key: no fingerprint: $
 [[ ! -e $site ]] || fail "unknown host key: the folder was made"
 [[ ! -s $HOME/.ssh/known_hosts ]] || fail "unknown host key: known_hosts was written"
 
-# --- a changed host key: refused
+# --- a changed host key: refused, naming the entry to remove even when only ~/.ssh/config has
+# the address and the port
 echo "[127.0.0.1]:$port $(cut -d' ' -f1,2 "$work/wrong_key.pub")" >"$HOME/.ssh/known_hosts"
-upload "$project" "$url" --identity "$work/srv/client_key"
+printf 'Host lvx-alias\n  HostName 127.0.0.1\n  Port %s\n' "$port" >"$HOME/.ssh/config"
+upload "$project" "sftp://$(id -un)@lvx-alias$site" --identity "$work/srv/client_key"
+rm "$HOME/.ssh/config"
 [[ $status == 1 ]] || fail "changed host key: exit $status"
-grep -q "has changed" "$work/err" || fail "changed host key: $(cat "$work/err")"
+grep -qF "has changed" "$work/err" && grep -qF "ssh-keygen -R '[127.0.0.1]:$port'" "$work/err" ||
+  fail "changed host key: $(cat "$work/err")"
 [[ ! -e $site ]] || fail "changed host key: the folder was made"
 echo "$known" >"$HOME/.ssh/known_hosts"
 
