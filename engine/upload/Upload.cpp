@@ -4,13 +4,16 @@
 #include <libssh/callbacks.h>
 #include <libssh/libssh.h>
 #include <libssh/sftp.h>
+#include <poll.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
 #include <random>
+#include <thread>
 
 #include "AppletAgent.h"
 #include "FileIO.h"
@@ -77,10 +80,7 @@ public:
         ssh_set_callbacks(session_, &callbacks_);
 
         observer_.stage("Connecting to " + server_);
-        if (ssh_connect(session_) != SSH_OK)
-            throw UploadError(FailureKind::Connection,
-                              "cannot connect to " + server_ + ": " + error());
-        connected_ = true;
+        connect();
         checkHostKey();
         authenticate(options);
         sftp_ = sftp_new(session_);
@@ -313,6 +313,33 @@ private:
             return -1;
         std::memcpy(buffer, answer->c_str(), answer->size() + 1);
         return 0;
+    }
+
+    // Without blocking, so that a cancel need not wait for a server that never answers.
+    void connect() {
+        ssh_set_blocking(session_, 0);
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::seconds(kConnectTimeoutSeconds);
+        int rc = SSH_AGAIN;
+        while ((rc = ssh_connect(session_)) == SSH_AGAIN) {
+            if (observer_.cancelled())
+                throw UploadError(FailureKind::Cancelled, "the upload was cancelled");
+            if (std::chrono::steady_clock::now() > deadline)
+                throw UploadError(FailureKind::Connection,
+                                  "cannot connect to " + server_ + ": no answer within " +
+                                      std::to_string(kConnectTimeoutSeconds) + " seconds");
+            // The server's next words, or a look again after a moment.
+            pollfd socket{ssh_get_fd(session_), POLLIN, 0};
+            if (socket.fd == SSH_INVALID_SOCKET)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            else
+                ::poll(&socket, 1, 50);
+        }
+        ssh_set_blocking(session_, 1);
+        if (rc != SSH_OK)
+            throw UploadError(FailureKind::Connection,
+                              "cannot connect to " + server_ + ": " + error());
+        connected_ = true;
     }
 
     // The server as known_hosts writes it: ~/.ssh/config may give it another name or port.

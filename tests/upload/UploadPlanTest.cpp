@@ -1,9 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <stdexcept>
 
 #include "Destination.h"
 #include "Manifest.h"
+#include "Upload.h"
 
 namespace lumivex::upload {
 namespace {
@@ -205,6 +212,35 @@ TEST(Address, FromTheEditorsFields) {
     EXPECT_EQ(MakeDestination("[::1]", "", "/srv"), (Destination{"", "::1", 0, "/srv"}));
     EXPECT_THROW(MakeDestination("", "me", "/srv"), std::invalid_argument);
     EXPECT_THROW(MakeDestination("host", "me:pw", "/srv"), std::invalid_argument);
+}
+
+// The editor's Cancel reaches a connection that a server took but never answers.
+TEST(Connecting, StopsAtOnceOnCancel) {
+    const int listener = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), length), 0);
+    ASSERT_EQ(listen(listener, 1), 0);
+    ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+
+    using Clock = std::chrono::steady_clock;
+    struct CancelLater : UploadObserver {
+        Clock::time_point at = Clock::now() + std::chrono::milliseconds(300);
+        bool cancelled() override { return Clock::now() > at; }
+    } observer;
+    const Destination silent{"nobody", "127.0.0.1", ntohs(address.sin_port), "x"};
+    const auto start = Clock::now();
+    try {
+        UploadFolder(silent, "/nonexistent/", {},
+                     {.identityFile = "/nonexistent", .sshFolder = "/nonexistent"}, observer);
+        ADD_FAILURE() << "connected to a server that never answered";
+    } catch (const UploadError& e) {
+        EXPECT_EQ(e.kind(), FailureKind::Cancelled) << e.what();
+    }
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
+    close(listener);
 }
 
 }  // namespace
