@@ -224,7 +224,9 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
   if (!n) return;
 
   box.setAttribute('aria-busy', 'true');
-  loading = el('div', '_Loading', box);
+  // A loading image would only compete with a first picture the page already shows.
+  first = modern && box.querySelector('img');
+  loading = el('div', '_Loading', box, first && first.complete ? 'background-image:none' : '');
   loading.v = 1;
   items.forEach(function (it, k) {
     var s = el('div', '_SlideImgCntr', box, 'position:absolute;left:0;top:0;opacity:0;visibility:hidden'),

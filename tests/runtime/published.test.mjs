@@ -32,14 +32,21 @@ function modernSample() {
   return project;
 }
 
+// The files the command-line tool publishes, by name.
+const published = {};
+function publishSample(flavour) {
+  if (published[flavour]) return published[flavour];
+  const site = path.join(work, 'site-' + flavour);
+  const project = flavour === 'modern' ? modernSample() : path.join(root, 'share/samples/Sample.lvx');
+  execFileSync(cli, ['publish', project, site],
+    { env: { ...process.env, XDG_CACHE_HOME: path.join(work, 'cache') }, stdio: 'pipe' });
+  return published[flavour] = Object.fromEntries(fs.readdirSync(site).map((n) => [n, fs.readFileSync(path.join(site, n))]));
+}
+
 describe('a published project', { skip }, () => {
   for (const flavour of ['classic', 'modern'])
   it(`rotates the sample's slides in order with their captions, links and tooltips (${flavour})`, async () => {
-    const site = path.join(work, 'site-' + flavour);
-    const project = flavour === 'modern' ? modernSample() : path.join(root, 'share/samples/Sample.lvx');
-    execFileSync(cli, ['publish', project, site],
-      { env: { ...process.env, XDG_CACHE_HOME: path.join(work, 'cache') }, stdio: 'pipe' });
-    const files = Object.fromEntries(fs.readdirSync(site).map((n) => [n, fs.readFileSync(path.join(site, n))]));
+    const files = publishSample(flavour);
     // The items as the generated script hands them over.
     const script = files['Samplecfg.js'].toString('latin1');
     const rows = new Function(script.replace(/bdas\(.*\);\s*$/, '') + '; return SamplePropsArray;')();
@@ -66,6 +73,25 @@ describe('a published project', { skip }, () => {
       }, k % rows.length);
       assert.deepEqual(link, [row[0], row[1], row[2], row[5]]);
     }
+    assert.deepEqual(s.errors, []);
+    await s.close();
+  });
+
+  // Held back: the runtime, so that the page's first picture is there before it starts; or that
+  // picture, so that it is still on its way.
+  for (const [held, fetched] of [['lumivex.js', false], ['slider0.jpg', true]])
+  it(`fetches the loading image only while the page's first picture is on its way (modern, ${held} late)`, async () => {
+    const url = env.server.add(publishSample('modern'));
+    const release = env.server.hold(url + held);
+    const s = await open(env.browser, url + 'Sample.html', { waitUntil: 'commit' });
+    await until(s.page, (runtimeLate) => runtimeLate ? document.querySelector('picture img')?.complete
+      : document.querySelector('.Sample_Loading'), held === 'lumivex.js');
+    const asked = () => env.server.requests(url).includes('wait.gif');
+    for (const end = Date.now() + 2000; fetched && !asked() && Date.now() < end;)
+      await new Promise((r) => setTimeout(r, 20));
+    release();
+    await until(s.page, () => document.querySelector('.Sample_SlideImgCntr')?.style.visibility === 'visible');
+    assert.equal(asked(), fetched);
     assert.deepEqual(s.errors, []);
     await s.close();
   });
