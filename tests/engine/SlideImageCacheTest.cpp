@@ -153,10 +153,11 @@ TEST(CacheKey, EachKindHasItsOwnEntryAndTheBackgroundCountsWhereItCanShow) {
 
 TEST(CacheLimitDefault, IsTheLargerOf256MiBAndTwoPercentOfTheFreeSpace) {
     testing::TempFolder folder;
-    const std::uint64_t free = fs::space(folder.path()).available;
     const LimitVariable junk("12 MB");  // not a number of bytes: the default
-    EXPECT_EQ(SlideImageCache(folder.file("not/made/yet")).limit(),
-              std::max<std::uint64_t>(256ull << 20, free / 50));
+    const std::uint64_t free = fs::space(folder.path()).available;
+    // Tests running beside this one change the free space a little while it is read.
+    EXPECT_NEAR(static_cast<double>(SlideImageCache(folder.file("not/made/yet")).limit()),
+                static_cast<double>(std::max<std::uint64_t>(256ull << 20, free / 50)), 1 << 20);
 }
 
 TEST(CacheLimitDefault, NeverFillsASmallFileSystem) {
