@@ -55,6 +55,20 @@ public:
         : observer_(observer), session_(ssh_new()) {
         if (session_ == nullptr)
             throw UploadError(FailureKind::Local, "cannot start an SSH session");
+        // No destructor runs for a connection that is not made: it frees what it has itself.
+        try {
+            open(d, options);
+        } catch (...) {
+            close();
+            throw;
+        }
+    }
+    ~Connection() { close(); }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+private:
+    void open(const Destination& d, const UploadOptions& options) {
         server_ = d.host + (d.port != 0 ? ":" + std::to_string(d.port) : "");
         set(SSH_OPTIONS_HOST, d.host.c_str());
         const std::string folder = SshFolder(options);
@@ -89,16 +103,15 @@ public:
         posixRename_ = sftp_extension_supported(sftp_, "posix-rename@openssh.com", "1") != 0;
         fsync_ = sftp_extension_supported(sftp_, "fsync@openssh.com", "1") != 0;
     }
-    ~Connection() {
+    void close() {
         if (sftp_ != nullptr)
             sftp_free(sftp_);
         if (connected_)
             ssh_disconnect(session_);
         ssh_free(session_);
     }
-    Connection(const Connection&) = delete;
-    Connection& operator=(const Connection&) = delete;
 
+public:
     // The folder, made with its missing parents.
     void makeFolder(const std::string& folder) {
         if (folder.empty() || isFolder(folder))
