@@ -3,6 +3,7 @@
 #include <QTest>
 
 #include "FakePlatform.h"
+#include "PasswordServer.h"
 #include "PasswordStore.h"
 #include "PublishToServer.h"
 #include "UiTestSupport.h"
@@ -100,6 +101,44 @@ private Q_SLOTS:
         QVERIFY(!outcome.cancelled);
         QVERIFY2(outcome.error.contains("cannot connect to 127.0.0.1:"), qPrintable(outcome.error));
         QVERIFY(p.dialogs.messages.isEmpty());
+    }
+
+    // The keyring's password goes first; one the server refuses is forgotten and asked for, and
+    // only a password the server accepted is kept.
+    void keepsOnlyAPasswordTheServerAccepted_data() {
+        QTest::addColumn<QString>("kept");  // in the keyring before; "" none
+        QTest::addColumn<QStringList>("typed");
+        QTest::addColumn<int>("questions");
+        QTest::addColumn<QString>("keptAfter");
+        QTest::newRow("typed") << "" << QStringList{"right"} << 1 << "right";
+        QTest::newRow("from the keyring") << "right" << QStringList{} << 0 << "right";
+        QTest::newRow("stale in the keyring") << "old" << QStringList{"right"} << 1 << "right";
+        QTest::newRow("typed wrong, then cancelled") << "" << QStringList{"wrong"} << 2 << "";
+        QTest::newRow("stale, then cancelled") << "old" << QStringList{} << 1 << "";
+    }
+    void keepsOnlyAPasswordTheServerAccepted() {
+        QFETCH(QString, kept);
+        QFETCH(QStringList, typed);
+        QFETCH(int, questions);
+        QFETCH(QString, keptAfter);
+        lumivex::upload::PasswordServer server(SSH_AUTH_METHOD_PASSWORD, "right");
+        QVERIFY(server.port() != 0);
+        const QString account = QStringLiteral("me@127.0.0.1:%1").arg(server.port());
+        FakePlatform p;
+        p.dialogs.answers = {MessageButton::Yes};  // trust the new server's key
+        for (const QString& answer : typed)
+            p.dialogs.secrets << answer;
+        MemoryPasswords passwords;
+        if (!kept.isEmpty())
+            passwords.kept.insert(account, kept);
+        UploadRun run(p.dialogs, passwords, nullptr);
+        const lumivex::upload::Destination d{"me", "127.0.0.1", server.port(), "site"};
+        const std::string ssh = lumivex::ui::testing::FreshFolder("ssh").toStdString();
+        const UploadRun::Outcome outcome =
+            run.run(d, lumivex::ui::testing::FreshFolder("staging"), {}, {"", ssh});
+        QVERIFY(!outcome.done);  // logged in or not, the test server has no SFTP
+        QCOMPARE(p.dialogs.secretPrompts.size(), questions);
+        QCOMPARE(passwords.kept.value(account), keptAfter);
     }
 
     void reportListsWhatWasSentAndRemoved() {
