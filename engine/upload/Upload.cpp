@@ -208,6 +208,8 @@ public:
         // A plain SFTP rename refuses an existing target: the old copy steps aside first, so
         // for a moment the name is missing, but it is never half written.
         const std::string aside = to + ".lumivex-old";
+        // One left aside by an upload cut short here would block this rename for good.
+        removeQuietly(aside);
         const bool replacing = exists(to);
         if (replacing && sftp_rename(sftp_, to.c_str(), aside.c_str()) != SSH_OK)
             fail("cannot rename", to);

@@ -1,6 +1,6 @@
 # Sourced by the upload test and benchmark: start_sshd FOLDER starts OpenSSH's server on
 # 127.0.0.1 with a host key and an authorized client key of its own, all in FOLDER, and sets
-# `port`. The server ends with stop_sshd FOLDER.
+# `port`; SFTP_OPTIONS go to its SFTP server. The server ends with stop_sshd FOLDER.
 start_sshd() {
   local dir=$1 p try
   mkdir -p "$dir"
@@ -23,7 +23,7 @@ UsePAM no
 PermitRootLogin prohibit-password
 PasswordAuthentication no
 KbdInteractiveAuthentication no
-Subsystem sftp internal-sftp
+Subsystem sftp internal-sftp ${SFTP_OPTIONS:-}
 END
     rm -f "$dir/log"
     /usr/sbin/sshd -D -f "$dir/sshd_config" -E "$dir/log" &

@@ -17,6 +17,7 @@ mkdir -p "$TMPDIR" "$HOME/.ssh"
 unset SSH_AUTH_SOCK
 cleanup() {
   stop_sshd "$work/srv"
+  stop_sshd "$work/srv2"
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -145,6 +146,20 @@ upload "$project" "$url" --identity "$work/srv/client_key"
 publish_locally "$project"
 same_as_local "after cancel"
 no_temporaries "after cancel"
+
+# --- a server without OpenSSH's atomic rename: the old copy steps aside, also over one left
+# aside by an upload cut short there
+stop_sshd "$work/srv"
+SFTP_OPTIONS="-P posix-rename" start_sshd "$work/srv2" || { echo "FAIL: no second server"; exit 1; }
+echo "[127.0.0.1]:$port $(cut -d' ' -f1,2 "$work/srv2/host_key.pub")" >"$HOME/.ssh/known_hosts"
+sed -i 's/A calm red morning/A calm gold morning/' "$project"
+echo stale >"$site/Samplecfg.js.lumivex-old"
+upload "$project" "sftp://$(id -un)@127.0.0.1:$port$site" --identity "$work/srv2/client_key"
+[[ $status == 0 ]] || fail "plain rename: exit $status: $(cat "$work/err")"
+publish_locally "$project"
+same_as_local "plain rename"
+no_temporaries "plain rename"
+[[ -z $(find "$site" -name '*.lumivex-old') ]] || fail "plain rename: an old copy stayed"
 
 if ((failures)); then
   echo "$failures failed"
