@@ -76,6 +76,9 @@ public:
     TStringArray ResourceFiles;
     // For the modern web output, by item index, filled by PrepareSlideImages; empty otherwise.
     std::vector<SlideExtras> SlideExtraFiles;
+    // Of the last build: one line for each item whose photo is gone with no published slide to
+    // stand for it, so that it has no slide.
+    std::vector<std::string> MissingSlides;
     const std::string Separator = kFieldSeparator;
 
     void SetDefaults();
@@ -159,6 +162,10 @@ public:
 
     // ---- publishing ----
     bool SaveAndPublish(const std::string& folder, const std::string& fileName, ItemTree& tree);
+    // The build step of a publish. When it fails, or leaves an item without its slide, the
+    // items keep what they had, the project file is written all the same, and
+    // NotPublishedError says why nothing was published.
+    GeneratedCode PrepareCodeToPublish(const std::string& projectFile);
     void WritePublishReport(const std::string& folder, const std::string& reportFileName);
     // The report WritePublishReport writes, with its progress display.
     std::string PublishReportText();
@@ -170,6 +177,8 @@ public:
     std::string ScratchFolder;
     // Per-user cache of encoded slide images; "" turns the cache off.
     std::string ImageCacheFolder;
+    // Where publish records are kept (see PublishRecord), with a trailing "/"; "" keeps none.
+    std::string PublishRecordsFolder;
 
     ItemTree& Tree() const { return tree_; }
     Progress& progress() const { return progress_; }

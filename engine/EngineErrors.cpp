@@ -20,4 +20,25 @@ ConversionError::ConversionError(const std::string& text)
 ImageError::ImageError(const std::string& path, const std::string& reason)
     : EngineError("Cannot read picture \"" + path + "\": " + reason) {}
 
+namespace {
+
+std::string listed(const std::vector<std::string>& problems) {
+    if (problems.size() == 1)
+        return problems.front();
+    std::string text = std::to_string(problems.size()) + " photos gave no slide:";
+    for (const std::string& p : problems)
+        text += "\n" + p;
+    return text;
+}
+
+}  // namespace
+
+SlidesNotMadeError::SlidesNotMadeError(std::vector<std::string> problems)
+    : EngineError(listed(problems)), problems_(std::move(problems)) {}
+
+NotPublishedError::NotPublishedError(std::string projectFile, const std::string& reason)
+    : EngineError("The project was saved as \"" + projectFile +
+                  "\", but it was not published: the folder keeps its last publish.\n" + reason),
+      projectFile_(std::move(projectFile)) {}
+
 }  // namespace lumivex

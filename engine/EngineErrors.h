@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace lumivex {
 
@@ -50,6 +51,28 @@ public:
 
 private:
     std::string field_;
+};
+
+// Photos that gave no slide: those that could not be read, and those that are gone with no
+// published slide to stand for them. Each line of the text names one photo; a single photo
+// that could not be read gives its decoder's error as it is.
+class SlidesNotMadeError : public EngineError {
+public:
+    explicit SlidesNotMadeError(std::vector<std::string> problems);
+    const std::vector<std::string>& problems() const { return problems_; }
+
+private:
+    std::vector<std::string> problems_;
+};
+
+// A save that wrote the project file but published nothing: the folder keeps its last publish.
+class NotPublishedError : public EngineError {
+public:
+    NotPublishedError(std::string projectFile, const std::string& reason);
+    const std::string& projectFile() const { return projectFile_; }
+
+private:
+    std::string projectFile_;
 };
 
 }  // namespace lumivex

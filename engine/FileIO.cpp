@@ -190,6 +190,11 @@ StagedFiles::~StagedFiles() {
 void StagedFiles::Write(const std::string& name, std::string_view bytes) {
     const std::string target = folder_ + name;
     staged_.push_back({writeTemporary(target, bytes), target});
+    names_.push_back(name);
+}
+
+std::vector<std::string> StagedFiles::Names() const {
+    return names_;
 }
 
 bool StagedFiles::CopyIfPresent(const std::string& name, const std::string& from) {

@@ -47,6 +47,8 @@ public:
     bool CopyIfPresent(const std::string& name, const std::string& from);
     // Renames every staged file into place; raises FileError naming the file that failed.
     void Commit();
+    // The names staged, in order.
+    std::vector<std::string> Names() const;
 
 private:
     struct Staged {
@@ -55,6 +57,7 @@ private:
     };
     std::string folder_;
     std::vector<Staged> staged_;
+    std::vector<std::string> names_;
 };
 
 // Temporary files of this program carry their owner's process id, so that one left by a killed

@@ -359,19 +359,38 @@ std::vector<std::string> PhotosInFolder(const std::string& folder) {
     return photos;
 }
 
+namespace {
+
+// The length of the control character at `k` of UTF-8 text, 0 for any other: C0 and C1
+// controls, the line and paragraph separators, and the bidirectional embeddings, overrides and
+// isolates, with which a caption could show other text than it holds.
+std::size_t controlLength(std::string_view utf8, std::size_t k) {
+    const auto byte = [&](std::size_t at) {
+        return at < utf8.size() ? static_cast<unsigned char>(utf8[at]) : 0u;
+    };
+    const unsigned c = byte(k);
+    if (c < 0x20 || c == 0x7F)
+        return 1;
+    if (c == 0xC2 && byte(k + 1) >= 0x80 && byte(k + 1) <= 0x9F)
+        return 2;
+    if (c == 0xE2 && byte(k + 1) == 0x80 && byte(k + 2) >= 0xA8 && byte(k + 2) <= 0xAE)
+        return 3;  // U+2028 to U+202E
+    if (c == 0xE2 && byte(k + 1) == 0x81 && byte(k + 2) >= 0xA6 && byte(k + 2) <= 0xA9)
+        return 3;  // U+2066 to U+2069
+    return 0;
+}
+
+}  // namespace
+
 std::string PhotoTitleText(std::string_view text) {
     const std::string utf8 = LegacyTextToUtf8(text);
     std::string out;
     out.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
-        const auto control = [&](std::size_t k) {
-            const auto c = static_cast<unsigned char>(utf8[k]);
-            return c < 0x20 || c == 0x7F;
-        };
-        if (control(i)) {
+        if (const std::size_t n = controlLength(utf8, i); n > 0) {
             out += ' ';
-            while (i < utf8.size() && control(i))
-                ++i;
+            for (std::size_t m = n; m > 0; m = controlLength(utf8, i))
+                i += m;
         } else {
             out += utf8[i++];
         }

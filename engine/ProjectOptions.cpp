@@ -13,17 +13,24 @@ bool holdsLineBreak(std::string_view s) {
 
 }  // namespace
 
+const std::string* ProjectOptions::find(std::string_view name) const {
+    const auto it = index_.find(std::string(name));
+    return it == index_.end() ? nullptr : &entries_[it->second].second;
+}
+
+void ProjectOptions::reindex() {
+    index_.clear();
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+        index_.emplace(entries_[i].first, i);
+}
+
 std::string ProjectOptions::value(std::string_view name, std::string_view fallback) const {
-    for (const auto& [n, v] : entries_) {
-        if (n == name)
-            return v;
-    }
-    return std::string(fallback);
+    const std::string* v = find(name);
+    return v != nullptr ? *v : std::string(fallback);
 }
 
 bool ProjectOptions::has(std::string_view name) const {
-    return std::any_of(entries_.begin(), entries_.end(),
-                       [&](const auto& entry) { return entry.first == name; });
+    return find(name) != nullptr;
 }
 
 void ProjectOptions::set(std::string_view name, std::string_view value) {
@@ -32,14 +39,16 @@ void ProjectOptions::set(std::string_view name, std::string_view value) {
     std::string v(value);
     std::replace_if(
         v.begin(), v.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-    auto it = std::find_if(entries_.begin(), entries_.end(),
-                           [&](const auto& entry) { return entry.first == name; });
+    const auto it = index_.find(std::string(name));
     if (v.empty()) {
-        if (it != entries_.end())
-            entries_.erase(it);
-    } else if (it != entries_.end()) {
-        it->second = std::move(v);
+        if (it != index_.end()) {
+            entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(it->second));
+            reindex();
+        }
+    } else if (it != index_.end()) {
+        entries_[it->second].second = std::move(v);
     } else {
+        index_.emplace(std::string(name), entries_.size());
         entries_.emplace_back(std::string(name), std::move(v));
     }
 }
@@ -48,10 +57,10 @@ void ProjectOptions::readLine(std::string_view line) {
     const std::size_t eq = line.find('=');
     if (eq == std::string_view::npos || eq == 0)
         return;
-    const std::string_view name = line.substr(0, eq);
-    if (has(name))  // the first of repeated names holds, as a reader of the block would expect
+    // The first of repeated names holds, as a reader of the block would expect.
+    if (!index_.emplace(std::string(line.substr(0, eq)), entries_.size()).second)
         return;
-    entries_.emplace_back(std::string(name), std::string(line.substr(eq + 1)));
+    entries_.emplace_back(std::string(line.substr(0, eq)), std::string(line.substr(eq + 1)));
 }
 
 std::string ProjectOptions::blockText() const {

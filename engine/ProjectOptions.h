@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -28,7 +29,10 @@ public:
     // holding "=" or a line break is refused (std::invalid_argument), since the file could not
     // give either back.
     void set(std::string_view name, std::string_view value);
-    void clear() { entries_.clear(); }
+    void clear() {
+        entries_.clear();
+        index_.clear();
+    }
     bool empty() const { return entries_.empty(); }
     const std::vector<std::pair<std::string, std::string>>& entries() const { return entries_; }
 
@@ -40,10 +44,15 @@ public:
     // project without options is written exactly as before.
     std::string blockText() const;
 
-    bool operator==(const ProjectOptions&) const = default;
+    bool operator==(const ProjectOptions& other) const { return entries_ == other.entries_; }
 
 private:
+    const std::string* find(std::string_view name) const;
+    void reindex();
+
     std::vector<std::pair<std::string, std::string>> entries_;
+    // Each name's position in entries_, so that reading a block stays linear in its length.
+    std::unordered_map<std::string, std::size_t> index_;
 };
 
 }  // namespace lumivex

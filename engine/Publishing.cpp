@@ -5,6 +5,7 @@
 #include "AppletAgent.h"
 #include "EngineErrors.h"
 #include "FileIO.h"
+#include "PublishRecord.h"
 #include "RuntimeContract.h"
 #include "Text.h"
 
@@ -30,14 +31,46 @@ std::string TzqxAppletAgent::PublishBaseName(const std::string& fileName) {
     return ReplaceAllIgnoreCase(fileName, fileName.substr(dot), "");
 }
 
+GeneratedCode TzqxAppletAgent::PrepareCodeToPublish(const std::string& projectFile) {
+    // Only what a build writes into the items; a publish that fails leaves them as the folder's
+    // last publish has them.
+    struct Made {
+        std::string slide, width, height;
+    };
+    std::vector<Made> before;
+    before.reserve(Items.size());
+    for (const TItemData& item : Items)
+        before.push_back({item.SlideImageFile, item.ImageWidth, item.ImageHeight});
+    std::string reason;
+    try {
+        BusyScope busy(progress_, "Making HTML Codes ... ...");
+        GeneratedCode code = PrepareGeneratedCode();
+        if (MissingSlides.empty())
+            return code;
+        reason = SlidesNotMadeError(MissingSlides).what();
+    } catch (const SlidesNotMadeError& e) {
+        std::vector<std::string> all = e.problems();
+        all.insert(all.end(), MissingSlides.begin(), MissingSlides.end());
+        reason = SlidesNotMadeError(std::move(all)).what();
+    } catch (const EngineError& e) {
+        std::vector<std::string> all{e.what()};
+        all.insert(all.end(), MissingSlides.begin(), MissingSlides.end());
+        reason = SlidesNotMadeError(std::move(all)).what();
+    }
+    for (std::size_t k = 0; k < Items.size() && k < before.size(); ++k) {
+        Items[k].SlideImageFile = std::move(before[k].slide);
+        Items[k].ImageWidth = std::move(before[k].width);
+        Items[k].ImageHeight = std::move(before[k].height);
+    }
+    // The designer's edits are saved whatever stops the publish.
+    WriteFileAtomically(projectFile, ProjectFileText());
+    throw NotPublishedError(projectFile, reason);
+}
+
 bool TzqxAppletAgent::SaveAndPublish(const std::string& folder, const std::string& fileName,
                                      ItemTree&) {
     const std::string base = PublishBaseName(fileName);
-    GeneratedCode code;
-    {
-        BusyScope busy(progress_, "Making HTML Codes ... ...");
-        code = PrepareGeneratedCode();
-    }
+    const GeneratedCode code = PrepareCodeToPublish(folder + base + ".lvx");
     const std::string project = ProjectFileText();
     const std::string report = PublishReportText();
 
@@ -85,6 +118,8 @@ bool TzqxAppletAgent::SaveAndPublish(const std::string& folder, const std::strin
     staged.Write(base + ".html", code.page);
     progress_.step(50);
     staged.Commit();
+    // What an earlier publish of this project wrote and this one no longer does goes.
+    PublishRecord(PublishRecordsFolder, folder, base).Replace(staged.Names());
 
     // A build step may have left generated files in the program folder; a publish takes them
     // away, unless it published into the program folder itself.

@@ -101,7 +101,8 @@ ModernSlide makeSlide(const image::SlideImageCache& cache, const std::string& pa
 }
 
 // Runs the jobs on up to two workers, never more than a few jobs ahead of the one being
-// committed, and stops starting jobs past the first one that failed.
+// committed. A job that fails does not stop the others: every photo that cannot be read is
+// named at once.
 class JobRunner {
 public:
     JobRunner(std::vector<Job>& jobs, const image::SlideImageCache& cache, int width, int height,
@@ -171,10 +172,9 @@ private:
             {
                 std::unique_lock lock(mutex_);
                 changed_.wait(lock, [&] {
-                    return stopping_ || next_ >= jobs_.size() || next_ > failedAt_ ||
-                           next_ < committed_ + window_;
+                    return stopping_ || next_ >= jobs_.size() || next_ < committed_ + window_;
                 });
-                if (stopping_ || next_ >= jobs_.size() || next_ > failedAt_)
+                if (stopping_ || next_ >= jobs_.size())
                     return;
                 j = next_++;
             }
@@ -186,8 +186,6 @@ private:
                 jobs_[j].slide = std::move(result.slide);
                 jobs_[j].error = result.error;
                 jobs_[j].done = true;
-                if (result.error)
-                    failedAt_ = std::min(failedAt_, j);
             }
             changed_.notify_all();
         }
@@ -204,7 +202,6 @@ private:
     std::size_t next_ = 0;
     std::size_t committed_ = 0;
     std::size_t window_ = 0;
-    std::size_t failedAt_ = static_cast<std::size_t>(-1);
     bool stopping_ = false;
 };
 
@@ -218,40 +215,76 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
     const std::vector<ItemTree::Node> nodes = tree_.itemNodes();
 
     std::vector<Job> jobs;
-    std::vector<std::size_t> jobOfNode(nodes.size(), static_cast<std::size_t>(-1));
+    constexpr std::size_t kNoJob = static_cast<std::size_t>(-1);
+    std::vector<std::size_t> jobOfNode(nodes.size(), kNoJob);
+    // An item whose photo is gone keeps the slide it was published with, which an open brought
+    // into the preview folder; read now, since this build may write another slide under its name.
+    std::vector<std::optional<std::string>> keptSlide(nodes.size());
+    MissingSlides.clear();
     for (std::size_t k = 0; k < nodes.size() && k < Items.size(); ++k) {
         std::string path = Trim(Items[k].OriginalImagePath);
-        if (!FileExists(path))
+        if (FileExists(path)) {
+            jobOfNode[k] = jobs.size();
+            Job job;
+            job.node = k;
+            job.path = std::move(path);
+            jobs.push_back(std::move(job));
             continue;
-        jobOfNode[k] = jobs.size();
-        Job job;
-        job.node = k;
-        job.path = std::move(path);
-        jobs.push_back(std::move(job));
+        }
+        const std::string& slide = Items[k].SlideImageFile;
+        if (IsPlainFileName(slide) && FileExists(PreviewFolder() + slide)) {
+            keptSlide[k] = ReadWholeFile(PreviewFolder() + slide);
+        } else if (!path.empty()) {
+            MissingSlides.push_back("\"" + path + "\": the photo is missing, and there is no " +
+                                    "published slide of it in the project's folder");
+        } else if (!Trim(slide).empty()) {
+            MissingSlides.push_back("Item " + IntToStr(static_cast<long long>(k + 1)) +
+                                    ": its slide \"" + slide + "\" is missing and it has no photo");
+        }
     }
 
     const bool modern = Options.modernWebOutput();
     SlideExtraFiles.assign(modern ? Items.size() : 0, SlideExtras{});
     const image::SlideImageCache cache(ImageCacheFolder);
+    std::vector<std::string> unreadable;
+    std::exception_ptr onlyError;
+    auto place = [&](const std::string& name, std::string& bytes) {
+        PlaceSlideImage(name, bytes);
+        if (made != nullptr)
+            made->emplace_back(name, std::move(bytes));
+    };
     {
         JobRunner runner(jobs, cache, width, height, background, modern);
         for (std::size_t k = 0; k < nodes.size(); ++k) {
-            if (jobOfNode[k] == static_cast<std::size_t>(-1))
+            TItemData& item = Items[k];
+            if (keptSlide[k]) {
+                // Named for its place now, as every slide is.
+                const std::string& old = item.SlideImageFile;
+                const std::size_t dot = old.rfind('.');
+                item.SlideImageFile = "slider" + IntToStr(static_cast<long long>(k)) +
+                                      (dot == std::string::npos ? "" : old.substr(dot));
+                place(item.SlideImageFile, *keptSlide[k]);
+                continue;
+            }
+            if (jobOfNode[k] == kNoJob)
                 continue;
             Job& job = runner.take(jobOfNode[k]);
-            if (job.error)
-                std::rethrow_exception(job.error);
-            TItemData& item = Items[k];
+            if (job.error) {
+                try {
+                    std::rethrow_exception(job.error);
+                } catch (const std::exception& e) {
+                    unreadable.push_back(e.what());
+                }
+                if (!onlyError)
+                    onlyError = job.error;
+                runner.committed(jobOfNode[k]);
+                continue;
+            }
             ModernSlide& slide = job.slide;
             item.ImageWidth = IntToStr(slide.picture.size.width);
             item.ImageHeight = IntToStr(slide.picture.size.height);
             item.SlideImageFile = "slider" + IntToStr(static_cast<long long>(k)) +
                                   image::ExtensionOf(slide.picture.kind);
-            auto place = [&](const std::string& name, std::string& bytes) {
-                PlaceSlideImage(name, bytes);
-                if (made != nullptr)
-                    made->emplace_back(name, std::move(bytes));
-            };
             place(item.SlideImageFile, slide.picture.encoded);
             if (modern) {
                 SlideExtras& extras = SlideExtraFiles[k];
@@ -274,6 +307,11 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
     }
     // The workers are done: keep the cache within its limit, sparing this build's entries.
     cache.Trim();
+    // One photo that cannot be read stops the build with its own error, as it always did.
+    if (unreadable.size() == 1)
+        std::rethrow_exception(onlyError);
+    if (!unreadable.empty())
+        throw SlidesNotMadeError(std::move(unreadable));
 }
 
 void TzqxAppletAgent::PlaceSlideImage(const std::string& name, const std::string& bytes) {

@@ -22,6 +22,7 @@
 #include "EngineErrors.h"
 #include "FileIO.h"
 #include "ProgramFolder.h"
+#include "PublishRecord.h"
 #include "TerminalProgress.h"
 #include "Text.h"
 #include "Upload.h"
@@ -228,6 +229,7 @@ struct Session {
           agent(tree, progress, messages, folder.path()) {
         agent.SetDefaults();
         agent.ImageCacheFolder = DefaultImageCacheFolder(context);
+        agent.PublishRecordsFolder = DefaultPublishRecordsFolder();
         agent.ScratchFolder = folder.path();
     }
     ~Session() { agent.ClearPreviewFolder(); }

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -257,11 +258,22 @@ void TMainForm::loadProject(const QString& path) {
         putBack();
         throw;
     }
-    CurrentFileName = path;
+    // A template starts a new project: saving must never write over it or publish into the
+    // templates folder, so it has no file name until the first save asks for one.
+    const bool fromTemplate = isTemplate(path);
+    CurrentFileName = fromTemplate ? QString() : path;
     currentFileIncomplete_ = read.outcome == ProjectReadOutcome::Incomplete;
-    rememberOnDisk(path);
+    if (fromTemplate)
+        onDisk_ = {};
+    else
+        rememberOnDisk(path);
     FAgent->CopyResourceFilesToPreview(pathBytes(QFileInfo(path).absolutePath() + '/'));
     finishLoad();
+    if (fromTemplate) {
+        // Nothing of it is saved anywhere yet.
+        SetModified(true);
+        return;
+    }
     if (currentFileIncomplete_) {
         platform_.dialogs.message(
             this, MessageKind::Warning,
@@ -281,6 +293,11 @@ void TMainForm::loadProject(const QString& path) {
                 .arg(QString::fromLocal8Bit(e.what())),
             {MessageButton::Ok});
     }
+}
+
+bool TMainForm::isTemplate(const QString& path) const {
+    const QString templates = QDir(programFolder_ + QStringLiteral("templates")).canonicalPath();
+    return !templates.isEmpty() && QFileInfo(path).absoluteDir().canonicalPath() == templates;
 }
 
 void TMainForm::finishLoad() {
@@ -316,10 +333,24 @@ void TMainForm::OpenProjectFile(const QString& path) {
 bool TMainForm::savePublishing(const QString& path) {
     const QFileInfo file(path);
     const QString folder = file.absolutePath() + '/';
-    const bool saved =
-        FAgent->SaveAndPublish(pathBytes(folder), pathBytes(file.fileName()), *tree_);
-    rememberOnDisk(projectFileFor(path));
-    return saved;
+    // The project file was written although the publish failed: the edits are saved.
+    const auto onDisk = qScopeGuard([&] { rememberOnDisk(projectFileFor(path)); });
+    return FAgent->SaveAndPublish(pathBytes(folder), pathBytes(file.fileName()), *tree_);
+}
+
+void TMainForm::saveDocumentAs(const QString& path) {
+    const auto saved = [&] {
+        CurrentFileName = path;
+        currentFileIncomplete_ = false;
+        SetModified(false);
+    };
+    try {
+        savePublishing(path);
+    } catch (const NotPublishedError&) {
+        saved();
+        throw;
+    }
+    saved();
 }
 
 QString TMainForm::projectFileFor(const QString& path) {
@@ -375,18 +406,13 @@ TMainForm::SaveResult TMainForm::saveDocument() {
     if (!CurrentFileName.isEmpty()) {
         if (!mayWriteOver(CurrentFileName))
             return SaveResult::Declined;
-        savePublishing(CurrentFileName);
-        currentFileIncomplete_ = false;
-        SetModified(false);
+        saveDocumentAs(CurrentFileName);
         return SaveResult::Saved;
     }
     const auto path = platform_.dialogs.saveFile(this, kProjectFilter, projectFolder());
     if (!path)
         return SaveResult::Cancelled;
-    savePublishing(*path);
-    SetModified(false);
-    CurrentFileName = *path;
-    currentFileIncomplete_ = false;
+    saveDocumentAs(*path);
     return SaveResult::Saved;
 }
 
@@ -403,9 +429,18 @@ void TMainForm::saveAs(const QString& startFolder) {
     if (!path)
         return;
     storePanel();
-    savePublishing(*path);
-    CurrentFileName = *path;
-    currentFileIncomplete_ = false;
+    auto named = qScopeGuard([&] {
+        CurrentFileName = *path;
+        currentFileIncomplete_ = false;
+    });
+    try {
+        savePublishing(*path);
+    } catch (const NotPublishedError&) {
+        throw;  // saved all the same: the file name is the new one
+    } catch (...) {
+        named.dismiss();
+        throw;
+    }
 }
 
 void TMainForm::SaveAsTemplate1Click() {
@@ -469,10 +504,13 @@ bool TMainForm::FormCloseQuery() {
         try {
             storePanel();
             if (!CurrentFileName.isEmpty()) {
-                closes = mayWriteOver(CurrentFileName) && savePublishing(CurrentFileName);
+                closes = mayWriteOver(CurrentFileName);
+                if (closes)
+                    saveDocumentAs(CurrentFileName);
             } else if (const auto path =
                            platform_.dialogs.saveFile(this, kProjectFilter, projectFolder())) {
-                closes = savePublishing(*path);
+                saveDocumentAs(*path);
+                closes = true;
             }
         } catch (const std::exception& e) {
             // The window stays open with the project the save could not write.

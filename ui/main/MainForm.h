@@ -17,6 +17,7 @@
 
 class QAction;
 class QDragEnterEvent;
+class QDragMoveEvent;
 class QDropEvent;
 class QMimeData;
 class QTemporaryDir;
@@ -110,6 +111,7 @@ public:
     bool treeDragEvent(QEvent* event);
     // Photos and folders dropped anywhere on the window are added.
     void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
     // ---- undo and redo ----
@@ -248,6 +250,8 @@ private:
     // Save As, its dialog starting in `startFolder`.
     void saveAs(const QString& startFolder);
     void loadProject(const QString& path);
+    // Whether `path` lies in the program's templates folder.
+    bool isTemplate(const QString& path) const;
     // How a save ended: written, its dialog cancelled, or writing over the file declined.
     enum class SaveResult { Saved, Cancelled, Declined };
     SaveResult saveDocument();
@@ -260,6 +264,9 @@ private:
     QTreeWidgetItem* selectedNode() const;
     int itemIndexOf(QTreeWidgetItem* node) const;
     bool savePublishing(const QString& path);
+    // Saves to `path` and makes it the saved current file, also when the project file was
+    // written but the publish failed (NotPublishedError, raised on).
+    void saveDocumentAs(const QString& path);
     // The project file a save to `path` writes: its folder, base name and ".lvx".
     static QString projectFileFor(const QString& path);
     std::string pathBytes(const QString& path) const;

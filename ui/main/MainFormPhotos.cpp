@@ -40,6 +40,21 @@ QStringList localPaths(const QMimeData* data) {
     return paths;
 }
 
+// Files from another program are taken as a copy, or a link when only that is offered, never
+// as a move: a file manager that honours a move deletes the originals. False, taking nothing,
+// when the source offers neither.
+bool acceptAsCopy(QDropEvent* event) {
+    const Qt::DropActions offered = event->possibleActions();
+    if (offered.testFlag(Qt::CopyAction))
+        event->setDropAction(Qt::CopyAction);
+    else if (offered.testFlag(Qt::LinkAction))
+        event->setDropAction(Qt::LinkAction);
+    else
+        return false;
+    event->accept();
+    return true;
+}
+
 }  // namespace
 
 void TMainForm::AddPhotos1Click() {
@@ -89,13 +104,17 @@ bool TMainForm::acceptsDroppedFiles(const QMimeData* data) const {
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
     if (acceptsDroppedFiles(event->mimeData()))
-        event->acceptProposedAction();
+        acceptAsCopy(event);
+}
+
+void TMainForm::dragMoveEvent(QDragMoveEvent* event) {
+    if (acceptsDroppedFiles(event->mimeData()))
+        acceptAsCopy(event);
 }
 
 void TMainForm::dropEvent(QDropEvent* event) {
-    if (!acceptsDroppedFiles(event->mimeData()))
+    if (!acceptsDroppedFiles(event->mimeData()) || !acceptAsCopy(event))
         return;
-    event->acceptProposedAction();
     const QStringList paths = localPaths(event->mimeData());
     ErrorReport::guarded([this, paths] { addPhotos(paths, selectedNode()); })();
 }
@@ -107,7 +126,8 @@ bool TMainForm::treeDragEvent(QEvent* event) {
         // Files from elsewhere; a drag inside the tree is the tree's own to draw.
         if (drag->source() == tree || !acceptsDroppedFiles(drag->mimeData()))
             return false;
-        drag->acceptProposedAction();
+        if (!acceptAsCopy(drag))
+            drag->ignore();
         return true;
     }
     if (event->type() != QEvent::Drop)
@@ -117,7 +137,10 @@ bool TMainForm::treeDragEvent(QEvent* event) {
     if (drop->source() != tree) {
         if (!acceptsDroppedFiles(drop->mimeData()))
             return false;
-        drop->acceptProposedAction();
+        if (!acceptAsCopy(drop)) {
+            drop->ignore();
+            return true;
+        }
         const QStringList paths = localPaths(drop->mimeData());
         QTreeWidgetItem* anchor = tree->itemAt(at);
         ErrorReport::guarded([this, paths, anchor] {

@@ -20,6 +20,7 @@
 #include "MainForm.h"
 #include "MainFormStartup.h"
 #include "ProgramFolder.h"
+#include "PublishRecord.h"
 #include "Text.h"
 #include "TextBytes.h"
 #include "Thumbnails.h"
@@ -151,6 +152,7 @@ void TMainForm::FormCreate() {
                                                pathBytes(programFolder_));
     FAgent->ScratchFolder = pathBytes(scratch_);
     FAgent->ImageCacheFolder = DefaultImageCacheFolder(ProgramFolderContext::FromEnvironment());
+    FAgent->PublishRecordsFolder = DefaultPublishRecordsFolder();
     // The photos as pictures in the tree, about 48 pixels on screen whatever its scale.
     constexpr int kThumbnailSide = 48;
     ui_->trvwDesignPanel->setIconSize(QSize(kThumbnailSide, kThumbnailSide));
