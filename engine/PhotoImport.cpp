@@ -368,6 +368,8 @@ std::size_t controlLength(std::string_view utf8, std::size_t k) {
     const auto byte = [&](std::size_t at) {
         return at < utf8.size() ? static_cast<unsigned char>(utf8[at]) : 0u;
     };
+    if (k >= utf8.size())
+        return 0;
     const unsigned c = byte(k);
     if (c < 0x20 || c == 0x7F)
         return 1;

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <stdexcept>
 #include <unordered_set>
 
@@ -40,6 +41,40 @@ std::string hashOfFile(const std::string& path) {
     }
 }
 
+bool storable(std::string_view text) {
+    return text.find_first_of("\r\n") == std::string_view::npos;
+}
+
+using Groups = std::map<std::string, std::vector<PublishRecord::Entry>>;
+
+// Every project's entries in the record of one folder: "P base", then "F sha256 name" lines.
+Groups readGroups(const std::string& path, const std::string& folder) {
+    Groups groups;
+    if (path.empty() || !FileExists(path))
+        return groups;
+    std::string text;
+    try {
+        text = ReadWholeFile(path, 64u << 20);
+    } catch (const EngineError&) {
+        return groups;
+    }
+    LineReader in(text);
+    std::string_view line;
+    // A record of another folder (a hand-made file) is none.
+    if (!in.next(line) || line != kHeader || !in.next(line) || line != folder)
+        return groups;
+    std::vector<PublishRecord::Entry>* group = nullptr;
+    while (in.next(line)) {
+        if (line.starts_with("P ")) {
+            group = &groups[std::string(line.substr(2))];
+        } else if (group != nullptr && line.starts_with("F ") && line.size() > 67 &&
+                   line[66] == ' ' && IsPlainFileName(line.substr(67))) {
+            group->push_back({std::string(line.substr(67)), std::string(line.substr(2, 64))});
+        }
+    }
+    return groups;
+}
+
 }  // namespace
 
 std::string Sha256Hex(std::string_view bytes) {
@@ -67,57 +102,52 @@ std::string DefaultPublishRecordsFolder() {
     return {};
 }
 
-PublishRecord::PublishRecord(std::string recordsFolder, const std::string& folder, std::string base)
+PublishRecord::PublishRecord(std::string recordsFolder, const std::string& folder,
+                             std::string base)
     : folder_(folder), base_(std::move(base)) {
     const std::string canonical = canonicalFolder(folder);
-    if (recordsFolder.empty() || canonical.empty())
+    if (recordsFolder.empty() || canonical.empty() || !storable(canonical) || !storable(base_))
         return;
     folder_ = canonical;
-    path_ = recordsFolder + Sha256Hex(folder_ + '\n' + base_).substr(0, 32) + ".record";
+    path_ = recordsFolder + Sha256Hex(folder_).substr(0, 32) + ".record";
 }
 
 std::vector<PublishRecord::Entry> PublishRecord::Read() const {
-    std::vector<Entry> entries;
-    if (path_.empty() || !FileExists(path_))
-        return entries;
-    std::string text;
-    try {
-        text = ReadWholeFile(path_, 16u << 20);
-    } catch (const EngineError&) {
-        return entries;
-    }
-    LineReader in(text);
-    std::string_view line;
-    // A record of another folder or project (a hash collision, a hand-made file) is none.
-    if (!in.next(line) || line != kHeader || !in.next(line) || line != folder_ || !in.next(line) ||
-        line != base_)
-        return entries;
-    while (in.next(line)) {
-        const std::size_t blank = line.find(' ');
-        if (blank != 64 || !IsPlainFileName(line.substr(blank + 1)))
-            continue;
-        entries.push_back({std::string(line.substr(blank + 1)), std::string(line.substr(0, 64))});
-    }
-    return entries;
+    Groups groups = readGroups(path_, folder_);
+    const auto it = groups.find(base_);
+    return it == groups.end() ? std::vector<Entry>() : std::move(it->second);
 }
 
 void PublishRecord::Replace(const std::vector<std::string>& written) const {
     if (path_.empty())
         return;
-    const std::unordered_set<std::string> now(written.begin(), written.end());
-    for (const Entry& e : Read()) {
-        if (now.count(e.name) == 0 && hashOfFile(folder_ + e.name) == e.sha256)
+    Groups groups = readGroups(path_, folder_);
+    std::unordered_set<std::string> kept(written.begin(), written.end());
+    for (const auto& [base, entries] : groups) {
+        if (base == base_)
+            continue;
+        for (const Entry& e : entries)
+            kept.insert(e.name);  // another project in this folder still has it
+    }
+    for (const Entry& e : groups[base_]) {
+        if (kept.count(e.name) == 0 && hashOfFile(folder_ + e.name) == e.sha256)
             DeleteFileQuietly(folder_ + e.name);
     }
-    std::string text;
-    text.append(kHeader).append("\n").append(folder_).append("\n").append(base_).append("\n");
+    std::vector<Entry>& mine = groups[base_];
+    mine.clear();
     std::unordered_set<std::string> listed;
     for (const std::string& name : written) {
-        if (!IsPlainFileName(name) || name.find_first_of("\r\n") != std::string::npos ||
-            !listed.insert(name).second)
+        if (!IsPlainFileName(name) || !storable(name) || !listed.insert(name).second)
             continue;
-        if (const std::string hash = hashOfFile(folder_ + name); !hash.empty())
-            text.append(hash).append(" ").append(name).append("\n");
+        if (std::string hash = hashOfFile(folder_ + name); !hash.empty())
+            mine.push_back({name, std::move(hash)});
+    }
+    std::string text;
+    text.append(kHeader).append("\n").append(folder_).append("\n");
+    for (const auto& [base, entries] : groups) {
+        text.append("P ").append(base).append("\n");
+        for (const Entry& e : entries)
+            text.append("F ").append(e.sha256).append(" ").append(e.name).append("\n");
     }
     try {
         std::error_code ec;

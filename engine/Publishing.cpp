@@ -52,6 +52,8 @@ GeneratedCode TzqxAppletAgent::PrepareCodeToPublish(const std::string& projectFi
         std::vector<std::string> all = e.problems();
         all.insert(all.end(), MissingSlides.begin(), MissingSlides.end());
         reason = SlidesNotMadeError(std::move(all)).what();
+    } catch (const FileError&) {
+        throw;  // the disk or a folder failed: saving the project would fail the same way
     } catch (const EngineError& e) {
         std::vector<std::string> all{e.what()};
         all.insert(all.end(), MissingSlides.begin(), MissingSlides.end());

@@ -247,7 +247,6 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
     SlideExtraFiles.assign(modern ? Items.size() : 0, SlideExtras{});
     const image::SlideImageCache cache(ImageCacheFolder);
     std::vector<std::string> unreadable;
-    std::exception_ptr onlyError;
     auto place = [&](const std::string& name, std::string& bytes) {
         PlaceSlideImage(name, bytes);
         if (made != nullptr)
@@ -259,11 +258,12 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
             TItemData& item = Items[k];
             if (keptSlide[k]) {
                 // Named for its place now, as every slide is.
-                const std::string& old = item.SlideImageFile;
+                const std::string old = item.SlideImageFile;
                 const std::size_t dot = old.rfind('.');
                 item.SlideImageFile = "slider" + IntToStr(static_cast<long long>(k)) +
                                       (dot == std::string::npos ? "" : old.substr(dot));
-                place(item.SlideImageFile, *keptSlide[k]);
+                if (item.SlideImageFile != old)
+                    place(item.SlideImageFile, *keptSlide[k]);
                 continue;
             }
             if (jobOfNode[k] == kNoJob)
@@ -272,11 +272,11 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
             if (job.error) {
                 try {
                     std::rethrow_exception(job.error);
+                } catch (const InvalidProjectError&) {
+                    throw;  // the box, not the photo
                 } catch (const std::exception& e) {
                     unreadable.push_back(e.what());
                 }
-                if (!onlyError)
-                    onlyError = job.error;
                 runner.committed(jobOfNode[k]);
                 continue;
             }
@@ -307,9 +307,6 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
     }
     // The workers are done: keep the cache within its limit, sparing this build's entries.
     cache.Trim();
-    // One photo that cannot be read stops the build with its own error, as it always did.
-    if (unreadable.size() == 1)
-        std::rethrow_exception(onlyError);
     if (!unreadable.empty())
         throw SlidesNotMadeError(std::move(unreadable));
 }

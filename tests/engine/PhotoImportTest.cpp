@@ -138,7 +138,7 @@ TEST(PhotoTitleText, MakesOneSafeLine) {
         {longText, cut},
         {std::string(kMaxPhotoTitleBytes - 1, 'x') + " " + e, std::string(1999, 'x')},
         // Separators, bidirectional overrides and isolates, C1 controls: blanks, runs as one.
-        {"a\u2028b\u2029c\u202Ed\u202A\u2066e\u2069 f\u0085g", "a b c d e f g"},
+        {"a\u2028b\u2029c\u202Ed\u202A\u2066e\u2069f\u0085g", "a b c d e f g"},
         {"\u202E\u2067", ""},
         {"\u2027\u202F\u2065\u206A", "\u2027\u202F\u2065\u206A"},  // their neighbours stay
     };

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -122,13 +123,6 @@ TEST(SaveAndPublish, MissingRuntimeAndResourcesAreLeftOutSilently) {
               std::string::npos);
 }
 
-TEST(SaveAndPublish, AFailedBuildWritesNoProjectFile) {
-    Project h;
-    h.agent.AppletData.SlideShowWidth = "wide";
-    EXPECT_ANY_THROW(h.agent.SaveAndPublish(h.site.slash(), "Show.lvx", h.tree));
-    EXPECT_FALSE(FileExists(h.site.file("Show.lvx")));
-}
-
 struct FaultHookGuard {
     ~FaultHookGuard() { SetWriteFaultHook(nullptr); }
 };
@@ -138,6 +132,92 @@ std::map<std::string, std::string> Contents(const std::filesystem::path& folder)
     for (const auto& e : std::filesystem::directory_iterator(folder))
         out[e.path().filename().string()] = ReadFile(e.path().string());
     return out;
+}
+
+struct FailedBuild {
+    const char* name;
+    std::function<void(Project&)> spoil;
+    std::vector<std::string> named;  // what the error must name
+};
+
+class AFailedBuild : public ::testing::TestWithParam<FailedBuild> {};
+
+TEST_P(AFailedBuild, SavesTheProjectAndLeavesTheLastPublish) {
+    Project h;
+    h.agent.SaveAndPublish(h.site.slash(), "Show.lvx", h.tree);
+    auto before = Contents(h.site.path());
+    h.agent.Items[0].Title = "Changed";
+    GetParam().spoil(h);
+    try {
+        h.agent.SaveAndPublish(h.site.slash(), "Show.lvx", h.tree);
+        FAIL() << "published";
+    } catch (const NotPublishedError& e) {
+        EXPECT_EQ(e.projectFile(), h.site.file("Show.lvx"));
+        for (const std::string& name : GetParam().named)
+            EXPECT_NE(std::string(e.what()).find(name), std::string::npos) << e.what();
+    }
+    const std::string project = ReadFile(h.site.file("Show.lvx"));
+    EXPECT_NE(project.find("Changed#$@"), std::string::npos);
+    EXPECT_NE(project.find("slider0.jpg#$@"), std::string::npos);  // as the folder has it
+    before.erase("Show.lvx");
+    auto after = Contents(h.site.path());
+    after.erase("Show.lvx");
+    EXPECT_EQ(after, before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SaveAndPublish, AFailedBuild,
+    ::testing::Values(
+        FailedBuild{"box", [](Project& h) { h.agent.AppletData.SlideShowWidth = "wide"; },
+                    {"\"wide\""}},
+        FailedBuild{"photos_that_cannot_be_read",
+                    [](Project& h) {
+                        for (int i = 0; i < 2; ++i) {
+                            const std::string path =
+                                h.programFolder.file("bad" + std::to_string(i) + ".jpg");
+                            WriteFile(path, "not a picture");
+                            h.agent.Items[static_cast<size_t>(i)].OriginalImagePath = path;
+                        }
+                    },
+                    {"2 photos", "bad0.jpg", "bad1.jpg"}},
+        FailedBuild{"photo_gone_without_its_slide",
+                    [](Project& h) {
+                        h.agent.Items[1].OriginalImagePath = "/gone/away.jpg";
+                        std::filesystem::remove(h.agent.PreviewFolder() + "slider1.jpg");
+                    },
+                    {"/gone/away.jpg"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SaveAndPublish, APhotoThatIsGoneKeepsItsPublishedSlide) {
+    Project h;
+    h.agent.Items[0].OriginalImagePath = "/gone/away.jpg";
+    EXPECT_TRUE(h.agent.SaveAndPublish(h.site.slash(), "Show.lvx", h.tree));
+    EXPECT_EQ(ReadFile(h.site.file("slider0.jpg")), "slider0.jpg");
+}
+
+TEST(SaveAndPublish, RemovesWhatTheLastPublishWroteAndThisOneDoesNot) {
+    Project h;
+    TempFolder records;
+    h.agent.PublishRecordsFolder = records.slash();
+    h.agent.SaveAndPublish(h.site.slash(), "Show.lvx", h.tree);
+    h.agent.SaveAndPublish(h.site.slash(), "Other.lvx", h.tree);  // another project beside it
+    WriteFile(h.site.file("mine.txt"), "the designer's");
+    WriteFile(h.site.file("wait.gif"), "the designer's own now");
+    h.agent.AppletData.CtrlId = "Renamed";
+    h.agent.AppletData.SlideShowLoadingBgImage = "";
+    h.agent.SaveAndPublish(h.site.slash(), "Show.lvx", h.tree);
+    const auto files = FilesIn(h.site.path());
+    // Only this project's old files go, none another project there still has, and only while
+    // they are as it wrote them.
+    EXPECT_EQ(files, (std::set<std::string>{"Other.html", "Other.lvx", "Other_PublishReport.txt",
+                                            "Lumivex1.css", "Lumivex1cfg.js", "Renamed.css",
+                                            "Renamedcfg.js", "Show.html", "Show.lvx",
+                                            "Show_PublishReport.txt", "lumivex.js", "mine.txt",
+                                            "slider0.jpg", "slider1.jpg", "wait.gif"}));
+    h.agent.SaveAndPublish(h.site.slash(), "Other.lvx", h.tree);
+    EXPECT_FALSE(FileExists(h.site.file("Lumivex1.css")));
+    EXPECT_FALSE(FileExists(h.site.file("Lumivex1cfg.js")));
+    EXPECT_TRUE(FileExists(h.site.file("wait.gif")));
 }
 
 TEST(SaveAndPublish, AFileThatCannotBeWrittenLeavesTheLastPublishAsItWas) {
