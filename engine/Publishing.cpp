@@ -52,13 +52,9 @@ GeneratedCode TzqxAppletAgent::PrepareCodeToPublish(const std::string& projectFi
         std::vector<std::string> all = e.problems();
         all.insert(all.end(), MissingSlides.begin(), MissingSlides.end());
         reason = SlidesNotMadeError(std::move(all)).what();
-    } catch (const FileError&) {
-        throw;  // the disk or a folder failed: saving the project would fail the same way
-    } catch (const EngineError& e) {
-        std::vector<std::string> all{e.what()};
-        all.insert(all.end(), MissingSlides.begin(), MissingSlides.end());
-        reason = SlidesNotMadeError(std::move(all)).what();
     }
+    // Anything else (settings that cannot be written, a full disk) stops the save before any
+    // file is written, as it always did.
     for (std::size_t k = 0; k < Items.size() && k < before.size(); ++k) {
         Items[k].SlideImageFile = std::move(before[k].slide);
         Items[k].ImageWidth = std::move(before[k].width);

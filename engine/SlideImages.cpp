@@ -234,12 +234,10 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
         const std::string& slide = Items[k].SlideImageFile;
         if (IsPlainFileName(slide) && FileExists(PreviewFolder() + slide)) {
             keptSlide[k] = ReadWholeFile(PreviewFolder() + slide);
-        } else if (!path.empty()) {
+        } else if (!path.empty() && PreviewCopyFailures().count(slide) == 0) {
+            // (A slide that could not be copied here fails the publish with its own reason.)
             MissingSlides.push_back("\"" + path + "\": the photo is missing, and there is no " +
                                     "published slide of it in the project's folder");
-        } else if (!Trim(slide).empty()) {
-            MissingSlides.push_back("Item " + IntToStr(static_cast<long long>(k + 1)) +
-                                    ": its slide \"" + slide + "\" is missing and it has no photo");
         }
     }
 
@@ -258,12 +256,21 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
             TItemData& item = Items[k];
             if (keptSlide[k]) {
                 // Named for its place now, as every slide is.
+                // Under its own name, unless a slide made now takes that name (the item moved):
+                // then under the name of its own place, which no other slide has.
                 const std::string old = item.SlideImageFile;
                 const std::size_t dot = old.rfind('.');
-                item.SlideImageFile = "slider" + IntToStr(static_cast<long long>(k)) +
-                                      (dot == std::string::npos ? "" : old.substr(dot));
-                if (item.SlideImageFile != old)
+                const std::string stem = old.substr(0, dot);
+                const bool taken = stem.starts_with("slider") && stem.size() > 6 &&
+                                   stem.find_first_not_of("0123456789", 6) == std::string::npos &&
+                                   stem.size() < 16 &&
+                                   std::stoull(stem.substr(6)) < jobOfNode.size() &&
+                                   jobOfNode[std::stoull(stem.substr(6))] != kNoJob;
+                if (taken) {
+                    item.SlideImageFile = "slider" + IntToStr(static_cast<long long>(k)) +
+                                          (dot == std::string::npos ? "" : old.substr(dot));
                     place(item.SlideImageFile, *keptSlide[k]);
+                }
                 continue;
             }
             if (jobOfNode[k] == kNoJob)

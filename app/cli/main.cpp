@@ -372,7 +372,7 @@ int uploadProject(const std::string& projectArg, const std::string& address,
         destination = upload::ParseDestination(address);
     } catch (const std::invalid_argument& e) {
         std::fprintf(stderr, "lumivex-cli: %s: %s\n", address.c_str(), e.what());
-        return kFailure;
+        return kUsage;  // a bad argument, as the help says
     }
     const std::string project = absolutePath(projectArg);
     Session session(projectArg);

@@ -147,6 +147,19 @@ public:
 
     // The whole file, or nothing when there is none (or it is too large to be ours).
     std::optional<std::string> read(const std::string& path) {
+        // Only a regular file of a sensible size is read: opening a pipe or a device there
+        // would wait, or read, for ever.
+        sftp_attributes attributes = sftp_lstat(sftp_, path.c_str());
+        if (attributes == nullptr) {
+            if (sftp_get_error(sftp_) == SSH_FX_NO_SUCH_FILE)
+                return std::nullopt;
+            fail("cannot look at", path);
+        }
+        const bool regular =
+            attributes->type == SSH_FILEXFER_TYPE_REGULAR && attributes->size <= kMaxManifestBytes;
+        sftp_attributes_free(attributes);
+        if (!regular)
+            return std::nullopt;
         sftp_file file = sftp_open(sftp_, path.c_str(), O_RDONLY, 0);
         if (file == nullptr) {
             if (sftp_get_error(sftp_) == SSH_FX_NO_SUCH_FILE)
@@ -682,7 +695,19 @@ std::vector<std::string> PublishForUpload(TzqxAppletAgent& agent, ItemTree& tree
                                           const std::string& stagingFolder,
                                           const std::string& fileName) {
     namespace fs = std::filesystem;
-    agent.SaveAndPublish(stagingFolder, fileName, tree);
+    {
+        // A staging folder is not the designer's: no record of what was published there.
+        std::string records;
+        std::swap(records, agent.PublishRecordsFolder);
+        const auto restore = [&] { std::swap(records, agent.PublishRecordsFolder); };
+        try {
+            agent.SaveAndPublish(stagingFolder, fileName, tree);
+        } catch (...) {
+            restore();
+            throw;
+        }
+        restore();
+    }
     const std::string base = TzqxAppletAgent::PublishBaseName(fileName);
     PublishedNames kinds;
     kinds.page = base + ".html";
@@ -692,8 +717,13 @@ std::vector<std::string> PublishForUpload(TzqxAppletAgent& agent, ItemTree& tree
     kinds.styleSheet = agent.LinkedFiles[kStyleSheetEntry].FileName;
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(stagingFolder)) {
-        if (entry.is_regular_file())
-            names.push_back(entry.path().filename().string());
+        std::string name = entry.path().filename().string();
+        // The web folder gets what the page needs: the project file holds the designer's own
+        // paths and the server's address, and the report is the designer's.
+        if (!entry.is_regular_file() || name == kinds.projectFile || name == kinds.report ||
+            name.starts_with("."))
+            continue;
+        names.push_back(std::move(name));
     }
     std::sort(names.begin(), names.end());
     return UploadOrder(std::move(names), kinds);

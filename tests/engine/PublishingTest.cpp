@@ -167,26 +167,32 @@ TEST_P(AFailedBuild, SavesTheProjectAndLeavesTheLastPublish) {
 
 INSTANTIATE_TEST_SUITE_P(
     SaveAndPublish, AFailedBuild,
-    ::testing::Values(
-        FailedBuild{"box", [](Project& h) { h.agent.AppletData.SlideShowWidth = "wide"; },
-                    {"\"wide\""}},
-        FailedBuild{"photos_that_cannot_be_read",
-                    [](Project& h) {
-                        for (int i = 0; i < 2; ++i) {
-                            const std::string path =
-                                h.programFolder.file("bad" + std::to_string(i) + ".jpg");
-                            WriteFile(path, "not a picture");
-                            h.agent.Items[static_cast<size_t>(i)].OriginalImagePath = path;
-                        }
-                    },
-                    {"2 photos", "bad0.jpg", "bad1.jpg"}},
-        FailedBuild{"photo_gone_without_its_slide",
-                    [](Project& h) {
-                        h.agent.Items[1].OriginalImagePath = "/gone/away.jpg";
-                        std::filesystem::remove(h.agent.PreviewFolder() + "slider1.jpg");
-                    },
-                    {"/gone/away.jpg"}}),
+    ::testing::Values(FailedBuild{"photos_that_cannot_be_read",
+                                  [](Project& h) {
+                                      for (int i = 0; i < 2; ++i) {
+                                          const std::string path = h.programFolder.file(
+                                              "bad" + std::to_string(i) + ".jpg");
+                                          WriteFile(path, "not a picture");
+                                          h.agent.Items[static_cast<size_t>(i)].OriginalImagePath =
+                                              path;
+                                      }
+                                  },
+                                  {"2 photos", "bad0.jpg", "bad1.jpg"}},
+                      FailedBuild{"photo_gone_without_its_slide",
+                                  [](Project& h) {
+                                      h.agent.Items[1].OriginalImagePath = "/gone/away.jpg";
+                                      std::filesystem::remove(h.agent.PreviewFolder() +
+                                                              "slider1.jpg");
+                                  },
+                                  {"/gone/away.jpg"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SaveAndPublish, SettingsThatCannotBeWrittenWriteNoProjectFile) {
+    Project h;
+    h.agent.AppletData.SlideShowWidth = "wide";
+    EXPECT_THROW(h.agent.SaveAndPublish(h.site.slash(), "Show.lvx", h.tree), SettingError);
+    EXPECT_FALSE(FileExists(h.site.file("Show.lvx")));
+}
 
 TEST(SaveAndPublish, APhotoThatIsGoneKeepsItsPublishedSlide) {
     Project h;

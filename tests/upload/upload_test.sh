@@ -41,8 +41,11 @@ publish_locally() {  # project → $work/local (fresh)
   "$cli" publish "$1" "$work/local" >/dev/null || fail "local publish of $1"
 }
 same_as_local() {  # what
-  diff -r --exclude=.lumivex-manifest "$work/local" "$site" >/dev/null ||
-    fail "$1: the server's folder differs from the local publish"
+  # The project file and the report are the designer's, never the web folder's.
+  diff -r --exclude=.lumivex-manifest --exclude='*.lvx' --exclude='*_PublishReport.txt' \
+    "$work/local" "$site" >/dev/null || fail "$1: the server's folder differs from the local publish"
+  [[ -z $(find "$site" -name '*.lvx' -o -name '*_PublishReport.txt') ]] ||
+    fail "$1: the project file or the report was sent"
 }
 no_temporaries() {  # what
   local left
@@ -55,6 +58,13 @@ rewritten() { comm -13 "$work/$1" "$work/$2" | cut -d" " -f1; }  # files new or 
 mkdir -p "$work/project"
 cp "$samples"/* "$work/project/"
 project=$work/project/Sample.lvx
+
+# --- addresses that cannot be parsed are bad arguments
+for bad in "http://127.0.0.1/x" "sftp://127.0.0.1:0/x" "sftp://127.0.0.1:65536/x" \
+  "sftp://-oProxyCommand=x/x" "sftp://127.0.0.1" "sftp://127.0.0.1/a%zz"; do
+  upload "$project" "$bad"
+  [[ $status == 2 ]] || fail "bad address $bad: exit $status: $(cat "$work/err")"
+done
 
 # --- an unknown host key: refused with its fingerprint, nothing written anywhere
 : >"$HOME/.ssh/known_hosts"
@@ -120,6 +130,14 @@ upload "$project" "$url" --identity "$work/srv/client_key"
 rm -f "$site/notes.txt"
 publish_locally "$project"
 same_as_local "removed slide"
+
+# --- a manifest that is a pipe is no manifest: the upload neither waits nor fails
+rm "$site/.lumivex-manifest" && mkfifo "$site/.lumivex-manifest"
+timeout 60 "$cli" upload "$project" "$url" --identity "$work/srv/client_key" >"$work/out" 2>"$work/err"
+status=$?
+[[ $status == 0 ]] || fail "manifest pipe: exit $status: $(cat "$work/err")"
+[[ -f $site/.lumivex-manifest ]] || fail "manifest pipe: no manifest written"
+same_as_local "manifest pipe"
 
 # --- Ctrl+C in the middle of a large file: every file is the old one, no temporary stays
 cp -a "$site" "$work/before"
