@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QImage>
 #include <QMimeData>
@@ -20,6 +21,8 @@ private Q_SLOTS:
     void photosGoAfterTheSelectedItemInOneStep_data();
     void photosGoAfterTheSelectedItemInOneStep();
     void droppedFilesAndFolders();
+    void dropsAreTakenAsACopyNeverAMove_data();
+    void dropsAreTakenAsACopyNeverAMove();
     void draggingMovesSubtreesAsOneStep_data();
     void draggingMovesSubtreesAsOneStep();
     void treeKeys();
@@ -136,6 +139,36 @@ void AddPhotosTest::droppedFilesAndFolders() {
     QDropEvent none(onB, Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
     QVERIFY(!f.form->treeDragEvent(&none));
     QCOMPARE(f.form->undoStack().count(), steps);
+}
+
+void AddPhotosTest::dropsAreTakenAsACopyNeverAMove_data() {
+    QTest::addColumn<int>("offered");
+    QTest::addColumn<int>("taken");  // 0: refused
+    QTest::newRow("copy or move") << int(Qt::CopyAction | Qt::MoveAction) << int(Qt::CopyAction);
+    QTest::newRow("link or move") << int(Qt::LinkAction | Qt::MoveAction) << int(Qt::LinkAction);
+    QTest::newRow("move only") << int(Qt::MoveAction) << 0;
+}
+
+void AddPhotosTest::dropsAreTakenAsACopyNeverAMove() {
+    QFETCH(int, offered);
+    QFETCH(int, taken);
+    Slides f;
+    const QString photo = photoFiles(FreshFolder("offered"), {"one.jpg"}).first();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(photo)});
+    const auto actions = Qt::DropActions(offered);
+    QDragEnterEvent enter(QPoint(5, 5), actions, &data, Qt::LeftButton, Qt::ShiftModifier);
+    enter.setDropAction(Qt::MoveAction);  // what the source proposes
+    f.form->dragEnterEvent(&enter);
+    QDropEvent drop(QPointF(5, 5), actions, &data, Qt::LeftButton, Qt::ShiftModifier);
+    drop.setDropAction(Qt::MoveAction);
+    f.form->dropEvent(&drop);
+    for (QDropEvent* e : {static_cast<QDropEvent*>(&enter), &drop}) {
+        QCOMPARE(e->isAccepted(), taken != 0);
+        if (taken != 0)
+            QCOMPARE(int(e->dropAction()), taken);
+    }
+    QCOMPARE(f.agent().Items.size(), size_t(taken != 0 ? 5 : 4));
 }
 
 void AddPhotosTest::draggingMovesSubtreesAsOneStep_data() {

@@ -24,6 +24,8 @@ private Q_SLOTS:
     void filesChangedOnDiskAreNotSavedOverWithoutAQuestion();
     void importKeepsCurrentFileNameAndExportAddsExtension();
     void titleStaysLumivex();
+    void aTemplateOpensAsANewUntitledProject();
+    void aPhotoThatCannotBeReadStillLetsTheProjectBeSaved();
     void generalErrorReportShowsWhatAHandlerThrows();
 };
 
@@ -341,3 +343,50 @@ void DocumentLifecycleTest::generalErrorReportShowsWhatAHandlerThrows() {
 
 LUMIVEX_UI_TEST(DocumentLifecycleTest);
 #include "DocumentLifecycleTest.moc"
+
+void DocumentLifecycleTest::aTemplateOpensAsANewUntitledProject() {
+    MainFormFixture f;
+    QDir().mkpath(f.folder + "templates");
+    const QString site = FreshFolder("from-template");
+    f.insert(f.root(), "Template slide");
+    f.dialogs.fileAnswers = {f.folder + "templates/Shown.lvx"};
+    f.form->SaveAsTemplate1Click();
+    const QByteArray shipped = ReadFile(f.folder + "templates/Shown.lvx");
+    const QStringList before = QDir(f.folder + "templates").entryList(QDir::Files);
+
+    f.form->New1Click();
+    f.dialogs.clear();
+    f.form->OpenProjectFile(f.folder + "templates/Shown.lvx");
+    QCOMPARE(f.agent().Items.size(), size_t(1));
+    QVERIFY(f.form->CurrentFileName.isEmpty());
+    // Save asks for a name and never writes into the templates folder.
+    QVERIFY(f.ui().Save1->isEnabled());
+    f.dialogs.fileAnswers = {site + "Mine"};
+    f.form->Save1Click();
+    QCOMPARE(f.dialogs.files.size(), 1);
+    QVERIFY(QFile::exists(site + "Mine.lvx"));
+    QCOMPARE(f.form->CurrentFileName, site + "Mine");
+    QCOMPARE(ReadFile(f.folder + "templates/Shown.lvx"), shipped);
+    QCOMPARE(QDir(f.folder + "templates").entryList(QDir::Files), before);
+}
+
+void DocumentLifecycleTest::aPhotoThatCannotBeReadStillLetsTheProjectBeSaved() {
+    MainFormFixture f;
+    const QString site = FreshFolder("unreadable");
+    f.insert(f.root(), "Good title");
+    f.insert(f.root(), "Second");
+    WriteFile(site + "broken.jpg", "not a picture");
+    f.agent().Items[1].OriginalImagePath = (site + "broken.jpg").toStdString();
+    f.dialogs.fileAnswers = {site + "Show"};
+    try {
+        f.form->Save1Click();
+        QFAIL("the publish did not fail");
+    } catch (const NotPublishedError& e) {
+        QVERIFY2(std::string(e.what()).find("broken.jpg") != std::string::npos, e.what());
+    }
+    // The edits are saved, and nothing claims that the page was.
+    QVERIFY(ReadFile(site + "Show.lvx").contains("Good title#$@"));
+    QVERIFY(!QFile::exists(site + "Show.html"));
+    QCOMPARE(f.form->CurrentFileName, site + "Show");
+    QVERIFY(!f.form->FModified());
+}
