@@ -102,8 +102,7 @@ std::string DefaultPublishRecordsFolder() {
     return {};
 }
 
-PublishRecord::PublishRecord(std::string recordsFolder, const std::string& folder,
-                             std::string base)
+PublishRecord::PublishRecord(std::string recordsFolder, const std::string& folder, std::string base)
     : folder_(folder), base_(std::move(base)) {
     const std::string canonical = canonicalFolder(folder);
     if (recordsFolder.empty() || canonical.empty() || !storable(canonical) || !storable(base_))

@@ -13,9 +13,11 @@
 #include <filesystem>
 #include <memory>
 #include <random>
+#include <sstream>
 #include <thread>
 
 #include "AppletAgent.h"
+#include "EngineErrors.h"
 #include "FileIO.h"
 #include "RuntimeContract.h"
 
@@ -291,6 +293,10 @@ private:
         unsigned char* hash = nullptr;
         size_t length = 0;
         const int hashed = ssh_get_publickey_hash(key, SSH_PUBLICKEY_HASH_SHA256, &hash, &length);
+        char* blob = nullptr;
+        const std::string base64 =
+            ssh_pki_export_pubkey_base64(key, &blob) == SSH_OK && blob != nullptr ? blob : "";
+        ssh_string_free_char(blob);
         ssh_key_free(key);
         if (hashed != SSH_OK)
             throw UploadError(FailureKind::Connection, "cannot hash the host key: " + error());
@@ -300,6 +306,14 @@ private:
         ssh_string_free_char(fingerprint);
         const std::string key_text = shown.type + " key " + shown.fingerprint;
 
+        // libssh reads neither marker of OpenSSH's known_hosts: a revoked key is refused here,
+        // as OpenSSH refuses it, and a server known only through a certificate authority is
+        // told apart from one not known at all.
+        const Markers markers = readMarkers(base64);
+        if (markers.revoked)
+            throw UploadError(FailureKind::HostKeyChanged,
+                              "the host key of " + server_ + " (" + key_text +
+                                  ") is marked @revoked in known_hosts. Nothing was sent.");
         switch (ssh_session_is_known_server(session_)) {
             case SSH_KNOWN_HOSTS_OK:
                 return;
@@ -324,13 +338,48 @@ private:
                 throw UploadError(
                     FailureKind::HostKeyUnknown,
                     "the host key of " + server_ + " is not known: it shows the " + key_text +
-                        ". Nothing was sent. Check the fingerprint with the server's "
-                        "administrator, then add the key to ~/.ssh/known_hosts (connecting once "
-                        "with ssh does).");
+                        ". Nothing was sent. " +
+                        (markers.certificateAuthority
+                             ? "Host certificates (@cert-authority in known_hosts) are not "
+                               "supported: add the server's own key to ~/.ssh/known_hosts."
+                             : "Check the fingerprint with the server's administrator, then add "
+                               "the key to ~/.ssh/known_hosts (connecting once with ssh does)."));
             case SSH_KNOWN_HOSTS_ERROR:
                 break;
         }
         throw UploadError(FailureKind::Local, "cannot check the host key: " + error());
+    }
+
+    struct Markers {
+        bool revoked = false;               // the key shown is on a @revoked line
+        bool certificateAuthority = false;  // some line names a certificate authority
+    };
+    Markers readMarkers(const std::string& base64) {
+        Markers found;
+        std::vector<std::string> files{"/etc/ssh/ssh_known_hosts"};
+        char* user = nullptr;
+        if (ssh_options_get(session_, SSH_OPTIONS_KNOWNHOSTS, &user) == SSH_OK && user != nullptr)
+            files.insert(files.begin(), user);
+        ssh_string_free_char(user);
+        for (const std::string& file : files) {
+            std::string text;
+            try {
+                text = ReadWholeFile(file, 16u << 20);
+            } catch (const EngineError&) {
+                continue;  // none, or unreadable: libssh says what it makes of it
+            }
+            std::istringstream lines(text);
+            for (std::string line; std::getline(lines, line);) {
+                std::istringstream fields(line);
+                std::string marker, hosts, type, blob;
+                fields >> marker >> hosts >> type >> blob;
+                if (marker == "@revoked" && !base64.empty() && blob == base64)
+                    found.revoked = true;
+                if (marker == "@cert-authority")
+                    found.certificateAuthority = true;
+            }
+        }
+        return found;
     }
 
     static int askPassphrase(const char* prompt, char* buffer, size_t length, int, int,

@@ -93,6 +93,13 @@ upload "$project" "$url" --identity "$work/wrong_key"
 grep -q "accepted none" "$work/err" || fail "wrong key: $(cat "$work/err")"
 [[ ! -e $site ]] || fail "wrong key: the folder was made"
 
+# --- a revoked host key: refused even though known_hosts also holds it, nothing written
+printf '%s\n@revoked * %s\n' "$known" "$(cut -d' ' -f1,2 "$work/srv/host_key.pub")" >"$HOME/.ssh/known_hosts"
+upload "$project" "$url" --identity "$work/srv/client_key"
+[[ $status == 1 ]] && grep -qF "@revoked" "$work/err" || fail "revoked key: exit $status: $(cat "$work/err")"
+[[ ! -e $site ]] || fail "revoked key: the folder was made"
+echo "$known" >"$HOME/.ssh/known_hosts"
+
 # --- the first upload: the local publish byte for byte
 upload "$project" "$url" --identity "$work/srv/client_key"
 [[ $status == 0 ]] || fail "first upload: exit $status: $(cat "$work/err")"
