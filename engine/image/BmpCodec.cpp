@@ -145,7 +145,7 @@ std::unique_ptr<RowSource> OpenBmpRows(const Source& source, const DecodeLimits&
         height = -height;
     if (width <= 0 || height <= 0)
         throw bad("the picture has no pixels");
-    if (width * height > limits.maxPixels) {
+    if (!WithinLimits(width, height, limits.maxPixels, limits)) {
         throw bad("the picture is too large (" + std::to_string(width) + " x " +
                   std::to_string(height) + " pixels)");
     }

@@ -70,9 +70,9 @@ DecodedPicture DecodeHeif(const Source& source, Rgb background, const TargetForS
     const int height = heif_image_handle_get_height(handle.get());
     if (storedWidth <= 0 || storedHeight <= 0 || width <= 0 || height <= 0)
         throw ImageError(source.path, "the picture has no pixels");
-    if (static_cast<std::int64_t>(storedWidth) * storedHeight > limits.maxPixels)
+    if (!WithinLimits(storedWidth, storedHeight, limits.maxPixels, limits))
         throw ImageError(source.path, tooLarge(storedWidth, storedHeight));
-    if (static_cast<std::int64_t>(width) * height > limits.maxPixels)
+    if (!WithinLimits(width, height, limits.maxPixels, limits))
         throw ImageError(source.path, tooLarge(width, height));
     // A grid or overlay picture is composed on a canvas of the size its own header gives, which
     // libheif checks only side by side against this limit: no side may exceed the longest stored

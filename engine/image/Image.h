@@ -55,7 +55,16 @@ struct DecodeLimits {
     std::int64_t maxPixels = 100'000'000;
     std::int64_t maxDeclaredJpegPixels = 500'000'000;
     int maxJpegScans = 500;
+    // No side beyond JPEG's own limit: a row of a longer one alone would take hundreds of
+    // megabytes, whatever its area.
+    int maxSide = 65535;
 };
+
+// Whether a w x h picture stays within the side limit and within `maxArea` pixels.
+inline bool WithinLimits(std::int64_t w, std::int64_t h, std::int64_t maxArea,
+                         const DecodeLimits& limits) {
+    return w <= limits.maxSide && h <= limits.maxSide && w * h <= maxArea;
+}
 
 // The fitted size of a w x h picture in a boxWidth x boxHeight box: ratios and factor in 32-bit
 // floating point, the quotients rounded to nearest with exact halves to even. A side that would

@@ -180,13 +180,12 @@ StoredRows OpenPngRows(const Source& source, Rgb background, const DecodeLimits&
     png_set_read_fn(rows->png_, &rows->input_, readData);
 
     // libpng refuses a side beyond this by itself; the area is checked here.
-    const auto maxSide =
-        static_cast<png_uint_32>(std::clamp<std::int64_t>(limits.maxPixels, 1, PNG_UINT_31_MAX));
+    const auto maxSide = static_cast<png_uint_32>(std::clamp<std::int64_t>(
+        std::min<std::int64_t>(limits.maxPixels, PNG_UINT_31_MAX), 1, PNG_UINT_31_MAX));
     PngHeader header;
     if (!readHeader(rows->png_, rows->info_, maxSide, header))
         rows->fail();
-    const std::int64_t declared = static_cast<std::int64_t>(header.width) * header.height;
-    if (declared > limits.maxPixels) {
+    if (!WithinLimits(header.width, header.height, limits.maxPixels, limits)) {
         throw ImageError(source.path, "the picture is too large (" + std::to_string(header.width) +
                                           " x " + std::to_string(header.height) + " pixels)");
     }
