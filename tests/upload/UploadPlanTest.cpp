@@ -50,6 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
                       "# lumivex upload manifest 1\n" + kHashA + " 1x a.jpg\n",
                       "# lumivex upload manifest 1\n" + kHashA + " 1 ../../etc/passwd\n",
                       "# lumivex upload manifest 1\n" + kHashA + " 1 .lumivex-manifest\n",
+                      "# lumivex upload manifest 1\n" + kHashA + " 1 .lumivex-lock\n",
                       "# lumivex upload manifest 1\n- - a.jpg\n- - a.jpg\n"));
 
 TEST(Sha256, MatchesTheStandardVectors) {
