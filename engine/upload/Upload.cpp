@@ -19,12 +19,12 @@
 #include <memory>
 #include <mutex>
 #include <random>
-#include <sstream>
 #include <thread>
 
 #include "AppletAgent.h"
 #include "EngineErrors.h"
 #include "FileIO.h"
+#include "KnownHosts.h"
 #include "RuntimeContract.h"
 
 namespace lumivex::upload {
@@ -44,8 +44,9 @@ using Clock = std::chrono::steady_clock;
 // leaves unanswered is cut after the grace, and no tidying starts after the budget.
 constexpr auto kCancelGrace = std::chrono::milliseconds(500);
 constexpr auto kCancelBudget = std::chrono::milliseconds(900);
-// Tidying up over a new connection after the old one was cut off is worth this much at most.
-constexpr auto kTidyLimit = std::chrono::seconds(10);
+// Tidying up over a new connection after the old one was cut off is worth this much at most,
+// all of it.
+constexpr auto kTidyLimit = std::chrono::seconds(5);
 
 Clock::duration TimeLimit(const UploadOptions& options) {
     double seconds = options.timeLimitSeconds;
@@ -536,7 +537,7 @@ private:
         // libssh reads neither marker of OpenSSH's known_hosts: a revoked key is refused here,
         // as OpenSSH refuses it, and a server known only through a certificate authority is
         // told apart from one not known at all.
-        const Markers markers = readMarkers(base64);
+        const HostKeyMarkers markers = readMarkers(base64);
         if (markers.revoked)
             throw UploadError(FailureKind::HostKeyChanged,
                               "the host key of " + server_ + " (" + key_text +
@@ -577,12 +578,8 @@ private:
         throw UploadError(FailureKind::Local, "cannot check the host key: " + error());
     }
 
-    struct Markers {
-        bool revoked = false;               // the key shown is on a @revoked line
-        bool certificateAuthority = false;  // some line names a certificate authority
-    };
-    Markers readMarkers(const std::string& base64) {
-        Markers found;
+    HostKeyMarkers readMarkers(const std::string& base64) {
+        HostKeyMarkers found;
         std::vector<std::string> files{"/etc/ssh/ssh_known_hosts"};
         char* user = nullptr;
         if (ssh_options_get(session_, SSH_OPTIONS_KNOWNHOSTS, &user) == SSH_OK && user != nullptr)
@@ -595,16 +592,9 @@ private:
             } catch (const EngineError&) {
                 continue;  // none, or unreadable: libssh says what it makes of it
             }
-            std::istringstream lines(text);
-            for (std::string line; std::getline(lines, line);) {
-                std::istringstream fields(line);
-                std::string marker, hosts, type, blob;
-                fields >> marker >> hosts >> type >> blob;
-                if (marker == "@revoked" && !base64.empty() && blob == base64)
-                    found.revoked = true;
-                if (marker == "@cert-authority")
-                    found.certificateAuthority = true;
-            }
+            const HostKeyMarkers marks = ReadHostKeyMarkers(text, base64);
+            found.revoked = found.revoked || marks.revoked;
+            found.certificateAuthority = found.certificateAuthority || marks.certificateAuthority;
         }
         return found;
     }
@@ -900,18 +890,36 @@ std::string LockField(std::string_view text, std::string_view field) {
     return {};
 }
 
-std::string LockText(const std::string& token) {
+// user@host of this process, as a lock names its owner.
+std::string LockOwner() {
     std::string user;
     if (const passwd* account = ::getpwuid(::geteuid()); account != nullptr)
         user = account->pw_name;
     char host[256] = {};
     ::gethostname(host, sizeof host - 1);
+    return user + "@" + host;
+}
+
+// A lock of this user on this computer whose process is gone was left by an upload that was
+// killed or cut off from its server: no need to wait for it to go stale.
+bool OwnerGone(std::string_view text) {
+    const std::string owner = LockField(text, "owner");
+    const std::string mine = LockOwner() + ", process ";
+    if (!owner.starts_with(mine) || mine.ends_with("@localhost, process "))
+        return false;
+    const std::string pid = owner.substr(mine.size());
+    return !pid.empty() && pid.size() < 10 &&
+           pid.find_first_not_of("0123456789") == std::string::npos &&
+           !ProcessIsAlive(std::stol(pid));
+}
+
+std::string LockText(const std::string& token) {
     const std::time_t now = std::time(nullptr);
     std::tm utc{};
     ::gmtime_r(&now, &utc);
     char since[32];
     std::strftime(since, sizeof since, "%Y-%m-%d %H:%M:%S UTC", &utc);
-    return "lumivex upload lock\nowner: " + user + "@" + host + ", process " +
+    return "lumivex upload lock\nowner: " + LockOwner() + ", process " +
            std::to_string(::getpid()) + "\nsince: " + since + "\ntoken: " + token + "\n";
 }
 
@@ -934,8 +942,8 @@ std::optional<std::int64_t> ServerNow(Connection& c, const std::string& folder, 
 }
 
 // Takes the folder's lock with an exclusive create, or refuses while another upload holds it.
-// A lock not renewed for kLockStaleSeconds by the server's clock is moved aside and taken; one
-// that another upload took meanwhile is put back.
+// A lock not renewed for kLockStaleSeconds by the server's clock, or one whose owner is known
+// gone, is moved aside and taken; one that another upload took meanwhile is put back.
 void TakeLock(Connection& c, const std::string& folder, UploadObserver& observer, Upkeep& upkeep) {
     const std::string path = Join(folder, std::string(kLockName));
     const std::string token = RandomSuffix(20);
@@ -967,8 +975,10 @@ void TakeLock(Connection& c, const std::string& folder, UploadObserver& observer
                                                        "locked for the upload. Nothing was "
                                                        "changed.");
         const std::string heldText = c.read(path, kMaxLockBytes).value_or("");
-        const std::optional<std::int64_t> now = ServerNow(c, folder, upkeep);
-        if (!now || !held.mtime || *now - *held.mtime <= kLockStaleSeconds)
+        const bool gone = OwnerGone(heldText);
+        const std::optional<std::int64_t> now = gone ? std::nullopt : ServerNow(c, folder, upkeep);
+        const bool stale = gone || (now && held.mtime && *now - *held.mtime > kLockStaleSeconds);
+        if (!stale)
             throw busy(heldText);
         const std::string aside = Join(folder, TemporaryName(kLockName, RandomSuffix()));
         upkeep.temporaries.push_back(aside);
@@ -1029,7 +1039,7 @@ void Tidy(Connection& c, Upkeep& upkeep, bool sameConnection) {
 }
 
 // Tidies up over a connection of its own: it asks nothing, logs in as the first did, and gives
-// up once a cancel's second is over.
+// up once a cancel's second is over, or its own time.
 class TidyObserver final : public UploadObserver {
 public:
     TidyObserver(UploadObserver& user, const Connection& first,
@@ -1037,9 +1047,12 @@ public:
         : user_(user),
           password_(first.acceptedPassword()),
           passphrase_(first.givenPassphrase()),
-          cancelSeen_(cancelSeen) {}
+          cancelSeen_(cancelSeen),
+          deadline_(Clock::now() + kTidyLimit) {}
     void stage(const std::string& text) override { user_.stage(text); }
     bool cancelled() override {
+        if (Clock::now() >= deadline_)
+            return true;
         if (!user_.cancelled())
             return false;
         std::lock_guard lock(mutex_);
@@ -1058,6 +1071,7 @@ private:
     std::optional<std::string> passphrase_;
     std::mutex mutex_;
     std::optional<Clock::time_point> cancelSeen_;
+    const Clock::time_point deadline_;
 };
 
 // After a failure or a cancel: the temporary files and the lock go, over a new connection when

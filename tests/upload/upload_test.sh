@@ -182,6 +182,10 @@ touch -d '-11 minutes' "$site/.lumivex-lock"
 upload "$project" "$url" --identity "$work/srv/client_key"
 [[ $status == 0 ]] || fail "stale lock: exit $status: $(cat "$work/err")"
 no_temporaries "stale lock"
+printf 'owner: %s@%s, process 99999999\n' "$(id -un)" "$(hostname)" >"$site/.lumivex-lock"
+upload "$project" "$url" --identity "$work/srv/client_key"
+[[ $status == 0 ]] || fail "lock of a process that is gone: exit $status: $(cat "$work/err")"
+no_temporaries "lock of a process that is gone"
 
 large_upload() {  # [environment...]: starts an upload of a new large file, sets $pid once it is
   # on its way up
