@@ -80,6 +80,16 @@ TEST(TemporaryName, IsHiddenAndRecognised) {
         EXPECT_FALSE(IsTemporaryName(other)) << other;
 }
 
+// A row's `what` as a test name.
+template <typename Row>
+std::string RowName(const ::testing::TestParamInfo<Row>& info) {
+    std::string name = info.param.what;
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    return name;
+}
+
 struct PlanRow {
     const char* what;
     std::vector<LocalFile> local;
@@ -170,13 +180,7 @@ INSTANTIATE_TEST_SUITE_P(
                 {"s.jpg", "p.html"},
                 {},
                 {}}),
-    [](const ::testing::TestParamInfo<PlanRow>& info) {
-        std::string name = info.param.what;
-        for (char& c : name)
-            if (!std::isalnum(static_cast<unsigned char>(c)))
-                c = '_';
-        return name;
-    });
+    RowName<PlanRow>);
 
 struct AddressRow {
     const char* url;
@@ -241,13 +245,7 @@ INSTANTIATE_TEST_SUITE_P(
         MarkerRow{"cut short", "@revoked * ssh-ed25519\n", false, false},
         MarkerRow{"certificate authority", "@cert-authority *.example.com ssh-ed25519 AAAAca\n",
                   false, true}),
-    [](const ::testing::TestParamInfo<MarkerRow>& info) {
-        std::string name = info.param.what;
-        for (char& c : name)
-            if (!std::isalnum(static_cast<unsigned char>(c)))
-                c = '_';
-        return name;
-    });
+    RowName<MarkerRow>);
 
 // The editor's Cancel reaches a connection that a server took but never answers.
 TEST(Connecting, StopsAtOnceOnCancel) {
