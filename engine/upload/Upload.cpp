@@ -35,6 +35,7 @@ constexpr std::size_t kChunk = 64 * 1024;
 // A manifest larger than this is no manifest of ours.
 constexpr std::size_t kMaxManifestBytes = 16u << 20;
 constexpr std::size_t kMaxLockBytes = 4096;
+constexpr std::size_t kMaxListing = 1000000;
 constexpr double kDefaultTimeLimitSeconds = 30;
 // Renewed this often while an upload holds it, well inside kLockStaleSeconds.
 constexpr auto kLockRenewal = std::chrono::seconds(60);
@@ -191,13 +192,28 @@ public:
             fail("cannot list the folder", path);
         std::vector<RemoteFile> files;
         try {
-            while (sftp_attributes a = call([&] { return sftp_readdir(sftp_, dir); })) {
+            for (std::size_t listed = 0;; ++listed) {
+                sftp_attributes a = call([&] { return sftp_readdir(sftp_, dir); });
+                if (a == nullptr)
+                    break;
                 if (a->type == SSH_FILEXFER_TYPE_REGULAR && a->name != nullptr)
                     files.push_back({a->name, a->size});
                 sftp_attributes_free(a);
+                // A listing that never ends would take all memory.
+                if (listed > kMaxListing)
+                    throw UploadError(FailureKind::Server, "the folder \"" + path + "\" on " +
+                                                               server_ +
+                                                               " lists more files than a web "
+                                                               "folder holds");
             }
         } catch (...) {
-            sftp_closedir(dir);  // cut off: it only frees
+            if (cut())
+                sftp_closedir(dir);  // it only frees
+            else
+                try {
+                    call([&] { return sftp_closedir(dir); });
+                } catch (const UploadError&) {
+                }
             throw;
         }
         const bool complete = sftp_dir_eof(dir) != 0;
@@ -368,6 +384,7 @@ public:
         std::lock_guard lock(watchMutex_);
         return cut_ != Cut::None;
     }
+    bool alive() { return !cut() && ssh_is_connected(session_) != 0; }
     // When the user cancelled, as the connection first saw it.
     std::optional<Clock::time_point> cancelSeen() {
         std::lock_guard lock(watchMutex_);
@@ -949,12 +966,12 @@ void TakeLock(Connection& c, const std::string& folder, UploadObserver& observer
     const std::string token = RandomSuffix(20);
     const std::string where = FolderText(folder) + " on " + c.server();
     const auto busy = [&](const std::string& held) {
-        const std::string owner = LockField(held, "owner");
-        const std::string since = LockField(held, "since");
+        std::string who = LockField(held, "owner");
+        if (const std::string since = LockField(held, "since"); !since.empty())
+            who += (who.empty() ? "since " : ", since ") + since;
         return UploadError(
             FailureKind::Server,
-            "another upload to " + where + " is running" +
-                (owner.empty() ? std::string() : " (" + owner + ", since " + since + ")") +
+            "another upload to " + where + " is running" + (who.empty() ? "" : " (" + who + ")") +
                 ", so nothing was changed. Try again once it has ended; a lock (" +
                 std::string(kLockName) + ") not renewed for " +
                 std::to_string(kLockStaleSeconds / 60) +
@@ -984,7 +1001,7 @@ void TakeLock(Connection& c, const std::string& folder, UploadObserver& observer
         upkeep.temporaries.push_back(aside);
         if (c.plainRename(path, aside)) {
             const std::string moved = c.read(aside, kMaxLockBytes).value_or("");
-            if (LockField(moved, "token") != LockField(heldText, "token")) {
+            if (moved != heldText) {
                 if (c.plainRename(aside, path))
                     std::erase(upkeep.temporaries, aside);
                 throw busy(moved);
@@ -1080,7 +1097,8 @@ void TidyUp(Connection& connection, Upkeep& upkeep, const Destination& destinati
             const UploadOptions& options, UploadObserver& observer, Clock::duration limit) {
     if (!connection.cut())
         Tidy(connection, upkeep, true);
-    if (upkeep.temporaries.empty() && !upkeep.lock)
+    // What the server itself refused to remove, a new connection would not remove either.
+    if ((upkeep.temporaries.empty() && !upkeep.lock) || connection.alive())
         return;
     if (upkeep.lock && upkeep.lock->file != nullptr) {
         connection.closeQuietly(upkeep.lock->file);
