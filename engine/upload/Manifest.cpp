@@ -19,11 +19,12 @@ constexpr std::string_view kHeader = "# lumivex upload manifest 1";
 constexpr std::string_view kTemporaryMark = ".lumivex-tmp-";
 constexpr std::size_t kRandomLength = 6;
 
-// A name the manifest may hold: one that stays in the folder, fits on a line, and is no file of
-// the upload's own bookkeeping.
+// A name the manifest may hold: one that stays in the folder, fits on a line, and is not hidden:
+// the upload's own bookkeeping (the manifest, the lock, temporary files) is, and nothing hidden
+// is ever sent, so a manifest never has an upload remove one.
 bool IsListableName(std::string_view name) {
     return IsPlainFileName(name) && name.find_first_of("\r\n") == std::string_view::npos &&
-           name != kManifestName && !IsTemporaryName(name);
+           !name.starts_with('.');
 }
 
 bool IsHexDigest(std::string_view text) {

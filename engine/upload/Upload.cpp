@@ -5,20 +5,26 @@
 #include <libssh/libssh.h>
 #include <libssh/sftp.h>
 #include <poll.h>
+#include <pwd.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <random>
-#include <sstream>
 #include <thread>
 
 #include "AppletAgent.h"
 #include "EngineErrors.h"
 #include "FileIO.h"
+#include "KnownHosts.h"
 #include "RuntimeContract.h"
 
 namespace lumivex::upload {
@@ -28,15 +34,46 @@ namespace {
 constexpr std::size_t kChunk = 64 * 1024;
 // A manifest larger than this is no manifest of ours.
 constexpr std::size_t kMaxManifestBytes = 16u << 20;
-constexpr long kConnectTimeoutSeconds = 30;
+constexpr std::size_t kMaxLockBytes = 4096;
+constexpr std::size_t kMaxListing = 1000000;
+constexpr double kDefaultTimeLimitSeconds = 30;
+// Renewed this often while an upload holds it, well inside kLockStaleSeconds.
+constexpr auto kLockRenewal = std::chrono::seconds(60);
 
-std::string RandomSuffix() {
+using Clock = std::chrono::steady_clock;
+// After a cancel everything, tidying up included, ends within a second: a call the server
+// leaves unanswered is cut after the grace, and no tidying starts after the budget.
+constexpr auto kCancelGrace = std::chrono::milliseconds(500);
+constexpr auto kCancelBudget = std::chrono::milliseconds(900);
+// Tidying up over a new connection after the old one was cut off is worth this much at most,
+// all of it.
+constexpr auto kTidyLimit = std::chrono::seconds(5);
+
+Clock::duration TimeLimit(const UploadOptions& options) {
+    double seconds = options.timeLimitSeconds;
+    if (seconds <= 0) {
+        const char* text = std::getenv("LUMIVEX_UPLOAD_TIMEOUT");
+        char* end = nullptr;
+        seconds = text != nullptr ? std::strtod(text, &end) : 0;
+        if (text == nullptr || end == text || *end != '\0' || !(seconds > 0) || seconds > 86400)
+            seconds = kDefaultTimeLimitSeconds;
+    }
+    return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+}
+
+std::string SecondsText(Clock::duration d) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", std::chrono::duration<double>(d).count());
+    return text;
+}
+
+std::string RandomSuffix(int length = 6) {
     static constexpr char kAlphabet[] =
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     std::random_device device;
     std::uniform_int_distribution<int> pick(0, sizeof kAlphabet - 2);
     std::string out;
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < length; ++i)
         out += kAlphabet[pick(device)];
     return out;
 }
@@ -50,11 +87,22 @@ std::string SshFolder(const UploadOptions& options) {
     return home != nullptr && *home != '\0' ? std::string(home) + "/.ssh" : std::string();
 }
 
-// The SSH connection, authenticated, with its SFTP channel.
+// What the server says of a path.
+struct RemoteEntry {
+    bool exists = false;
+    bool regular = false;
+    std::uint64_t size = 0;
+    std::optional<std::int64_t> mtime;  // by the server's clock
+};
+
+// The SSH connection, authenticated, with its SFTP channel. Each call that waits on the server
+// is watched from a thread of its own: one left unanswered for the time limit, or past a
+// cancel, has its socket shut down, which ends the call at once; the connection is then dead.
 class Connection {
 public:
-    Connection(const Destination& d, const UploadOptions& options, UploadObserver& observer)
-        : observer_(observer), session_(ssh_new()) {
+    Connection(const Destination& d, const UploadOptions& options, UploadObserver& observer,
+               Clock::duration limit, Clock::duration cancelGrace)
+        : observer_(observer), session_(ssh_new()), limit_(limit), cancelGrace_(cancelGrace) {
         if (session_ == nullptr)
             throw UploadError(FailureKind::Local, "cannot start an SSH session");
         // No destructor runs for a connection that is not made: it frees what it has itself.
@@ -84,7 +132,8 @@ private:
         if (d.port != 0)
             set(SSH_OPTIONS_PORT, &d.port);
         knownHostsName_ = knownHostsName(d.host);
-        const long timeout = kConnectTimeoutSeconds;
+        const long timeout = std::max(
+            1L, static_cast<long>(std::chrono::ceil<std::chrono::seconds>(limit_).count()));
         set(SSH_OPTIONS_TIMEOUT, &timeout);
         // Each SFTP write waits for its reply: with Nagle's delay every chunk would wait for
         // the previous acknowledgement as well.
@@ -97,19 +146,25 @@ private:
 
         observer_.stage("Connecting to " + server_);
         connect();
+        startWatching();
         checkHostKey();
         authenticate(options);
-        sftp_ = sftp_new(session_);
-        if (sftp_ == nullptr || sftp_init(sftp_) != SSH_OK)
+        sftp_ = call([&] { return sftp_new(session_); });
+        if (sftp_ == nullptr || call([&] { return sftp_init(sftp_); }) != SSH_OK)
             throw UploadError(FailureKind::Server, server_ + " offers no SFTP: " + error());
         posixRename_ = sftp_extension_supported(sftp_, "posix-rename@openssh.com", "1") != 0;
         fsync_ = sftp_extension_supported(sftp_, "fsync@openssh.com", "1") != 0;
     }
     void close() {
-        if (sftp_ != nullptr)
-            sftp_free(sftp_);
-        if (connected_)
-            ssh_disconnect(session_);
+        {
+            // A server that stops answering now is cut off as at any other moment.
+            Busy busy(*this);
+            if (sftp_ != nullptr)
+                sftp_free(sftp_);
+            if (connected_)
+                ssh_disconnect(session_);
+        }
+        stopWatching();
         ssh_free(session_);
     }
 
@@ -121,7 +176,8 @@ public:
         for (std::size_t at = folder.find('/', 1);; at = folder.find('/', at + 1)) {
             const std::string part = folder.substr(0, at);
             if (!part.empty() && !part.ends_with('/') && !isFolder(part) &&
-                sftp_mkdir(sftp_, part.c_str(), 0755) != SSH_OK && !isFolder(part))
+                call([&] { return sftp_mkdir(sftp_, part.c_str(), 0755); }) != SSH_OK &&
+                !isFolder(part))
                 fail("cannot create the folder", part);
             if (at == std::string::npos)
                 break;
@@ -131,86 +187,156 @@ public:
     // The regular files of the folder with their sizes.
     std::vector<RemoteFile> list(const std::string& folder) {
         const std::string path = folder.empty() ? "." : folder;
-        sftp_dir dir = sftp_opendir(sftp_, path.c_str());
+        sftp_dir dir = call([&] { return sftp_opendir(sftp_, path.c_str()); });
         if (dir == nullptr)
             fail("cannot list the folder", path);
         std::vector<RemoteFile> files;
-        while (sftp_attributes a = sftp_readdir(sftp_, dir)) {
-            if (a->type == SSH_FILEXFER_TYPE_REGULAR && a->name != nullptr)
-                files.push_back({a->name, a->size});
-            sftp_attributes_free(a);
+        try {
+            for (std::size_t listed = 0;; ++listed) {
+                sftp_attributes a = call([&] { return sftp_readdir(sftp_, dir); });
+                if (a == nullptr)
+                    break;
+                if (a->type == SSH_FILEXFER_TYPE_REGULAR && a->name != nullptr)
+                    files.push_back({a->name, a->size});
+                sftp_attributes_free(a);
+                // A listing that never ends would take all memory.
+                if (listed > kMaxListing)
+                    throw UploadError(FailureKind::Server, "the folder \"" + path + "\" on " +
+                                                               server_ +
+                                                               " lists more files than a web "
+                                                               "folder holds");
+            }
+        } catch (...) {
+            if (cut())
+                sftp_closedir(dir);  // it only frees
+            else
+                try {
+                    call([&] { return sftp_closedir(dir); });
+                } catch (const UploadError&) {
+                }
+            throw;
         }
         const bool complete = sftp_dir_eof(dir) != 0;
-        sftp_closedir(dir);
+        call([&] { return sftp_closedir(dir); });
         if (!complete)
             fail("cannot list the folder", path);
         return files;
     }
 
-    // The whole file, or nothing when there is none (or it is too large to be ours).
-    std::optional<std::string> read(const std::string& path) {
-        // Only a regular file of a sensible size is read: opening a pipe or a device there
-        // would wait, or read, for ever.
-        sftp_attributes attributes = sftp_lstat(sftp_, path.c_str());
-        if (attributes == nullptr) {
-            if (sftp_get_error(sftp_) == SSH_FX_NO_SUCH_FILE)
-                return std::nullopt;
-            fail("cannot look at", path);
+    RemoteEntry lstat(const std::string& path) {
+        sftp_attributes a = call([&] { return sftp_lstat(sftp_, path.c_str()); });
+        RemoteEntry entry;
+        if (a == nullptr) {
+            if (sftp_get_error(sftp_) != SSH_FX_NO_SUCH_FILE)
+                fail("cannot look at", path);
+            return entry;
         }
-        const bool regular =
-            attributes->type == SSH_FILEXFER_TYPE_REGULAR && attributes->size <= kMaxManifestBytes;
-        sftp_attributes_free(attributes);
-        if (!regular)
+        entry.exists = true;
+        entry.regular = a->type == SSH_FILEXFER_TYPE_REGULAR;
+        entry.size = a->size;
+        if ((a->flags & SSH_FILEXFER_ATTR_ACMODTIME) != 0)
+            entry.mtime = a->mtime;
+        sftp_attributes_free(a);
+        return entry;
+    }
+
+    // The whole file, or nothing when there is none, or it is too large to be ours, or no
+    // regular file: opening a pipe or a device there would wait, or read, for ever.
+    std::optional<std::string> read(const std::string& path, std::size_t maxBytes) {
+        const RemoteEntry entry = lstat(path);
+        if (!entry.regular || entry.size > maxBytes)
             return std::nullopt;
-        sftp_file file = sftp_open(sftp_, path.c_str(), O_RDONLY, 0);
+        sftp_file file = call([&] { return sftp_open(sftp_, path.c_str(), O_RDONLY, 0); });
         if (file == nullptr) {
             if (sftp_get_error(sftp_) == SSH_FX_NO_SUCH_FILE)
                 return std::nullopt;
             fail("cannot open", path);
         }
         std::string bytes;
-        char buffer[kChunk];
-        for (;;) {
-            const ssize_t n = sftp_read(file, buffer, sizeof buffer);
-            if (n < 0) {
-                sftp_close(file);
-                fail("cannot read", path);
+        bool tooLarge = false;
+        try {
+            char buffer[kChunk];
+            for (;;) {
+                const ssize_t n = call([&] { return sftp_read(file, buffer, sizeof buffer); });
+                if (n < 0)
+                    fail("cannot read", path);
+                if (n == 0)
+                    break;
+                bytes.append(buffer, static_cast<std::size_t>(n));
+                if ((tooLarge = bytes.size() > maxBytes))
+                    break;
             }
-            if (n == 0)
-                break;
-            bytes.append(buffer, static_cast<std::size_t>(n));
-            if (bytes.size() > kMaxManifestBytes) {
-                sftp_close(file);
-                return std::nullopt;
-            }
+        } catch (...) {
+            closeQuietly(file);
+            throw;
         }
-        sftp_close(file);
+        call([&] { return sftp_close(file); });
+        if (tooLarge)
+            return std::nullopt;
         return bytes;
+    }
+
+    // A new file `path` holding `bytes`, left open for rewrites; nullptr when `path` is taken.
+    sftp_file create(const std::string& path, std::string_view bytes) {
+        sftp_file file =
+            call([&] { return sftp_open(sftp_, path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644); });
+        if (file == nullptr) {
+            if (lstat(path).exists)
+                return nullptr;
+            fail("cannot create", path);
+        }
+        try {
+            rewrite(file, path, bytes);
+        } catch (...) {
+            closeQuietly(file);
+            throw;
+        }
+        return file;
+    }
+    // Writes `bytes` at the start of an open file again; the server's clock dates it.
+    void rewrite(sftp_file file, const std::string& path, std::string_view bytes) {
+        if (sftp_seek64(file, 0) != 0 || call([&] {
+                                             return sftp_write(file, bytes.data(), bytes.size());
+                                         }) != static_cast<ssize_t>(bytes.size()))
+            fail("cannot write", path);
+    }
+    // On a connection that is cut off this only frees the handle.
+    void closeQuietly(sftp_file file) {
+        if (cut()) {
+            sftp_close(file);
+            return;
+        }
+        try {
+            call([&] { return sftp_close(file); });
+        } catch (const UploadError&) {
+        }
     }
 
     // Writes `bytes` as a new file `path`; `sent` is called after each chunk and may throw to
     // stop (the caller removes the file).
     template <typename OnChunk>
     void write(const std::string& path, std::string_view bytes, OnChunk sent) {
-        sftp_file file = sftp_open(sftp_, path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        sftp_file file =
+            call([&] { return sftp_open(sftp_, path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644); });
         if (file == nullptr)
             fail("cannot create", path);
         try {
             for (std::size_t at = 0; at < bytes.size();) {
                 const std::size_t n = std::min(kChunk, bytes.size() - at);
-                if (sftp_write(file, bytes.data() + at, n) != static_cast<ssize_t>(n))
+                if (call([&] { return sftp_write(file, bytes.data() + at, n); }) !=
+                    static_cast<ssize_t>(n))
                     fail("cannot write", path);
                 at += n;
                 sent(n);
             }
             // On the server's disk before it is renamed over the old copy.
-            if (fsync_ && sftp_fsync(file) != SSH_OK)
+            if (fsync_ && call([&] { return sftp_fsync(file); }) != SSH_OK)
                 fail("cannot write", path);
         } catch (...) {
-            sftp_close(file);
+            closeQuietly(file);
             throw;
         }
-        if (sftp_close(file) != SSH_OK)
+        if (call([&] { return sftp_close(file); }) != SSH_OK)
             fail("cannot write", path);
     }
 
@@ -225,30 +351,48 @@ public:
         const std::string aside = to + ".lumivex-old";
         // One left aside by an upload cut short here would block this rename for good.
         removeQuietly(aside);
-        const bool replacing = exists(to);
-        if (replacing && sftp_rename(sftp_, to.c_str(), aside.c_str()) != SSH_OK)
+        const bool replacing = lstat(to).exists;
+        if (replacing && !plainRename(to, aside))
             fail("cannot rename", to);
-        if (sftp_rename(sftp_, from.c_str(), to.c_str()) != SSH_OK) {
+        if (!plainRename(from, to)) {
             const std::string why = error();
             if (replacing)
-                sftp_rename(sftp_, aside.c_str(), to.c_str());
+                plainRename(aside, to);
             throw UploadError(FailureKind::Server, "cannot rename \"" + from + "\" to \"" + to +
                                                        "\" on " + server_ + ": " + why);
         }
         if (replacing)
-            sftp_unlink(sftp_, aside.c_str());
+            removeQuietly(aside);
+    }
+    // SFTP's own rename, which never replaces a file.
+    bool plainRename(const std::string& from, const std::string& to) {
+        return call([&] { return sftp_rename(sftp_, from.c_str(), to.c_str()); }) == SSH_OK;
     }
 
     void remove(const std::string& path) {
-        if (sftp_unlink(sftp_, path.c_str()) != SSH_OK &&
+        if (call([&] { return sftp_unlink(sftp_, path.c_str()); }) != SSH_OK &&
             sftp_get_error(sftp_) != SSH_FX_NO_SUCH_FILE)
             fail("cannot remove", path);
     }
     bool removeQuietly(const std::string& path) {
-        return sftp_unlink(sftp_, path.c_str()) == SSH_OK;
+        return call([&] { return sftp_unlink(sftp_, path.c_str()); }) == SSH_OK;
     }
 
     const std::string& server() const { return server_; }
+    // Cut off because the server stopped answering or after a cancel: nothing more goes over it.
+    bool cut() {
+        std::lock_guard lock(watchMutex_);
+        return cut_ != Cut::None;
+    }
+    bool alive() { return !cut() && ssh_is_connected(session_) != 0; }
+    // When the user cancelled, as the connection first saw it.
+    std::optional<Clock::time_point> cancelSeen() {
+        std::lock_guard lock(watchMutex_);
+        return cancelSeen_;
+    }
+    // What logged in, for another connection to tidy up with when this one is cut off.
+    const std::optional<std::string>& acceptedPassword() const { return password_; }
+    const std::optional<std::string>& givenPassphrase() const { return passphrase_; }
 
 private:
     template <typename T>
@@ -262,7 +406,114 @@ private:
         return text.empty() ? "unknown error" : text;
     }
 
+    // Runs one call that waits on the server under the watch.
+    template <typename Call>
+    auto call(Call waiting) -> decltype(waiting()) {
+        throwIfCut();
+        Busy busy(*this);
+        auto result = waiting();
+        busy.end();
+        throwIfCut();
+        return result;
+    }
+
+    enum class Cut { None, Stalled, Cancelled };
+
+    class Busy {
+    public:
+        explicit Busy(Connection& c) : c_(c) {
+            std::lock_guard lock(c_.watchMutex_);
+            c_.busy_ = true;
+            c_.busySince_ = Clock::now();
+        }
+        ~Busy() { end(); }
+        Busy(const Busy&) = delete;
+        Busy& operator=(const Busy&) = delete;
+        void end() {
+            if (ended_)
+                return;
+            ended_ = true;
+            std::lock_guard lock(c_.watchMutex_);
+            c_.busy_ = false;
+        }
+
+    private:
+        Connection& c_;
+        bool ended_ = false;
+    };
+
+    // While the user is asked for a secret, the server is not what is awaited.
+    class Asking {
+    public:
+        explicit Asking(Connection& c) : c_(c) {
+            std::lock_guard lock(c_.watchMutex_);
+            was_ = c_.busy_;
+            c_.busy_ = false;
+        }
+        ~Asking() {
+            std::lock_guard lock(c_.watchMutex_);
+            c_.busy_ = was_;
+            c_.busySince_ = Clock::now();
+        }
+        Asking(const Asking&) = delete;
+        Asking& operator=(const Asking&) = delete;
+
+    private:
+        Connection& c_;
+        bool was_ = false;
+    };
+
+    void startWatching() {
+        // A descriptor of its own to shut the socket down with: libssh may close its own, and
+        // the system give the number to another file.
+        cutFd_ = ::dup(ssh_get_fd(session_));
+        watchdog_ = std::thread([this] { watch(); });
+    }
+    void stopWatching() {
+        if (!watchdog_.joinable())
+            return;
+        {
+            std::lock_guard lock(watchMutex_);
+            stopWatch_ = true;
+        }
+        watchWake_.notify_all();
+        watchdog_.join();
+        if (cutFd_ >= 0)
+            ::close(cutFd_);
+    }
+    void watch() {
+        std::unique_lock lock(watchMutex_);
+        while (!stopWatch_) {
+            watchWake_.wait_for(lock, std::chrono::milliseconds(50));
+            const Clock::time_point now = Clock::now();
+            if (!cancelSeen_ && observer_.cancelled())
+                cancelSeen_ = now;
+            if (!busy_ || cut_ != Cut::None)
+                continue;
+            if (now - busySince_ >= limit_)
+                cut_ = Cut::Stalled;
+            else if (cancelSeen_ && now - *cancelSeen_ >= cancelGrace_)
+                cut_ = Cut::Cancelled;
+            if (cut_ != Cut::None && cutFd_ >= 0)
+                ::shutdown(cutFd_, SHUT_RDWR);
+        }
+    }
+    void throwIfCut() {
+        Cut cut = Cut::None;
+        {
+            std::lock_guard lock(watchMutex_);
+            cut = cut_;
+        }
+        if (cut == Cut::Cancelled)
+            throw UploadError(FailureKind::Cancelled, "the upload was cancelled");
+        if (cut == Cut::Stalled)
+            throw UploadError(FailureKind::Connection, "the server stopped answering: " + server_ +
+                                                           " left a request " + "unanswered for " +
+                                                           SecondsText(limit_) + " seconds");
+    }
+
     [[noreturn]] void fail(const std::string& what, const std::string& path) {
+        throwIfCut();
         std::string why = error();
         if (why.starts_with("SFTP server: "))
             why.erase(0, 13);
@@ -272,17 +523,11 @@ private:
     }
 
     bool isFolder(const std::string& path) {
-        sftp_attributes a = sftp_stat(sftp_, path.c_str());
+        sftp_attributes a = call([&] { return sftp_stat(sftp_, path.c_str()); });
         const bool folder = a != nullptr && a->type == SSH_FILEXFER_TYPE_DIRECTORY;
         if (a != nullptr)
             sftp_attributes_free(a);
         return folder;
-    }
-    bool exists(const std::string& path) {
-        sftp_attributes a = sftp_lstat(sftp_, path.c_str());
-        if (a != nullptr)
-            sftp_attributes_free(a);
-        return a != nullptr;
     }
 
     void checkHostKey() {
@@ -309,7 +554,7 @@ private:
         // libssh reads neither marker of OpenSSH's known_hosts: a revoked key is refused here,
         // as OpenSSH refuses it, and a server known only through a certificate authority is
         // told apart from one not known at all.
-        const Markers markers = readMarkers(base64);
+        const HostKeyMarkers markers = readMarkers(base64);
         if (markers.revoked)
             throw UploadError(FailureKind::HostKeyChanged,
                               "the host key of " + server_ + " (" + key_text +
@@ -350,12 +595,8 @@ private:
         throw UploadError(FailureKind::Local, "cannot check the host key: " + error());
     }
 
-    struct Markers {
-        bool revoked = false;               // the key shown is on a @revoked line
-        bool certificateAuthority = false;  // some line names a certificate authority
-    };
-    Markers readMarkers(const std::string& base64) {
-        Markers found;
+    HostKeyMarkers readMarkers(const std::string& base64) {
+        HostKeyMarkers found;
         std::vector<std::string> files{"/etc/ssh/ssh_known_hosts"};
         char* user = nullptr;
         if (ssh_options_get(session_, SSH_OPTIONS_KNOWNHOSTS, &user) == SSH_OK && user != nullptr)
@@ -368,16 +609,9 @@ private:
             } catch (const EngineError&) {
                 continue;  // none, or unreadable: libssh says what it makes of it
             }
-            std::istringstream lines(text);
-            for (std::string line; std::getline(lines, line);) {
-                std::istringstream fields(line);
-                std::string marker, hosts, type, blob;
-                fields >> marker >> hosts >> type >> blob;
-                if (marker == "@revoked" && !base64.empty() && blob == base64)
-                    found.revoked = true;
-                if (marker == "@cert-authority")
-                    found.certificateAuthority = true;
-            }
+            const HostKeyMarkers marks = ReadHostKeyMarkers(text, base64);
+            found.revoked = found.revoked || marks.revoked;
+            found.certificateAuthority = found.certificateAuthority || marks.certificateAuthority;
         }
         return found;
     }
@@ -385,9 +619,14 @@ private:
     static int askPassphrase(const char* prompt, char* buffer, size_t length, int, int,
                              void* self) {
         auto& connection = *static_cast<Connection*>(self);
-        const std::optional<std::string> answer = connection.observer_.passphrase(prompt);
+        std::optional<std::string> answer;
+        {
+            Asking asking(connection);
+            answer = connection.observer_.passphrase(prompt);
+        }
         if (!answer || answer->size() >= length)
             return -1;
+        connection.passphrase_ = answer;
         std::memcpy(buffer, answer->c_str(), answer->size() + 1);
         return 0;
     }
@@ -395,16 +634,15 @@ private:
     // Without blocking, so that a cancel need not wait for a server that never answers.
     void connect() {
         ssh_set_blocking(session_, 0);
-        const auto deadline =
-            std::chrono::steady_clock::now() + std::chrono::seconds(kConnectTimeoutSeconds);
+        const auto deadline = Clock::now() + limit_;
         int rc = SSH_AGAIN;
         while ((rc = ssh_connect(session_)) == SSH_AGAIN) {
             if (observer_.cancelled())
                 throw UploadError(FailureKind::Cancelled, "the upload was cancelled");
-            if (std::chrono::steady_clock::now() > deadline)
-                throw UploadError(FailureKind::Connection,
-                                  "cannot connect to " + server_ + ": no answer within " +
-                                      std::to_string(kConnectTimeoutSeconds) + " seconds");
+            if (Clock::now() > deadline)
+                throw UploadError(FailureKind::Connection, "cannot connect to " + server_ +
+                                                               ": no answer within " +
+                                                               SecondsText(limit_) + " seconds");
             // The server's next words, or a look again after a moment.
             pollfd socket{ssh_get_fd(session_), POLLIN, 0};
             if (socket.fd == SSH_INVALID_SOCKET)
@@ -439,7 +677,7 @@ private:
     }
 
     void authenticate(const UploadOptions& options) {
-        int rc = ssh_userauth_none(session_, nullptr);
+        int rc = call([&] { return ssh_userauth_none(session_, nullptr); });
         if (rc == SSH_AUTH_SUCCESS)
             return;
         if (rc == SSH_AUTH_ERROR)
@@ -457,10 +695,15 @@ private:
                     throw UploadError(FailureKind::Local,
                                       "cannot read the key file \"" + options.identityFile +
                                           "\" (no private key, or its passphrase was not given)");
-                rc = ssh_userauth_publickey(session_, nullptr, key);
+                try {
+                    rc = call([&] { return ssh_userauth_publickey(session_, nullptr, key); });
+                } catch (...) {
+                    ssh_key_free(key);
+                    throw;
+                }
                 ssh_key_free(key);
             } else {
-                rc = ssh_userauth_publickey_auto(session_, nullptr, nullptr);
+                rc = call([&] { return ssh_userauth_publickey_auto(session_, nullptr, nullptr); });
             }
             if (rc == SSH_AUTH_SUCCESS)
                 return;
@@ -475,10 +718,12 @@ private:
             const std::optional<std::string> password = observer_.password(who, attempt > 0);
             if (!password)
                 break;
-            rc = (methods & SSH_AUTH_METHOD_PASSWORD) != 0
-                     ? ssh_userauth_password(session_, nullptr, password->c_str())
-                     : answerPrompts(*password);
+            rc = (methods & SSH_AUTH_METHOD_PASSWORD) != 0 ? call([&] {
+                return ssh_userauth_password(session_, nullptr, password->c_str());
+            })
+                                                           : answerPrompts(*password);
             if (rc == SSH_AUTH_SUCCESS) {
+                password_ = password;
                 observer_.passwordAccepted(who, *password);
                 return;
             }
@@ -505,7 +750,7 @@ private:
 
     // Keyboard-interactive log-ins ask for the password in prompts of their own.
     int answerPrompts(const std::string& password) {
-        int rc = ssh_userauth_kbdint(session_, nullptr, nullptr);
+        int rc = call([&] { return ssh_userauth_kbdint(session_, nullptr, nullptr); });
         for (int rounds = 0; rc == SSH_AUTH_INFO && rounds < 8; ++rounds) {
             const int prompts = ssh_userauth_kbdint_getnprompts(session_);
             for (int i = 0; i < prompts; ++i) {
@@ -514,7 +759,7 @@ private:
                 ssh_userauth_kbdint_setanswer(session_, static_cast<unsigned>(i),
                                               echo != 0 ? "" : password.c_str());
             }
-            rc = ssh_userauth_kbdint(session_, nullptr, nullptr);
+            rc = call([&] { return ssh_userauth_kbdint(session_, nullptr, nullptr); });
         }
         return rc;
     }
@@ -543,9 +788,10 @@ private:
         packet += body;
         const std::string failure =
             "cannot rename \"" + from + "\" to \"" + to + "\" on " + server_;
-        if (ssh_channel_write(sftp_->channel, packet.data(),
-                              static_cast<std::uint32_t>(packet.size())) !=
-            static_cast<int>(packet.size()))
+        if (call([&] {
+                return ssh_channel_write(sftp_->channel, packet.data(),
+                                         static_cast<std::uint32_t>(packet.size()));
+            }) != static_cast<int>(packet.size()))
             throw UploadError(FailureKind::Connection, failure + ": " + error());
         const std::string reply = readPacket();
         const auto get = [&](std::size_t at) {
@@ -573,7 +819,9 @@ private:
     std::string readPacket() {
         const auto readExactly = [&](char* out, std::size_t n) {
             while (n > 0) {
-                const int got = ssh_channel_read(sftp_->channel, out, static_cast<uint32_t>(n), 0);
+                const int got = call([&] {
+                    return ssh_channel_read(sftp_->channel, out, static_cast<uint32_t>(n), 0);
+                });
                 if (got <= 0)
                     throw UploadError(FailureKind::Connection,
                                       "the connection to " + server_ + " broke: " + error());
@@ -602,6 +850,20 @@ private:
     bool connected_ = false;
     bool posixRename_ = false;
     bool fsync_ = false;
+    std::optional<std::string> password_;
+    std::optional<std::string> passphrase_;
+
+    const Clock::duration limit_;
+    const Clock::duration cancelGrace_;
+    std::mutex watchMutex_;
+    std::condition_variable watchWake_;
+    std::thread watchdog_;
+    int cutFd_ = -1;
+    bool stopWatch_ = false;
+    bool busy_ = false;
+    Clock::time_point busySince_ = Clock::now();
+    std::optional<Clock::time_point> cancelSeen_;
+    Cut cut_ = Cut::None;
 };
 
 std::string Join(const std::string& folder, const std::string& name) {
@@ -610,48 +872,269 @@ std::string Join(const std::string& folder, const std::string& name) {
     return folder.ends_with('/') ? folder + name : folder + "/" + name;
 }
 
-// Temporary files this upload made that are not renamed yet; removed however it ends.
-class Temporaries {
-public:
-    explicit Temporaries(Connection& connection) : connection_(connection) {}
-    ~Temporaries() {
-        for (const std::string& path : paths_)
-            connection_.removeQuietly(path);
-    }
-    Temporaries(const Temporaries&) = delete;
-    Temporaries& operator=(const Temporaries&) = delete;
-    void add(const std::string& path) { paths_.push_back(path); }
-    void renamed(const std::string& path) { std::erase(paths_, path); }
-
-private:
-    Connection& connection_;
-    std::vector<std::string> paths_;
+// The folder's lock as this upload holds it.
+struct HeldLock {
+    std::string path;
+    std::string text;
+    std::string token;
+    sftp_file file = nullptr;  // open on the connection that took it, for renewals
+    Clock::time_point renewed;
 };
 
-}  // namespace
+// What this upload left on the server that must go however it ends.
+struct Upkeep {
+    std::vector<std::string> temporaries;
+    std::optional<HeldLock> lock;
+};
 
-UploadResult UploadFolder(const Destination& destination, const std::string& localFolder,
-                          const std::vector<std::string>& names, const UploadOptions& options,
-                          UploadObserver& observer) {
-    std::vector<LocalFile> local;
-    std::uint64_t total = 0;
-    const std::string base = localFolder.ends_with('/') ? localFolder : localFolder + "/";
-    for (const std::string& name : names) {
-        std::string bytes;
-        try {
-            bytes = ReadWholeFile(base + name);
-        } catch (const std::exception& e) {
-            throw UploadError(FailureKind::Local, e.what());
+std::string LockField(std::string_view text, std::string_view field) {
+    const std::string start = std::string(field) + ": ";
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string_view::npos)
+            end = text.size();
+        const std::string_view line = text.substr(at, end - at);
+        if (line.starts_with(start)) {
+            // Another's words, shown in a message: printable and short.
+            std::string value;
+            for (char c : line.substr(start.size()))
+                if (c >= 0x20 && c < 0x7f && value.size() < 120)
+                    value += c;
+            return value;
         }
-        local.push_back({name, Sha256Hex(bytes), bytes.size()});
+        at = end + 1;
     }
+    return {};
+}
 
-    Connection connection(destination, options, observer);
-    const std::string folder = destination.folder;
+// user@host of this process, as a lock names its owner.
+std::string LockOwner() {
+    std::string user;
+    if (const passwd* account = ::getpwuid(::geteuid()); account != nullptr)
+        user = account->pw_name;
+    char host[256] = {};
+    ::gethostname(host, sizeof host - 1);
+    return user + "@" + host;
+}
+
+// A lock of this user on this computer whose process is gone was left by an upload that was
+// killed or cut off from its server: no need to wait for it to go stale.
+bool OwnerGone(std::string_view text) {
+    const std::string owner = LockField(text, "owner");
+    const std::string mine = LockOwner() + ", process ";
+    if (!owner.starts_with(mine) || mine.ends_with("@localhost, process "))
+        return false;
+    const std::string pid = owner.substr(mine.size());
+    return !pid.empty() && pid.size() < 10 &&
+           pid.find_first_not_of("0123456789") == std::string::npos &&
+           !ProcessIsAlive(std::stol(pid));
+}
+
+std::string LockText(const std::string& token) {
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    ::gmtime_r(&now, &utc);
+    char since[32];
+    std::strftime(since, sizeof since, "%Y-%m-%d %H:%M:%S UTC", &utc);
+    return "lumivex upload lock\nowner: " + LockOwner() + ", process " +
+           std::to_string(::getpid()) + "\nsince: " + since + "\ntoken: " + token + "\n";
+}
+
+std::string FolderText(const std::string& folder) {
+    return folder.empty() ? std::string("the login folder") : "\"" + folder + "\"";
+}
+
+// The server's clock now: the time it gives a file made for the purpose.
+std::optional<std::int64_t> ServerNow(Connection& c, const std::string& folder, Upkeep& upkeep) {
+    const std::string probe = Join(folder, TemporaryName(kLockName, RandomSuffix()));
+    upkeep.temporaries.push_back(probe);
+    std::optional<std::int64_t> now;
+    if (sftp_file file = c.create(probe, "now\n")) {
+        c.closeQuietly(file);
+        now = c.lstat(probe).mtime;
+        c.removeQuietly(probe);
+    }
+    std::erase(upkeep.temporaries, probe);
+    return now;
+}
+
+// Takes the folder's lock with an exclusive create, or refuses while another upload holds it.
+// A lock not renewed for kLockStaleSeconds by the server's clock, or one whose owner is known
+// gone, is moved aside and taken; one that another upload took meanwhile is put back.
+void TakeLock(Connection& c, const std::string& folder, UploadObserver& observer, Upkeep& upkeep) {
+    const std::string path = Join(folder, std::string(kLockName));
+    const std::string token = RandomSuffix(20);
+    const std::string where = FolderText(folder) + " on " + c.server();
+    const auto busy = [&](const std::string& held) {
+        std::string who = LockField(held, "owner");
+        if (const std::string since = LockField(held, "since"); !since.empty())
+            who += (who.empty() ? "since " : ", since ") + since;
+        return UploadError(
+            FailureKind::Server,
+            "another upload to " + where + " is running" + (who.empty() ? "" : " (" + who + ")") +
+                ", so nothing was changed. Try again once it has ended; a lock (" +
+                std::string(kLockName) + ") not renewed for " +
+                std::to_string(kLockStaleSeconds / 60) +
+                " minutes is taken as left by an upload that was killed or cut off.");
+    };
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const std::string text = LockText(token);
+        if (sftp_file file = c.create(path, text)) {
+            upkeep.lock = HeldLock{path, text, token, file, Clock::now()};
+            return;
+        }
+        const RemoteEntry held = c.lstat(path);
+        if (!held.exists)
+            continue;  // its upload ended meanwhile
+        if (!held.regular)
+            throw UploadError(FailureKind::Server, "\"" + path + "\" on " + c.server() +
+                                                       " is no file, so the folder cannot be "
+                                                       "locked for the upload. Nothing was "
+                                                       "changed.");
+        const std::string heldText = c.read(path, kMaxLockBytes).value_or("");
+        const bool gone = OwnerGone(heldText);
+        const std::optional<std::int64_t> now = gone ? std::nullopt : ServerNow(c, folder, upkeep);
+        const bool stale = gone || (now && held.mtime && *now - *held.mtime > kLockStaleSeconds);
+        if (!stale)
+            throw busy(heldText);
+        const std::string aside = Join(folder, TemporaryName(kLockName, RandomSuffix()));
+        upkeep.temporaries.push_back(aside);
+        if (c.plainRename(path, aside)) {
+            const std::string moved = c.read(aside, kMaxLockBytes).value_or("");
+            if (moved != heldText) {
+                if (c.plainRename(aside, path))
+                    std::erase(upkeep.temporaries, aside);
+                throw busy(moved);
+            }
+            observer.stage("Taking over the lock of an upload that ended without removing it");
+            c.removeQuietly(aside);
+        }
+        std::erase(upkeep.temporaries, aside);
+    }
+    throw UploadError(FailureKind::Server,
+                      "cannot lock " + where + ": other uploads keep taking the lock");
+}
+
+// Keeps the lock fresh through a long upload; the server dates the rewrite.
+void RenewLock(Connection& c, HeldLock& lock) {
+    if (Clock::now() - lock.renewed < kLockRenewal)
+        return;
+    c.rewrite(lock.file, lock.path, lock.text);
+    lock.renewed = Clock::now();
+}
+
+bool StillOurs(Connection& c, const HeldLock& lock) {
+    return LockField(c.read(lock.path, kMaxLockBytes).value_or(""), "token") == lock.token;
+}
+
+// Only files of this upload go, and the lock only while it is still this upload's.
+void ReleaseLock(Connection& c, Upkeep& upkeep, bool sameConnection) {
+    HeldLock& lock = *upkeep.lock;
+    if (sameConnection && lock.file != nullptr)
+        c.closeQuietly(lock.file);
+    lock.file = nullptr;
+    if (StillOurs(c, lock))
+        c.remove(lock.path);
+    upkeep.lock.reset();
+}
+
+void Tidy(Connection& c, Upkeep& upkeep, bool sameConnection) {
+    for (auto at = upkeep.temporaries.begin(); at != upkeep.temporaries.end();) {
+        try {
+            c.removeQuietly(*at);
+            at = upkeep.temporaries.erase(at);
+        } catch (const UploadError&) {
+            ++at;
+        }
+    }
+    if (upkeep.lock) {
+        try {
+            ReleaseLock(c, upkeep, sameConnection);
+        } catch (const UploadError&) {
+        }
+    }
+}
+
+// Tidies up over a connection of its own: it asks nothing, logs in as the first did, and gives
+// up once a cancel's second is over, or its own time.
+class TidyObserver final : public UploadObserver {
+public:
+    TidyObserver(UploadObserver& user, const Connection& first,
+                 std::optional<Clock::time_point> cancelSeen)
+        : user_(user),
+          password_(first.acceptedPassword()),
+          passphrase_(first.givenPassphrase()),
+          cancelSeen_(cancelSeen),
+          deadline_(Clock::now() + kTidyLimit) {}
+    void stage(const std::string& text) override { user_.stage(text); }
+    bool cancelled() override {
+        if (Clock::now() >= deadline_)
+            return true;
+        if (!user_.cancelled())
+            return false;
+        std::lock_guard lock(mutex_);
+        if (!cancelSeen_)
+            cancelSeen_ = Clock::now();
+        return Clock::now() - *cancelSeen_ >= kCancelBudget;
+    }
+    std::optional<std::string> password(const std::string&, bool again) override {
+        return again ? std::nullopt : password_;
+    }
+    std::optional<std::string> passphrase(const std::string&) override { return passphrase_; }
+
+private:
+    UploadObserver& user_;
+    std::optional<std::string> password_;
+    std::optional<std::string> passphrase_;
+    std::mutex mutex_;
+    std::optional<Clock::time_point> cancelSeen_;
+    const Clock::time_point deadline_;
+};
+
+// After a failure or a cancel: the temporary files and the lock go, over a new connection when
+// the first was cut off. Never raises.
+void TidyUp(Connection& connection, Upkeep& upkeep, const Destination& destination,
+            const UploadOptions& options, UploadObserver& observer, Clock::duration limit) {
+    if (!connection.cut())
+        Tidy(connection, upkeep, true);
+    // What the server itself refused to remove, a new connection would not remove either.
+    if ((upkeep.temporaries.empty() && !upkeep.lock) || connection.alive())
+        return;
+    if (upkeep.lock && upkeep.lock->file != nullptr) {
+        connection.closeQuietly(upkeep.lock->file);
+        upkeep.lock->file = nullptr;
+    }
+    try {
+        TidyObserver quiet(observer, connection, connection.cancelSeen());
+        if (quiet.cancelled())
+            return;
+        Connection again(destination, options, quiet, std::min<Clock::duration>(limit, kTidyLimit),
+                         Clock::duration::zero());
+        Tidy(again, upkeep, false);
+    } catch (const std::exception&) {
+        // The server cannot be reached again: the lock goes stale, and the next upload takes
+        // it and the temporary files away.
+    }
+}
+
+UploadResult Send(Connection& connection, const std::string& folder, const std::string& base,
+                  const std::vector<LocalFile>& local, UploadObserver& observer, Upkeep& upkeep) {
     connection.makeFolder(folder);
+    // Before anything of the folder is read or changed: another upload's files are not ours.
+    TakeLock(connection, folder, observer, upkeep);
+    HeldLock& lock = *upkeep.lock;
+    const auto stillLocked = [&] {
+        if (!StillOurs(connection, lock))
+            throw UploadError(FailureKind::Server,
+                              "another upload took the lock of " + FolderText(folder) + " on " +
+                                  connection.server() +
+                                  " while this one ran: the folder may hold files of both. "
+                                  "Upload again.");
+    };
     observer.stage("Comparing with " + connection.server());
     const std::string manifestPath = Join(folder, std::string(kManifestName));
-    const std::optional<std::string> manifestText = connection.read(manifestPath);
+    const std::optional<std::string> manifestText =
+        connection.read(manifestPath, kMaxManifestBytes);
     std::optional<std::vector<ManifestEntry>> manifest;
     if (manifestText)
         manifest = ParseManifest(*manifestText);
@@ -661,11 +1144,11 @@ UploadResult UploadFolder(const Destination& destination, const std::string& loc
 
     UploadResult result;
     result.unchanged = plan.unchanged;
+    std::uint64_t total = 0;
     for (const LocalFile& f : local) {
         if (std::find(plan.send.begin(), plan.send.end(), f.name) != plan.send.end())
             total += f.size;
     }
-    Temporaries temporaries(connection);
     std::vector<std::pair<std::string, std::string>> placed;  // temporary, target
     std::uint64_t sent = 0;
     observer.progress(0, total);
@@ -680,12 +1163,13 @@ UploadResult UploadFolder(const Destination& destination, const std::string& loc
             throw UploadError(FailureKind::Local, e.what());
         }
         const std::string temporary = Join(folder, TemporaryName(name, RandomSuffix()));
-        temporaries.add(temporary);
+        upkeep.temporaries.push_back(temporary);
         connection.write(temporary, bytes, [&](std::size_t n) {
             sent += n;
             observer.progress(sent, total);
             if (observer.cancelled())
                 throw UploadError(FailureKind::Cancelled, "the upload was cancelled");
+            RenewLock(connection, lock);
         });
         placed.emplace_back(temporary, Join(folder, name));
         result.bytesSent += bytes.size();
@@ -695,11 +1179,12 @@ UploadResult UploadFolder(const Destination& destination, const std::string& loc
 
     const auto writeManifest = [&](const std::vector<ManifestEntry>& entries) {
         const std::string temporary = Join(folder, TemporaryName(kManifestName, RandomSuffix()));
-        temporaries.add(temporary);
+        upkeep.temporaries.push_back(temporary);
         connection.write(temporary, FormatManifest(entries), [](std::size_t) {});
         connection.rename(temporary, manifestPath);
-        temporaries.renamed(temporary);
+        std::erase(upkeep.temporaries, temporary);
     };
+    stillLocked();
     // While files are replaced the server may hold either copy of each: the manifest says so
     // first, so that an upload cut short here never trusts a stale hash.
     const bool replacing =
@@ -712,7 +1197,8 @@ UploadResult UploadFolder(const Destination& destination, const std::string& loc
     observer.stage("Putting the files in place");
     for (const auto& [temporary, target] : placed) {
         connection.rename(temporary, target);
-        temporaries.renamed(temporary);
+        std::erase(upkeep.temporaries, temporary);
+        RenewLock(connection, lock);
     }
     result.sent = plan.send;
 
@@ -724,7 +1210,7 @@ UploadResult UploadFolder(const Destination& destination, const std::string& loc
             connection.remove(Join(folder, name));
             result.removed.push_back(name);
         } catch (const UploadError& e) {
-            if (e.kind() == FailureKind::Connection)
+            if (e.kind() == FailureKind::Connection || e.kind() == FailureKind::Cancelled)
                 throw;
             if (removalFailure.empty())
                 removalFailure = e.what();
@@ -733,11 +1219,41 @@ UploadResult UploadFolder(const Destination& destination, const std::string& loc
                     closing.push_back(entry);
         }
     }
+    stillLocked();
     if (!manifestText || FormatManifest(closing) != *manifestText)
         writeManifest(closing);
+    ReleaseLock(connection, upkeep, true);
     if (!removalFailure.empty())
         throw UploadError(FailureKind::Server, removalFailure);
     return result;
+}
+
+}  // namespace
+
+UploadResult UploadFolder(const Destination& destination, const std::string& localFolder,
+                          const std::vector<std::string>& names, const UploadOptions& options,
+                          UploadObserver& observer) {
+    std::vector<LocalFile> local;
+    const std::string base = localFolder.ends_with('/') ? localFolder : localFolder + "/";
+    for (const std::string& name : names) {
+        std::string bytes;
+        try {
+            bytes = ReadWholeFile(base + name);
+        } catch (const std::exception& e) {
+            throw UploadError(FailureKind::Local, e.what());
+        }
+        local.push_back({name, Sha256Hex(bytes), bytes.size()});
+    }
+
+    const Clock::duration limit = TimeLimit(options);
+    Connection connection(destination, options, observer, limit, kCancelGrace);
+    Upkeep upkeep;
+    try {
+        return Send(connection, destination.folder, base, local, observer, upkeep);
+    } catch (...) {
+        TidyUp(connection, upkeep, destination, options, observer, limit);
+        throw;
+    }
 }
 
 std::vector<std::string> PublishForUpload(TzqxAppletAgent& agent, ItemTree& tree,

@@ -4,6 +4,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Destination.h"
@@ -50,7 +51,8 @@ public:
     virtual void stage(const std::string& /*text*/) {}
     // Bytes of the files being sent; `total` is known before the first is sent.
     virtual void progress(std::uint64_t /*sent*/, std::uint64_t /*total*/) {}
-    // Checked between chunks: a true answer stops the upload with every file as it was.
+    // Checked between chunks, and from another thread while the server is awaited: a true
+    // answer stops the upload with every file as it was, within a second.
     virtual bool cancelled() { return false; }
     // A key that known_hosts does not hold; true adds it there and goes on.
     virtual bool trustUnknownHostKey(const HostKey&) { return false; }
@@ -69,7 +71,15 @@ struct UploadOptions {
     std::string identityFile;
     // The folder of known_hosts, config and the default keys; "" is $HOME/.ssh.
     std::string sshFolder;
+    // How long the server may leave a connection attempt, a read, a write or a rename without
+    // an answer; 0 is $LUMIVEX_UPLOAD_TIMEOUT (seconds), or else 30 seconds.
+    double timeLimitSeconds = 0;
 };
+
+// A lock file in the server's folder keeps a second upload out while one runs; one that was
+// not renewed for this long is taken as left by an upload that was killed or cut off.
+inline constexpr int kLockStaleSeconds = 600;
+inline constexpr std::string_view kLockName = ".lumivex-lock";
 
 struct UploadResult {
     std::vector<std::string> sent;
@@ -81,8 +91,10 @@ struct UploadResult {
 // Sends the files `names` of `localFolder` (in upload order) to `destination` over SFTP: only
 // those whose content differs from what the server's manifest records, each under a temporary
 // name renamed over the old one once complete, then removes the files of an earlier upload the
-// publish no longer has and writes the manifest. Raises UploadError; after a failure or a
-// cancel every file on the server is the old one or the new one, and no temporary file stays.
+// publish no longer has and writes the manifest, all under the folder's lock. Raises
+// UploadError; after a failure or a cancel every file on the server is the old one or the new
+// one, and neither a temporary file nor the lock stays (unless the server cannot be reached
+// again to take them away).
 UploadResult UploadFolder(const Destination& destination, const std::string& localFolder,
                           const std::vector<std::string>& names, const UploadOptions& options,
                           UploadObserver& observer);

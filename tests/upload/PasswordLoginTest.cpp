@@ -2,6 +2,7 @@
 // the test server's missing SFTP.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <ostream>
@@ -88,6 +89,61 @@ INSTANTIATE_TEST_SUITE_P(
               {false, true},
               true}),
     [](const testing::TestParamInfo<Login>& info) { return std::string(info.param.name); });
+
+// A server that takes the SFTP channel and then never answers: the upload ends at the time
+// limit, or within a second of a cancel.
+struct Stall {
+    const char* name;
+    double limitSeconds;
+    int cancelAfterMs;  // -1: never
+    FailureKind kind;
+    const char* says;
+};
+
+void PrintTo(const Stall& stall, std::ostream* out) {
+    *out << stall.name;
+}
+
+class StalledServer : public testing::TestWithParam<Stall> {};
+
+TEST_P(StalledServer, EndsAtTheLimitOrSoonAfterACancel) {
+    using Clock = std::chrono::steady_clock;
+    const Stall& c = GetParam();
+    const std::string folder = testing::TempDir() + "lumivex-stall-" + c.name;
+    std::filesystem::create_directories(folder);
+    PasswordServer server(SSH_AUTH_METHOD_PASSWORD, kPassword, true);
+    ASSERT_NE(server.port(), 0);
+    struct CancelLater : Answers {
+        std::optional<Clock::time_point> at;
+        bool cancelled() override { return at && Clock::now() >= *at; }
+    } observer;
+    observer.given = {kPassword};
+    const Clock::time_point start = Clock::now();
+    if (c.cancelAfterMs >= 0)
+        observer.at = start + std::chrono::milliseconds(c.cancelAfterMs);
+    try {
+        UploadFolder({"me", "127.0.0.1", server.port(), "site"}, folder + "/", {},
+                     {.identityFile = "", .sshFolder = folder, .timeLimitSeconds = c.limitSeconds},
+                     observer);
+        ADD_FAILURE() << "a server that never answers took the upload";
+    } catch (const UploadError& e) {
+        EXPECT_EQ(e.kind(), c.kind) << e.what();
+        EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << e.what();
+    }
+    const auto expected = c.cancelAfterMs >= 0
+                              ? std::chrono::milliseconds(c.cancelAfterMs)
+                              : std::chrono::duration_cast<std::chrono::milliseconds>(
+                                    std::chrono::duration<double>(c.limitSeconds));
+    EXPECT_LT(Clock::now() - start, expected + std::chrono::seconds(2));
+    std::filesystem::remove_all(folder);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Waits, StalledServer,
+    testing::Values(Stall{"time_limit", 1, -1, FailureKind::Connection,
+                          "the server stopped answering"},
+                    Stall{"cancel", 30, 300, FailureKind::Cancelled, "cancelled"}),
+    [](const testing::TestParamInfo<Stall>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace lumivex::upload

@@ -15,11 +15,12 @@
 
 namespace lumivex::upload {
 
-// One connection: a password or keyboard-interactive log-in, then every request refused.
+// One connection: a password or keyboard-interactive log-in, then every request refused; or,
+// when it `stalls`, the SFTP channel taken and never answered, as a server that hangs.
 class PasswordServer {
 public:
-    PasswordServer(int method, std::string password)
-        : method_(method), password_(std::move(password)), bind_(ssh_bind_new()) {
+    PasswordServer(int method, std::string password, bool stalls = false)
+        : method_(method), password_(std::move(password)), stalls_(stalls), bind_(ssh_bind_new()) {
         ssh_key key = nullptr;
         ssh_pki_generate(SSH_KEYTYPE_ED25519, 0, &key);
         ssh_bind_options_set(bind_, SSH_BIND_OPTIONS_IMPORT_KEY, key);
@@ -52,6 +53,14 @@ private:
         ssh_free(session);
     }
     void answer(ssh_session session, ssh_message message) {
+        if (stalls_ && ssh_message_type(message) == SSH_REQUEST_CHANNEL_OPEN) {
+            ssh_message_channel_request_open_reply_accept(message);
+            return;
+        }
+        if (stalls_ && ssh_message_type(message) == SSH_REQUEST_CHANNEL) {
+            ssh_message_channel_request_reply_success(message);
+            return;
+        }
         if (ssh_message_type(message) != SSH_REQUEST_AUTH) {
             ssh_message_reply_default(message);
             return;
@@ -82,6 +91,7 @@ private:
 
     int method_;
     std::string password_;
+    bool stalls_;
     ssh_bind bind_;
     int port_ = 0;
     std::thread thread_;

@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "Destination.h"
+#include "KnownHosts.h"
 #include "Manifest.h"
 #include "Upload.h"
 
@@ -50,6 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
                       "# lumivex upload manifest 1\n" + kHashA + " 1x a.jpg\n",
                       "# lumivex upload manifest 1\n" + kHashA + " 1 ../../etc/passwd\n",
                       "# lumivex upload manifest 1\n" + kHashA + " 1 .lumivex-manifest\n",
+                      "# lumivex upload manifest 1\n" + kHashA + " 1 .lumivex-lock\n",
                       "# lumivex upload manifest 1\n- - a.jpg\n- - a.jpg\n"));
 
 TEST(Sha256, MatchesTheStandardVectors) {
@@ -76,6 +78,16 @@ TEST(TemporaryName, IsHiddenAndRecognised) {
     for (const char* other : {"slider0.jpg", ".lumivex-tmp-Ab12cd", ".a.lumivex-tmp-Ab12c",
                               ".a.lumivex-tmp-Ab12c!", "a.lumivex-tmp-Ab12cd", ".lumivex-manifest"})
         EXPECT_FALSE(IsTemporaryName(other)) << other;
+}
+
+// A row's `what` as a test name.
+template <typename Row>
+std::string RowName(const ::testing::TestParamInfo<Row>& info) {
+    std::string name = info.param.what;
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    return name;
 }
 
 struct PlanRow {
@@ -168,13 +180,7 @@ INSTANTIATE_TEST_SUITE_P(
                 {"s.jpg", "p.html"},
                 {},
                 {}}),
-    [](const ::testing::TestParamInfo<PlanRow>& info) {
-        std::string name = info.param.what;
-        for (char& c : name)
-            if (!std::isalnum(static_cast<unsigned char>(c)))
-                c = '_';
-        return name;
-    });
+    RowName<PlanRow>);
 
 struct AddressRow {
     const char* url;
@@ -213,6 +219,33 @@ TEST(Address, FromTheEditorsFields) {
     EXPECT_THROW(MakeDestination("", "me", "/srv"), std::invalid_argument);
     EXPECT_THROW(MakeDestination("host", "me:pw", "/srv"), std::invalid_argument);
 }
+
+struct MarkerRow {
+    const char* what;
+    std::string knownHosts;
+    bool revoked, certificateAuthority;
+};
+
+class KnownHostsMarkers : public ::testing::TestWithParam<MarkerRow> {};
+TEST_P(KnownHostsMarkers, AreReadAsOpenSshReadsThem) {
+    const HostKeyMarkers m = ReadHostKeyMarkers(GetParam().knownHosts, "AAAAshown");
+    EXPECT_EQ(m.revoked, GetParam().revoked);
+    EXPECT_EQ(m.certificateAuthority, GetParam().certificateAuthority);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Lines, KnownHostsMarkers,
+    ::testing::Values(
+        MarkerRow{"plain", "[h]:2222 ssh-ed25519 AAAAshown\n", false, false},
+        MarkerRow{"revoked", "h ssh-ed25519 AAAAshown\n@revoked * ssh-ed25519 AAAAshown x\n", true,
+                  false},
+        MarkerRow{"revoked, blanks and CRLF", "  @revoked\t|1|a|b ssh-ed25519  AAAAshown\r\n", true,
+                  false},
+        MarkerRow{"another key revoked", "@revoked * ssh-ed25519 AAAAother\n", false, false},
+        MarkerRow{"commented out", "#@revoked * ssh-ed25519 AAAAshown\n", false, false},
+        MarkerRow{"cut short", "@revoked * ssh-ed25519\n", false, false},
+        MarkerRow{"certificate authority", "@cert-authority *.example.com ssh-ed25519 AAAAca\n",
+                  false, true}),
+    RowName<MarkerRow>);
 
 // The editor's Cancel reaches a connection that a server took but never answers.
 TEST(Connecting, StopsAtOnceOnCancel) {

@@ -51,6 +51,7 @@ no_temporaries() {  # what
   local left
   left=$(find "$site" -name '*.lumivex-tmp-*' 2>/dev/null)
   [[ -z $left ]] || fail "$1: temporary files left: $left"
+  [[ ! -e $site/.lumivex-lock ]] || fail "$1: the lock stayed"
 }
 snapshot() { (cd "$site" && find . -type f -printf '%P %i %s %T@\n' | sort) >"$work/$1"; }
 rewritten() { comm -13 "$work/$1" "$work/$2" | cut -d" " -f1; }  # files new or changed since
@@ -171,6 +172,67 @@ upload "$project" "$url" --identity "$work/srv/client_key"
 publish_locally "$project"
 same_as_local "after cancel"
 no_temporaries "after cancel"
+
+# --- another upload's lock: refused while it is fresh, taken over once stale
+printf 'lumivex upload lock\nowner: someone@elsewhere, process 1\n' >"$site/.lumivex-lock"
+upload "$project" "$url" --identity "$work/srv/client_key"
+[[ $status == 1 ]] && grep -q "another upload .*someone@elsewhere" "$work/err" ||
+  fail "fresh lock: exit $status: $(cat "$work/err")"
+touch -d '-11 minutes' "$site/.lumivex-lock"
+upload "$project" "$url" --identity "$work/srv/client_key"
+[[ $status == 0 ]] || fail "stale lock: exit $status: $(cat "$work/err")"
+no_temporaries "stale lock"
+printf 'owner: %s@%s, process 99999999\n' "$(id -un)" "$(hostname)" >"$site/.lumivex-lock"
+upload "$project" "$url" --identity "$work/srv/client_key"
+[[ $status == 0 ]] || fail "lock of a process that is gone: exit $status: $(cat "$work/err")"
+no_temporaries "lock of a process that is gone"
+
+large_upload() {  # [environment...]: starts an upload of a new large file, sets $pid once it is
+  # on its way up
+  head -c 96000000 /dev/urandom >"$work/project/wait.gif"
+  env "$@" "$cli" upload "$project" "$url" --identity "$work/srv/client_key" >"$work/out" \
+    2>"$work/err" &
+  pid=$!
+  for _ in $(seq 1000); do
+    compgen -G "$site/.wait.gif.lumivex-tmp-*" >/dev/null && return 0
+    sleep 0.01
+  done
+  fail "the large file was never seen on its way up"
+}
+
+# --- a second project into the same folder while an upload runs: refused, and the first
+# completes whole
+sed "s/A calm red morning/Another show/" "$project" >"$work/project/Other.lvx"
+large_upload
+kill -STOP $pid  # holds the first upload in the middle, lock taken
+upload "$work/project/Other.lvx" "$url" --identity "$work/srv/client_key"
+kill -CONT $pid
+[[ $status == 1 ]] && grep -q "another upload" "$work/err" ||
+  fail "concurrent: the second upload: exit $status: $(cat "$work/err")"
+wait $pid
+status=$?
+[[ $status == 0 ]] || fail "concurrent: the first upload: exit $status: $(cat "$work/err")"
+publish_locally "$project"
+same_as_local "concurrent"
+[[ ! -e $site/Other.html ]] || fail "concurrent: the second project's page was sent"
+no_temporaries "concurrent"
+
+# --- the server's session stops in the middle of a file: exit 1 once the time limit passes,
+# every file as it was, and what the upload left is taken away over a new connection
+rm -rf "$work/before" && cp -a "$site" "$work/before"
+large_upload LUMIVEX_UPLOAD_TIMEOUT=2
+sessions=$(pgrep -P "$(cat "$work/srv/sshd.pid")")
+sessions="$sessions $(for s in $sessions; do pgrep -P "$s"; done)"
+kill -STOP $sessions
+started=$(date +%s%N)
+wait $pid
+status=$?
+kill -CONT $sessions
+echo "stalled server: exit $status $((($(date +%s%N) - started) / 1000000)) ms after the server stopped (limit 2 s)"
+[[ $status == 1 ]] && grep -q "the server stopped answering" "$work/err" ||
+  fail "stalled server: exit $status: $(cat "$work/err")"
+no_temporaries "stalled server"
+diff -r "$work/before" "$site" >/dev/null || fail "stalled server: the server's files changed"
 
 # --- a server without OpenSSH's atomic rename: the old copy steps aside, also over one left
 # aside by an upload cut short there

@@ -36,10 +36,38 @@ QString TfrmPublishToServer::user() const {
     return ui_->edt_UploadUser->text().trimmed();
 }
 
+// An address pasted into the server field is read as the command-line tool reads it, so a bad
+// one gets the same message; a good one is spread over the fields.
+bool TfrmPublishToServer::takeAddress(QString& problem) {
+    upload::Destination d;
+    try {
+        d = upload::ParseDestination(server().toStdString());
+    } catch (const std::invalid_argument& e) {
+        problem =
+            QStringLiteral("The destination cannot be used: %1.").arg(QString::fromUtf8(e.what()));
+        return false;
+    }
+    QString host = QString::fromStdString(d.host);
+    if (host.contains(':'))
+        host = '[' + host + ']';
+    if (d.port != 0)
+        host += ':' + QString::number(d.port);
+    const QString folder = QString::fromStdString(d.folder);
+    setFields(host,
+              folder.startsWith('/') ? folder
+              : folder.isEmpty()     ? QStringLiteral("~")
+                                     : QStringLiteral("~/") + folder,
+              d.user.empty() ? user() : QString::fromStdString(d.user));
+    return true;
+}
+
 void TfrmPublishToServer::accept() {
     QString problem;
     QWidget* field = ui_->edt_UploadServer;
-    if (server().isEmpty()) {
+    const bool address = server().contains(QStringLiteral("://"));
+    if (address && !takeAddress(problem)) {
+        ui_->edt_UploadServer->selectAll();
+    } else if (server().isEmpty()) {
         problem = QStringLiteral("Please enter the server to publish to.");
     } else if (folder().isEmpty()) {
         // The login folder itself is rarely the web folder; it must be named to be meant.

@@ -35,6 +35,8 @@ public:
     void accept() override;
 
 private:
+    bool takeAddress(QString& problem);
+
     std::unique_ptr<::Ui::TfrmPublishToServer> ui_;
     Dialogs& dialogs_;
     upload::Destination destination_;

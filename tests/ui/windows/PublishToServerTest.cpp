@@ -1,6 +1,11 @@
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTcpServer>
 #include <QTest>
+#include <QTimer>
 
 #include "FakePlatform.h"
 #include "PasswordServer.h"
@@ -68,6 +73,23 @@ private Q_SLOTS:
                                           << "/srv"
                                           << "me:secret"
                                           << "";
+        // A whole address in the server field is read as the command line reads it.
+        QTest::newRow("address") << "sftp://me@host:2222/~/www"
+                                 << ""
+                                 << ""
+                                 << "sftp://me@host:2222/~/www";
+        QTest::newRow("address, another scheme") << "http://host/www"
+                                                 << ""
+                                                 << ""
+                                                 << "";
+        QTest::newRow("address, port 0") << "sftp://host:0/www"
+                                         << ""
+                                         << ""
+                                         << "";
+        QTest::newRow("address, bad escape") << "sftp://host/a%zz"
+                                             << ""
+                                             << ""
+                                             << "";
     }
     void takesOnlyFieldsThatNameADestination() {
         QFETCH(QString, server);
@@ -83,6 +105,54 @@ private Q_SLOTS:
         QCOMPARE(p.dialogs.messages.size(), url.isEmpty() ? 1 : 0);
         if (!url.isEmpty())
             QCOMPARE(QString::fromStdString(dialog.destination().url()), url);
+        if (url.isEmpty() && server.contains("://")) {
+            try {
+                lumivex::upload::ParseDestination(server.toStdString());
+                QFAIL("the address was read");
+            } catch (const std::invalid_argument& e) {
+                QVERIFY2(p.dialogs.messages[0].text.contains(QString::fromUtf8(e.what())),
+                         qPrintable(p.dialogs.messages[0].text));
+            }
+        }
+    }
+
+    // A server that takes the SFTP channel and never answers: the upload says so at the time
+    // limit, and Cancel ends it within a second.
+    void stalledServerEndsTheUpload_data() {
+        QTest::addColumn<double>("limit");
+        QTest::addColumn<int>("cancelAfter");  // ms; -1 never
+        QTest::newRow("time limit") << 1.0 << -1;
+        QTest::newRow("cancel") << 30.0 << 300;
+    }
+    void stalledServerEndsTheUpload() {
+        QFETCH(double, limit);
+        QFETCH(int, cancelAfter);
+        lumivex::upload::PasswordServer server(SSH_AUTH_METHOD_PASSWORD, "right", true);
+        QVERIFY(server.port() != 0);
+        FakePlatform p;
+        p.dialogs.answers = {MessageButton::Yes};  // trust the new server's key
+        MemoryPasswords passwords;
+        passwords.kept.insert(QStringLiteral("me@127.0.0.1:%1").arg(server.port()), "right");
+        UploadRun run(p.dialogs, passwords, nullptr);
+        QElapsedTimer clock;
+        if (cancelAfter >= 0)
+            QTimer::singleShot(cancelAfter, [] {
+                for (QWidget* w : QApplication::topLevelWidgets())
+                    if (w->objectName() == "prgrsUpload")
+                        if (auto* cancel = w->findChild<QPushButton*>())
+                            cancel->click();
+            });
+        clock.start();
+        const UploadRun::Outcome outcome =
+            run.run({"me", "127.0.0.1", server.port(), "site"},
+                    lumivex::ui::testing::FreshFolder("staging"), {},
+                    {"", lumivex::ui::testing::FreshFolder("ssh").toStdString(), limit});
+        QVERIFY(!outcome.done);
+        QCOMPARE(outcome.cancelled, cancelAfter >= 0);
+        if (cancelAfter < 0)
+            QVERIFY2(outcome.error.contains("the server stopped answering"),
+                     qPrintable(outcome.error));
+        QVERIFY(clock.elapsed() < (cancelAfter >= 0 ? cancelAfter : limit * 1000) + 2000);
     }
 
     // The upload runs on its own thread; a server that cannot be reached is reported with
