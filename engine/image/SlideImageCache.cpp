@@ -50,6 +50,8 @@ const char* kindName(PictureKind kind) {
             return ".webp";
         case PictureKind::Heic:
             return ".heic";
+        case PictureKind::Avif:
+            return ".avif";
         default:
             return ExtensionOf(kind);
     }
@@ -221,7 +223,7 @@ std::optional<SlidePicture> SlideImageCache::Find(const std::string& key) const 
     unsigned long long length = 0, checksum = 0;
     if (std::sscanf(entry.substr(pos, headEnd - pos).c_str(), "%d %d %d %llu %llx", &kind, &width,
                     &height, &length, &checksum) != 5 ||
-        kind < 0 || kind > static_cast<int>(PictureKind::Heic) || width <= 0 || height <= 0 ||
+        kind < 0 || kind > static_cast<int>(PictureKind::Avif) || width <= 0 || height <= 0 ||
         length != entry.size() - headEnd - 1 ||
         checksum != fnv1a(entry.data() + headEnd + 1, length)) {
         return std::nullopt;

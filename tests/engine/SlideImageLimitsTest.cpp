@@ -1,0 +1,123 @@
+// What a picture's header alone tells (ProbePicture), and hostile pictures: files of a few
+// bytes that declare huge canvases, extreme sides, endless scans or tiles, each refused naming
+// the file or decoded, without ever taking the memory they declare.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "EngineErrors.h"
+#include "PhotoTestImages.h"
+#include "SlideImageTestImages.h"
+#include "TempFolder.h"
+#include "image/ProbePicture.h"
+#include "image/SlidePicture.h"
+
+namespace lumivex {
+namespace {
+
+using image::PictureKind;
+using image::Rgb;
+using image::Size;
+using testing::ImageErrorOf;
+
+struct ProbeCase {
+    const char* name;
+    std::function<std::string()> make;
+    PictureKind kind;
+    Size size;
+};
+
+std::ostream& operator<<(std::ostream& out, const ProbeCase& c) {
+    return out << c.name;
+}
+
+testing::RgbaImage photo(int w, int h) {
+    return testing::Opaque(testing::PhotoLike(w, h));
+}
+
+const ProbeCase kProbeCases[] = {
+    {"turned.jpg",
+     [] {
+         return testing::WithMetadata(testing::MakeJpeg(testing::PhotoLike(40, 24)),
+                                      testing::MakeExif(6));
+     },
+     PictureKind::Jpeg,
+     {24, 40}},
+    {"p.gif",
+     [] {
+         return testing::MakeGif(30, 20, {Rgb{}, Rgb{9, 9, 9}},
+                                 {{2, 2, 4, 4, std::vector<std::uint8_t>(16, 1), -1, false}});
+     },
+     PictureKind::Gif,
+     {30, 20}},
+    {"p.bmp",
+     [] { return image::EncodeBmp(testing::PhotoLike(13, 7)); },
+     PictureKind::Bmp,
+     {13, 7}},
+    {"p.png",
+     [] {
+         testing::PhotoExtras extras;
+         extras.exif = testing::MakeExif(8);
+         return testing::MakePng(photo(20, 10), testing::PngLayout::Rgb, extras);
+     },
+     PictureKind::Png,
+     {10, 20}},
+    {"p.webp", [] { return testing::MakeWebp(photo(24, 16), false); }, PictureKind::Webp, {24, 16}},
+    {"p.heic",
+     [] {
+         testing::PhotoExtras extras;
+         extras.orientation = 6;
+         return testing::MakeHeic(photo(64, 32), extras);
+     },
+     PictureKind::Heic,
+     {32, 64}},
+};
+
+class Probe : public ::testing::TestWithParam<ProbeCase> {};
+
+TEST_P(Probe, GivesTheKindAndUprightSizeAndRefusesWhatTheDecoderRefuses) {
+    const ProbeCase& c = GetParam();
+    testing::TempFolder folder;
+    const std::string path = folder.file(c.name);
+    const std::string bytes = c.make();
+    testing::WriteFile(path, bytes);
+    const image::PictureInfo info = image::ProbePicture(path);
+    EXPECT_EQ(info.kind, c.kind);
+    EXPECT_EQ(info.size, c.size);
+
+    // Within a limit the picture passes, and below it refused as too large.
+    image::DecodeLimits limits;
+    limits.maxPixels = limits.maxDeclaredJpegPixels = c.size.width * c.size.height;
+    EXPECT_EQ(image::ProbePicture(path, limits).size, c.size);
+    limits.maxPixels = limits.maxDeclaredJpegPixels = limits.maxPixels - 1;
+    EXPECT_NE(ImageErrorOf([&] { image::ProbePicture(path, limits); }).find("too large"),
+              std::string::npos);
+
+    for (const std::string& damaged : {bytes.substr(0, 10), std::string("not a picture")}) {
+        testing::WriteFile(path, damaged);
+        EXPECT_NE(ImageErrorOf([&] { image::ProbePicture(path); }).find("\"" + path + "\""),
+                  std::string::npos);
+    }
+    EXPECT_THROW(image::ProbePicture(folder.file(std::string("missing-") + c.name)), FileError);
+    const std::string pipe = folder.file(std::string("pipe-") + c.name);
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_THROW(image::ProbePicture(pipe), FileError);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, Probe, ::testing::ValuesIn(kProbeCases),
+                         [](const ::testing::TestParamInfo<ProbeCase>& info) {
+                             std::string name = info.param.name;
+                             for (char& c : name)
+                                 c = c == '.' ? '_' : c;
+                             return name;
+                         });
+
+TEST(ProbeKind, AnUnknownExtensionIsUnsupported) {
+    EXPECT_NE(ImageErrorOf([] {
+                  image::ProbePicture("/a/b.tif");
+              }).find("\"/a/b.tif\": unsupported picture format"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace lumivex
