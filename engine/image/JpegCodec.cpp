@@ -291,6 +291,92 @@ std::unique_ptr<DecodeState> openJpeg(const Source& source, const DecodeLimits& 
     return state;
 }
 
+// The file's bytes one at a time, from memory or read in blocks.
+class ByteReader {
+public:
+    ByteReader(const Source& source) : bytes_(source.bytes) {
+        if (bytes_ == nullptr)
+            fd_ = OpenRegularFile(source.path);
+    }
+    int next() {
+        if (at_ == size_ && !refill())
+            return -1;
+        return data_[at_++];
+    }
+
+private:
+    bool refill() {
+        if (bytes_ != nullptr) {
+            if (data_ != nullptr)
+                return false;
+            data_ = reinterpret_cast<const std::uint8_t*>(bytes_->data());
+            size_ = bytes_->size();
+        } else {
+            const long n = ReadInto(fd_.get(), block_.data(), block_.size());
+            data_ = block_.data();
+            size_ = n > 0 ? static_cast<std::size_t>(n) : 0;
+        }
+        at_ = 0;
+        return size_ > 0;
+    }
+
+    const std::string* bytes_;
+    FileDescriptor fd_{-1};
+    std::vector<std::uint8_t> block_ = std::vector<std::uint8_t>(1 << 16);
+    const std::uint8_t* data_ = nullptr;
+    std::size_t size_ = 0, at_ = 0;
+};
+
+// The blocks that the file's scans cover, added up, found by walking its markers: what decoding
+// a multi-scan picture costs, known before the buffer for the whole picture is taken. Stops at
+// the end of the picture, at the end of the file, or once past `limit`; what it cannot parse
+// is left to libjpeg.
+std::int64_t scanBlocks(const Source& source, j_decompress_ptr cinfo, std::int64_t limit) {
+    ByteReader in(source);
+    std::int64_t total = 0;
+    int marker = 0;
+    auto nextMarker = [&] {
+        // Entropy-coded data stuffs a 0 after each 0xFF, and restart markers lie within it.
+        for (int b = in.next(); b >= 0; b = in.next()) {
+            if (b != 0xFF)
+                continue;
+            do
+                b = in.next();
+            while (b == 0xFF);
+            if (b > 0 && (b < 0xD0 || b > 0xD7))
+                return b;
+            if (b < 0)
+                return -1;
+        }
+        return -1;
+    };
+    while (total <= limit && (marker = nextMarker()) >= 0 && marker != 0xD9) {
+        if (marker == 0xD8 || marker == 0x01)
+            continue;  // no length
+        const int high = in.next(), low = in.next();
+        int length = (high << 8 | low) - 2;
+        if (high < 0 || low < 0 || length < 0)
+            break;
+        if (marker == 0xDA && length >= 1) {
+            const int components = in.next();
+            --length;
+            for (int i = 0; i < components && length >= 2; ++i, length -= 2) {
+                const int id = in.next();
+                in.next();  // the tables
+                for (int c = 0; c < cinfo->num_components; ++c) {
+                    const jpeg_component_info& comp = cinfo->comp_info[c];
+                    if (comp.component_id == id)
+                        total +=
+                            static_cast<std::int64_t>(comp.width_in_blocks) * comp.height_in_blocks;
+                }
+            }
+        }
+        while (length-- > 0)
+            in.next();
+    }
+    return total;
+}
+
 // The rows as stored into `out`, CMYK made RGB through its profile or by inverting.
 void decodeRows(DecodeState& state, const std::string& path, RgbImage& out) {
     j_decompress_ptr cinfo = &state.cinfo;
@@ -381,6 +467,11 @@ StoredJpeg DecodeJpegAsStored(const Source& source, const TargetForSize& target,
     const bool cmyk = isCmyk(cinfo);
     if (!chooseScale(*state, want.width, want.height, cmyk))
         fail(*state, source.path);
+    if ((cinfo->progressive_mode || jpeg_has_multiple_scans(cinfo)) &&
+        scanBlocks(source, cinfo, limits.maxJpegScanBlocks) > limits.maxJpegScanBlocks) {
+        throw ImageError(source.path, "too much work: its scans cover more than " +
+                                          std::to_string(limits.maxJpegScanBlocks) + " blocks");
+    }
     if (!cmyk && state->profile != nullptr) {
         out.conversion = SrgbConversion::ForProfile(
             state->profile, state->profileSize,

@@ -61,9 +61,7 @@ bool readAll(int fd, std::string& out, std::size_t size) {
     out.resize(size);
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t r = ::read(fd, out.data() + done, size - done);
-        if (r < 0 && errno == EINTR)
-            continue;
+        const long r = ReadInto(fd, out.data() + done, size - done);
         if (r <= 0)
             return false;
         done += static_cast<std::size_t>(r);

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "EngineErrors.h"
+#include "HostilePictures.h"
 #include "PhotoTestImages.h"
 #include "SlideImageTestImages.h"
 #include "TempFolder.h"
@@ -118,6 +119,89 @@ TEST(ProbeKind, AnUnknownExtensionIsUnsupported) {
               }).find("\"/a/b.tif\": unsupported picture format"),
               std::string::npos);
 }
+
+// ---- hostile pictures ----
+
+struct Hostile {
+    const char* name;
+    std::function<std::string()> make;
+    const char* refusal;  // part of the reason; null: the slide is made, of `slide` pixels
+    Size slide;
+    std::function<void(image::DecodeLimits&)> limit = nullptr;
+};
+
+std::ostream& operator<<(std::ostream& out, const Hostile& c) {
+    return out << c.name;
+}
+
+std::string declaredHeic(heif_compression_format format) {
+    std::string b = testing::MakeHeic(photo(64, 48), {}, format);
+    for (std::size_t at = b.find("ispe"); at != std::string::npos; at = b.find("ispe", at + 1)) {
+        testing::PutBE(b, at + 8, 10000);
+        testing::PutBE(b, at + 12, 9999);
+    }
+    return b;
+}
+
+const Hostile kHostile[] = {
+    {"wide.png", [] { return testing::PngDeclaring(99'000'000, 1, false); }, "too large", {}},
+    {"tall.png", [] { return testing::PngDeclaring(1, 99'000'000, false); }, "too large", {}},
+    // Rows are decoded as asked: the first missing one ends it.
+    {"rows.png", [] { return testing::PngDeclaring(10000, 9999, false); }, "Not enough", {}},
+    {"interlaced.png", [] { return testing::PngDeclaring(10000, 9999, true); }, "too small", {}},
+    {"canvas.webp", [] { return testing::AnimationOnCanvas(10000, 9999); }, nullptr, {300, 300}},
+    {"lossless.webp",
+     [] { return testing::TransparentWebpDeclaring(10000, 9999); },
+     "too small",
+     {}},
+    {"frame.gif", [] { return testing::GifDeclaring(10000, 9999, 10000, 9999); }, "too small", {}},
+    {"screen.gif", [] { return testing::GifDeclaring(65535, 1, 1, 1); }, nullptr, {400, 1}},
+    {"wide.bmp", [] { return testing::MakeBmp(99'000'000, 1, 24, {}, ""); }, "too large", {}},
+    {"tall.bmp", [] { return testing::MakeBmp(1, -99'000'000, 24, {}, ""); }, "too large", {}},
+    {"wide.jpg",
+     [] { return testing::WithJpegSize(testing::MakeJpeg(testing::PhotoLike(16, 16)), 65500, 1); },
+     "Corrupt JPEG data",
+     {}},
+    // 497 scans of 15625 blocks: decoded as it is, refused when the work is bounded below it.
+    {"scans.jpg", [] { return testing::ManyScanJpeg(1000, 1000, 62); }, nullptr, {300, 300}},
+    {"work.jpg",
+     [] { return testing::ManyScanJpeg(1000, 1000, 62); },
+     "too much work",
+     {},
+     [](image::DecodeLimits& l) { l.maxJpegScanBlocks = 1'000'000; }},
+    {"grid.heic", [] { return testing::HeifGrid(64, 2, 2); }, nullptr, {300, 300}},
+    {"tiles.heic", [] { return testing::HeifGrid(64, 33, 32); }, "too many parts", {}},
+    {"declared.heic", [] { return declaredHeic(heif_compression_HEVC); }, "too small", {}},
+    {"declared.avif", [] { return declaredHeic(heif_compression_AV1); }, "too small", {}},
+};
+
+class HostilePicture : public ::testing::TestWithParam<Hostile> {};
+
+TEST_P(HostilePicture, IsRefusedNamingTheFileOrDecoded) {
+    const Hostile& c = GetParam();
+    testing::TempFolder folder;
+    const std::string path = folder.file(c.name);
+    testing::WriteFile(path, c.make());
+    image::DecodeLimits limits;
+    if (c.limit)
+        c.limit(limits);
+    if (c.refusal == nullptr) {
+        EXPECT_EQ(image::MakeSlidePicture(path, 400, 300, Rgb{}, limits).size, c.slide);
+        return;
+    }
+    const std::string message =
+        ImageErrorOf([&] { image::MakeSlidePicture(path, 400, 300, Rgb{}, limits); });
+    EXPECT_NE(message.find("\"" + path + "\""), std::string::npos) << message;
+    EXPECT_NE(message.find(c.refusal), std::string::npos) << message;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, HostilePicture, ::testing::ValuesIn(kHostile),
+                         [](const ::testing::TestParamInfo<Hostile>& info) {
+                             std::string name = info.param.name;
+                             for (char& c : name)
+                                 c = c == '.' ? '_' : c;
+                             return name;
+                         });
 
 }  // namespace
 }  // namespace lumivex

@@ -1,4 +1,4 @@
-// PNG, WebP and HEIC originals: colours, orientation, colour profiles, transparency, damaged
+// PNG, WebP, HEIC and AVIF originals: colours, orientation, colour profiles, transparency, damaged
 // and oversized files, each kind through the same cases; then what only one kind does.
 #include <gtest/gtest.h>
 
@@ -91,6 +91,11 @@ const Format kFormats[] = {
      declareWebp},
     {"heic", image::PictureKind::Heic, 8,
      [](const RgbaImage& img, const PhotoExtras& e) { return testing::MakeHeic(img, e); },
+     declareHeic},
+    {"avif", image::PictureKind::Avif, 8,
+     [](const RgbaImage& img, const PhotoExtras& e) {
+         return testing::MakeHeic(img, e, heif_compression_AV1);
+     },
      declareHeic},
 };
 
