@@ -64,6 +64,14 @@ const ProbeCase kProbeCases[] = {
      PictureKind::Png,
      {10, 20}},
     {"p.webp", [] { return testing::MakeWebp(photo(24, 16), false); }, PictureKind::Webp, {24, 16}},
+    {"p.avif",
+     [] {
+         testing::PhotoExtras extras;
+         extras.orientation = 8;
+         return testing::MakeHeic(photo(64, 32), extras, heif_compression_AV1);
+     },
+     PictureKind::Avif,
+     {32, 64}},
     {"p.heic",
      [] {
          testing::PhotoExtras extras;
@@ -134,11 +142,11 @@ std::ostream& operator<<(std::ostream& out, const Hostile& c) {
     return out << c.name;
 }
 
-std::string declaredHeic(heif_compression_format format) {
+std::string declaredHeic(heif_compression_format format, std::uint32_t w, std::uint32_t h) {
     std::string b = testing::MakeHeic(photo(64, 48), {}, format);
     for (std::size_t at = b.find("ispe"); at != std::string::npos; at = b.find("ispe", at + 1)) {
-        testing::PutBE(b, at + 8, 10000);
-        testing::PutBE(b, at + 12, 9999);
+        testing::PutBE(b, at + 8, w);
+        testing::PutBE(b, at + 12, h);
     }
     return b;
 }
@@ -171,8 +179,22 @@ const Hostile kHostile[] = {
      [](image::DecodeLimits& l) { l.maxJpegScanBlocks = 1'000'000; }},
     {"grid.heic", [] { return testing::HeifGrid(64, 2, 2); }, nullptr, {300, 300}},
     {"tiles.heic", [] { return testing::HeifGrid(64, 33, 32); }, "too many parts", {}},
-    {"declared.heic", [] { return declaredHeic(heif_compression_HEVC); }, "too small", {}},
-    {"declared.avif", [] { return declaredHeic(heif_compression_AV1); }, "too small", {}},
+    {"declared.heic",
+     [] { return declaredHeic(heif_compression_HEVC, 10000, 9999); },
+     "too small",
+     {}},
+    {"wide.heic",
+     [] { return declaredHeic(heif_compression_HEVC, 99'000'000, 1); },
+     "too large",
+     {}},
+    {"declared.avif",
+     [] { return declaredHeic(heif_compression_AV1, 10000, 9999); },
+     "too small",
+     {}},
+    {"tall.avif",
+     [] { return declaredHeic(heif_compression_AV1, 1, 99'000'000); },
+     "too large",
+     {}},
 };
 
 class HostilePicture : public ::testing::TestWithParam<Hostile> {};
