@@ -185,7 +185,7 @@ const Hostile kHostile[] = {
      {}},
     {"wide.heic",
      [] { return declaredHeic(heif_compression_HEVC, 99'000'000, 1); },
-     "too large",
+     "limit exceeded",
      {}},
     {"declared.avif",
      [] { return declaredHeic(heif_compression_AV1, 10000, 9999); },
@@ -193,7 +193,7 @@ const Hostile kHostile[] = {
      {}},
     {"tall.avif",
      [] { return declaredHeic(heif_compression_AV1, 1, 99'000'000); },
-     "too large",
+     "limit exceeded",
      {}},
 };
 
