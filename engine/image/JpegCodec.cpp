@@ -265,6 +265,11 @@ bool finishDecode(DecodeState& state) {
     throw ImageError(path, state.err.message);
 }
 
+// Several scans are gathered in a buffer of the whole picture; one scan is decoded scaled.
+bool isBuffered(j_decompress_ptr cinfo) {
+    return cinfo->progressive_mode || jpeg_has_multiple_scans(cinfo);
+}
+
 bool isCmyk(j_decompress_ptr cinfo) {
     return cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK;
 }
@@ -284,10 +289,9 @@ std::unique_ptr<DecodeState> openJpeg(const Source& source, const DecodeLimits& 
     if (!readHeader(*state, source.bytes))
         fail(*state, source.path);
     j_decompress_ptr cinfo = &state->cinfo;
-    // Several scans are gathered in a buffer of the whole picture; one scan is decoded scaled.
-    const bool buffered = cinfo->progressive_mode || jpeg_has_multiple_scans(cinfo);
     CheckDeclaredSize(source.path, cinfo->image_width, cinfo->image_height,
-                      buffered ? Holding::Whole : Holding::Scaled, state->fileBytes, limits);
+                      isBuffered(cinfo) ? Holding::Whole : Holding::Scaled, state->fileBytes,
+                      limits);
     return state;
 }
 
@@ -467,7 +471,7 @@ StoredJpeg DecodeJpegAsStored(const Source& source, const TargetForSize& target,
     const bool cmyk = isCmyk(cinfo);
     if (!chooseScale(*state, want.width, want.height, cmyk))
         fail(*state, source.path);
-    if ((cinfo->progressive_mode || jpeg_has_multiple_scans(cinfo)) &&
+    if (isBuffered(cinfo) &&
         scanBlocks(source, cinfo, limits.maxJpegScanBlocks) > limits.maxJpegScanBlocks) {
         throw ImageError(source.path, "too much work: its scans cover more than " +
                                           std::to_string(limits.maxJpegScanBlocks) + " blocks");

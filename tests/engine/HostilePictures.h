@@ -145,7 +145,7 @@ inline std::string HeifGrid(int tile, int columns, int rows) {
     // The offsets into 'mdat' need the size of everything before it: 'iloc' has a fixed size.
     const std::size_t ilocSize = 8 + 4 + 2 + 2 + static_cast<std::size_t>(tiles + 1) * 14;
     const std::string head =
-        FullBox("hdlr", 0, 0, BE(0, 4) + "pict" + BE(0, 12) + std::string(1, '\0')) +
+        FullBox("hdlr", 0, 0, BE(0, 4) + "pict" + std::string(12, '\0') + std::string(1, '\0')) +
         FullBox("pitm", 0, 0, BE(1, 2)) +
         FullBox("iinf", 0, 0, BE(static_cast<std::uint32_t>(tiles + 1), 2) + infe) +
         FullBox("iref", 0, 0,
