@@ -3,7 +3,7 @@
 // smaller, by libwebp's area-averaging scaler, so a large lossy photo is never held whole. A
 // transparent one is decoded whole: for lossy pictures the scaler averages the colours of
 // invisible pixels into the edges around them, and the lossless decoder holds the whole picture
-// anyway.
+// anyway. Of an animation only the first frame is decoded, and its canvas is never held.
 
 #include <webp/decode.h>
 #include <webp/demux.h>
