@@ -250,7 +250,7 @@ void RemoveTemporaryFilesInUse() {
         ::unlink(temp.c_str());
 }
 
-std::string ReadWholeFile(const std::string& path, std::size_t maxBytes) {
+FileDescriptor OpenRegularFile(const std::string& path, std::uint64_t* size) {
     // Not blocking at the open: a pipe without a writer is refused below instead of waiting.
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.get() < 0)
@@ -262,7 +262,25 @@ std::string ReadWholeFile(const std::string& path, std::size_t maxBytes) {
         throw FileError(path, EISDIR, "open");
     if (!S_ISREG(st.st_mode))
         throw FileError(path, "open", "It is not a regular file but a device, a pipe or a socket.");
-    const auto declared = static_cast<std::size_t>(std::max<off_t>(st.st_size, 0));
+    if (size != nullptr)
+        *size = static_cast<std::uint64_t>(std::max<off_t>(st.st_size, 0));
+    return fd;
+}
+
+long ReadInto(int fd, void* buffer, std::size_t size) {
+    while (true) {
+        const ssize_t r = ::read(fd, buffer, size);
+        if (r >= 0)
+            return static_cast<long>(r);
+        if (errno != EINTR)
+            return -errno;
+    }
+}
+
+std::string ReadWholeFile(const std::string& path, std::size_t maxBytes) {
+    std::uint64_t fileSize = 0;
+    const FileDescriptor fd = OpenRegularFile(path, &fileSize);
+    const auto declared = static_cast<std::size_t>(fileSize);
     if (declared > maxBytes)
         throw FileError(path, EFBIG, "read");
     // Read straight into the result; a file that grows meanwhile is read to its end, or to the
@@ -276,12 +294,9 @@ std::string ReadWholeFile(const std::string& path, std::size_t maxBytes) {
                 throw FileError(path, EFBIG, "read");
             out.resize(out.size() * 2);
         }
-        const ssize_t r = ::read(fd.get(), out.data() + size, out.size() - size);
-        if (r < 0) {
-            if (errno == EINTR)
-                continue;
-            throw FileError(path, errno, "read");
-        }
+        const long r = ReadInto(fd.get(), out.data() + size, out.size() - size);
+        if (r < 0)
+            throw FileError(path, static_cast<int>(-r), "read");
         if (r == 0)
             break;
         size += static_cast<std::size_t>(r);
@@ -289,6 +304,22 @@ std::string ReadWholeFile(const std::string& path, std::size_t maxBytes) {
     if (size > maxBytes)
         throw FileError(path, EFBIG, "read");
     out.resize(size);
+    return out;
+}
+
+std::string ReadFileStart(const std::string& path, std::size_t maxBytes, std::uint64_t* size) {
+    const FileDescriptor fd = OpenRegularFile(path, size);
+    std::string out(maxBytes, '\0');
+    std::size_t got = 0;
+    while (got < out.size()) {
+        const long r = ReadInto(fd.get(), out.data() + got, out.size() - got);
+        if (r < 0)
+            throw FileError(path, static_cast<int>(-r), "read");
+        if (r == 0)
+            break;
+        got += static_cast<std::size_t>(r);
+    }
+    out.resize(got);
     return out;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,12 @@ public:
     ~FileDescriptor();
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
+    FileDescriptor(FileDescriptor&& other) noexcept : fd_(other.release()) {}
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept {
+        FileDescriptor gone(fd_);
+        fd_ = other.release();
+        return *this;
+    }
     int get() const { return fd_; }
     int release() {
         const int fd = fd_;
@@ -73,10 +80,21 @@ bool ProcessIsAlive(long pid);
 
 inline constexpr std::size_t kNoSizeLimit = static_cast<std::size_t>(-1);
 
+// Opens a regular file for reading, without blocking on a pipe or a device; raises FileError
+// when it cannot be opened or is no regular file. `size`, when given, receives its size.
+FileDescriptor OpenRegularFile(const std::string& path, std::uint64_t* size = nullptr);
+// read(2) retried when interrupted: the bytes read, 0 at the end, or minus the errno.
+long ReadInto(int fd, void* buffer, std::size_t size);
+
 // Reads a whole regular file; raises FileError when it cannot be opened or read, when it is no
 // regular file (a folder, a device, a pipe: never read, so that nothing blocks or runs until
 // memory is gone), or when it holds more than `maxBytes` (EFBIG).
 std::string ReadWholeFile(const std::string& path, std::size_t maxBytes = kNoSizeLimit);
+
+// The first `maxBytes` of a regular file (all of a shorter one), errors as ReadWholeFile's;
+// `size`, when given, receives the file's whole size.
+std::string ReadFileStart(const std::string& path, std::size_t maxBytes,
+                          std::uint64_t* size = nullptr);
 
 // Test seam: when set, called before each chunk is written with the number of bytes written so
 // far; returning a non-zero errno makes that write fail with it (ENOSPC for a full disk, say).

@@ -221,11 +221,11 @@ void muteAndInitialiseExiv2() {
 
 bool isHeif(std::string_view path) {
     const std::string name = LowerCase(FileNamePart(path));
-    return name.ends_with(".heic") || name.ends_with(".heif");
+    return name.ends_with(".heic") || name.ends_with(".heif") || name.ends_with(".avif");
 }
 
-// Exiv2 0.27 finds no metadata in HEIC files, as phones write them; libheif hands over their
-// EXIF and XMP blocks, which Exiv2's own parsers then read.
+// Exiv2 0.27 finds no metadata in HEIC and AVIF files, as phones write them; libheif hands over
+// their EXIF and XMP blocks, which Exiv2's own parsers then read.
 void readHeifMetadata(const std::string& name, Exiv2::ExifData& exif, Exiv2::XmpData& xmp) {
     const std::unique_ptr<heif_context, decltype(&heif_context_free)> context(heif_context_alloc(),
                                                                               heif_context_free);
@@ -330,8 +330,8 @@ bool storablePath(std::string_view path) {
 }  // namespace
 
 bool HasPhotoExtension(std::string_view name) {
-    static constexpr std::array<std::string_view, 8> kExtensions = {"jpg", "jpeg", "gif",  "bmp",
-                                                                    "png", "webp", "heic", "heif"};
+    static constexpr std::array<std::string_view, 9> kExtensions = {
+        "jpg", "jpeg", "gif", "bmp", "png", "webp", "heic", "heif", "avif"};
     const std::size_t dot = name.rfind('.');
     if (dot == std::string_view::npos || dot == 0)
         return false;

@@ -15,7 +15,7 @@
 namespace lumivex {
 
 // Whether a file name ends with the extension of a photo kind the slides take, in any letter
-// case: .jpg .jpeg .gif .bmp .png .webp .heic .heif.
+// case: .jpg .jpeg .gif .bmp .png .webp .heic .heif .avif.
 bool HasPhotoExtension(std::string_view name);
 
 // The photos of `folder`, not of its subfolders, in natural file-name order: regular files (or

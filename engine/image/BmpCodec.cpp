@@ -8,6 +8,7 @@
 
 #include "EngineErrors.h"
 #include "FileIO.h"
+#include "image/DecodeSupport.h"
 #include "image/Image.h"
 
 namespace lumivex::image {
@@ -54,7 +55,7 @@ public:
     int width() const override { return width_; }
     int height() const override { return height_; }
     const std::uint8_t* row(int y) override {
-        const auto* data = reinterpret_cast<const std::uint8_t*>(bytes->data()) + dataOffset;
+        const std::uint8_t* data = bytes->data() + dataOffset;
         const std::uint8_t* src =
             data + stride * static_cast<std::uint64_t>(topDown ? y : height_ - 1 - y);
         std::uint8_t* dst = line.data();
@@ -80,8 +81,7 @@ public:
         return line.data();
     }
 
-    std::string fileBytes;
-    const std::string* bytes = nullptr;
+    std::unique_ptr<SourceBytes> bytes;
     int width_ = 0, height_ = 0;
     bool topDown = false;
     std::uint32_t bitCount = 0;
@@ -92,69 +92,73 @@ public:
     std::vector<std::uint8_t> line;
 };
 
-}  // namespace
+// What a bitmap's headers say, checked against the size of the file.
+struct BmpHeader {
+    std::int64_t width = 0, height = 0;
+    bool topDown = false;
+    std::uint32_t bitCount = 0;
+    std::uint64_t stride = 0;
+    std::uint32_t dataOffset = 0;
+    std::vector<Rgb> palette;
+    std::uint32_t masks[3] = {};
+};
 
-std::unique_ptr<RowSource> OpenBmpRows(const Source& source, const DecodeLimits& limits) {
-    auto rows = std::make_unique<BmpRows>();
-    if (source.bytes == nullptr)
-        rows->fileBytes = ReadWholeFile(source.path);
-    const std::string& b = source.bytes != nullptr ? *source.bytes : rows->fileBytes;
-    rows->bytes = &b;
-    auto bad = [&](const std::string& why) { return ImageError(source.path, why); };
-
+// The file and info headers, which say where the masks and the colour table are.
+BmpHeader readInfoHeader(const std::string& b, const std::string& path, std::uint32_t& compression,
+                         std::size_t& paletteAt, int& paletteEntrySize, std::uint32_t& colorsUsed) {
+    auto bad = [&](const std::string& why) { return ImageError(path, why); };
     if (b.size() < 14 + 12 || b[0] != 'B' || b[1] != 'M')
         throw bad("not a Windows bitmap");
-    const std::uint32_t dataOffset = u32(b, 10);
+    BmpHeader h;
+    h.dataOffset = u32(b, 10);
     const std::uint32_t headerSize = u32(b, 14);
-    if (headerSize < 12 || 14 + static_cast<std::uint64_t>(headerSize) > b.size()) {
+    if (headerSize < 12 || 14 + static_cast<std::uint64_t>(headerSize) > b.size())
         throw bad("damaged bitmap header");
-    }
-
-    std::int64_t width = 0, height = 0;
-    std::uint32_t bitCount = 0, compression = 0, colorsUsed = 0;
-    std::uint32_t redMask = 0, greenMask = 0, blueMask = 0;
-    std::size_t paletteAt = 14 + headerSize;
-    int paletteEntrySize = 4;
+    paletteAt = 14 + headerSize;
+    paletteEntrySize = 4;
     if (headerSize == 12) {
-        width = u16(b, 18);
-        height = u16(b, 20);
-        bitCount = u16(b, 24);
+        h.width = u16(b, 18);
+        h.height = u16(b, 20);
+        h.bitCount = u16(b, 24);
         paletteEntrySize = 3;
     } else if (headerSize >= 40) {
-        width = static_cast<std::int32_t>(u32(b, 18));
-        height = static_cast<std::int32_t>(u32(b, 22));
-        bitCount = u16(b, 28);
+        h.width = static_cast<std::int32_t>(u32(b, 18));
+        h.height = static_cast<std::int32_t>(u32(b, 22));
+        h.bitCount = u16(b, 28);
         compression = u32(b, 30);
         colorsUsed = u32(b, 46);
         if (compression == 3 || compression == 6) {
             // The masks follow a 40-byte header and sit inside the longer ones.
             if (14 + 40 + 12 > b.size())
                 throw bad("damaged bitmap header");
-            redMask = u32(b, 54);
-            greenMask = u32(b, 58);
-            blueMask = u32(b, 62);
+            for (int i = 0; i < 3; ++i)
+                h.masks[i] = u32(b, 54 + static_cast<std::size_t>(i) * 4);
             if (headerSize == 40)
                 paletteAt += compression == 6 ? 16 : 12;
         }
     } else {
         throw bad("unsupported bitmap header");
     }
+    h.topDown = h.height < 0;
+    if (h.topDown)
+        h.height = -h.height;
+    return h;
+}
 
-    const bool topDown = height < 0;
-    if (topDown)
-        height = -height;
-    if (width <= 0 || height <= 0)
-        throw bad("the picture has no pixels");
-    if (!WithinLimits(width, height, limits.maxPixels, limits)) {
-        throw bad("the picture is too large (" + std::to_string(width) + " x " +
-                  std::to_string(height) + " pixels)");
-    }
-    if (compression != 0 && compression != 3 && compression != 6) {
+// `b` holds at least the headers and the colour table; the file has `fileBytes` in all.
+BmpHeader readBmpHeader(const std::string& b, std::uint64_t fileBytes, const std::string& path,
+                        const DecodeLimits& limits) {
+    auto bad = [&](const std::string& why) { return ImageError(path, why); };
+    std::uint32_t compression = 0, colorsUsed = 0;
+    std::size_t paletteAt = 0;
+    int paletteEntrySize = 4;
+    BmpHeader h = readInfoHeader(b, path, compression, paletteAt, paletteEntrySize, colorsUsed);
+    CheckDeclaredSize(path, h.width, h.height, Holding::Rows, fileBytes, limits);
+    if (compression != 0 && compression != 3 && compression != 6)
         throw bad("unsupported bitmap compression");
-    }
-    if (compression != 0 && bitCount != 16 && bitCount != 32)
+    if (compression != 0 && h.bitCount != 16 && h.bitCount != 32)
         throw bad("damaged bitmap header");
-    switch (bitCount) {
+    switch (h.bitCount) {
         case 1:
         case 4:
         case 8:
@@ -165,46 +169,62 @@ std::unique_ptr<RowSource> OpenBmpRows(const Source& source, const DecodeLimits&
         default:
             throw bad("unsupported bitmap colour depth");
     }
-    if (compression == 0 && bitCount == 16) {
-        redMask = 0x7C00, greenMask = 0x03E0, blueMask = 0x001F;
-    }
-    if (compression == 0 && bitCount == 32) {
-        redMask = 0x00FF0000, greenMask = 0x0000FF00, blueMask = 0x000000FF;
-    }
-
-    std::vector<Rgb> palette;
-    if (bitCount <= 8) {
-        std::uint64_t count = colorsUsed != 0 ? colorsUsed : (1u << bitCount);
-        count = std::min<std::uint64_t>(count, 1u << bitCount);
+    if (compression == 0 && h.bitCount == 16)
+        h.masks[0] = 0x7C00, h.masks[1] = 0x03E0, h.masks[2] = 0x001F;
+    if (compression == 0 && h.bitCount == 32)
+        h.masks[0] = 0x00FF0000, h.masks[1] = 0x0000FF00, h.masks[2] = 0x000000FF;
+    if (h.bitCount <= 8) {
+        std::uint64_t count = colorsUsed != 0 ? colorsUsed : (1u << h.bitCount);
+        count = std::min<std::uint64_t>(count, 1u << h.bitCount);
         if (paletteAt + count * paletteEntrySize > b.size())
             throw bad("the colour table is cut short");
-        palette.resize(static_cast<std::size_t>(count));
-        for (std::size_t i = 0; i < palette.size(); ++i) {
+        h.palette.resize(static_cast<std::size_t>(count));
+        for (std::size_t i = 0; i < h.palette.size(); ++i) {
             const std::size_t at = paletteAt + i * paletteEntrySize;
-            palette[i] =
+            h.palette[i] =
                 Rgb{static_cast<std::uint8_t>(b[at + 2]), static_cast<std::uint8_t>(b[at + 1]),
                     static_cast<std::uint8_t>(b[at])};
         }
     }
-
-    const std::uint64_t stride = ((static_cast<std::uint64_t>(width) * bitCount + 31) / 32) * 4;
-    if (dataOffset > b.size() ||
-        stride * static_cast<std::uint64_t>(height) > b.size() - dataOffset) {
+    h.stride = ((static_cast<std::uint64_t>(h.width) * h.bitCount + 31) / 32) * 4;
+    if (h.dataOffset > fileBytes ||
+        h.stride * static_cast<std::uint64_t>(h.height) > fileBytes - h.dataOffset) {
         throw bad("the pixel data is cut short");
     }
+    return h;
+}
 
-    rows->width_ = static_cast<int>(width);
-    rows->height_ = static_cast<int>(height);
-    rows->topDown = topDown;
-    rows->bitCount = bitCount;
-    rows->stride = stride;
-    rows->dataOffset = dataOffset;
-    rows->palette = std::move(palette);
-    rows->red = Channel(redMask);
-    rows->green = Channel(greenMask);
-    rows->blue = Channel(blueMask);
-    rows->line.resize(static_cast<std::size_t>(width) * 3);
+}  // namespace
+
+std::unique_ptr<RowSource> OpenBmpRows(const Source& source, const DecodeLimits& limits) {
+    auto rows = std::make_unique<BmpRows>();
+    rows->bytes = std::make_unique<SourceBytes>(source);
+    const BmpHeader h = readBmpHeader(rows->bytes->get(), rows->bytes->size(), source.path, limits);
+    rows->width_ = static_cast<int>(h.width);
+    rows->height_ = static_cast<int>(h.height);
+    rows->topDown = h.topDown;
+    rows->bitCount = h.bitCount;
+    rows->stride = h.stride;
+    rows->dataOffset = h.dataOffset;
+    rows->palette = h.palette;
+    rows->red = Channel(h.masks[0]);
+    rows->green = Channel(h.masks[1]);
+    rows->blue = Channel(h.masks[2]);
+    rows->line.resize(static_cast<std::size_t>(h.width) * 3);
     return rows;
+}
+
+Size ProbeBmp(const Source& source, const DecodeLimits& limits) {
+    // The headers and a colour table fit in the first few kilobytes of any sound bitmap.
+    constexpr std::size_t kHead = 1 << 16;
+    std::uint64_t fileBytes = 0;
+    const std::string head = source.bytes != nullptr
+                                 ? source.bytes->substr(0, kHead)
+                                 : ReadFileStart(source.path, kHead, &fileBytes);
+    if (source.bytes != nullptr)
+        fileBytes = source.bytes->size();
+    const BmpHeader h = readBmpHeader(head, fileBytes, source.path, limits);
+    return Size{static_cast<int>(h.width), static_cast<int>(h.height)};
 }
 
 DecodedPicture DecodeBmp(const Source& source, const DecodeLimits& limits) {

@@ -1,17 +1,15 @@
 // GIF through giflib. Only the first frame is read: a slide is one still picture, and the
 // frames after it would only cost time and memory.
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <gif_lib.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <memory>
 
 #include "EngineErrors.h"
+#include "FileIO.h"
+#include "image/DecodeSupport.h"
 #include "image/Image.h"
 
 namespace lumivex::image {
@@ -21,12 +19,9 @@ namespace {
 struct Reader {
     const std::string* bytes = nullptr;
     std::size_t offset = 0;
-    int fd = -1;
+    FileDescriptor fd{-1};
+    std::uint64_t fileBytes = 0;
     int readErrno = 0;
-    ~Reader() {
-        if (fd >= 0)
-            ::close(fd);
-    }
 };
 
 int readInput(GifFileType* gif, GifByteType* buffer, int length) {
@@ -42,11 +37,10 @@ int readInput(GifFileType* gif, GifByteType* buffer, int length) {
     }
     int total = 0;
     while (total < length) {
-        const ssize_t n = ::read(reader->fd, buffer + total, static_cast<size_t>(length - total));
-        if (n < 0 && errno == EINTR)
-            continue;
+        const long n =
+            ReadInto(reader->fd.get(), buffer + total, static_cast<std::size_t>(length - total));
         if (n < 0) {
-            reader->readErrno = errno;
+            reader->readErrno = static_cast<int>(-n);
             break;
         }
         if (n == 0)
@@ -70,140 +64,114 @@ std::string describe(int code) {
 
 }  // namespace
 
+namespace {}  // namespace
+
 namespace {
 
-// The first frame's pixels, laid over the background where transparent, clipped to the screen;
-// the screen around it is the background colour and is never held.
-class GifRows final : public RowSource {
-public:
-    GifRows(int width, int height, Rgb background, int left, int top, RgbImage frame)
-        : width_(width),
-          height_(height),
-          left_(left),
-          top_(top),
-          frame_(std::move(frame)),
-          line_(static_cast<std::size_t>(width) * 3) {
-        backgroundRow_.resize(static_cast<std::size_t>(width) * 3);
-        for (std::size_t i = 0; i < backgroundRow_.size(); i += 3) {
-            backgroundRow_[i] = background.r;
-            backgroundRow_[i + 1] = background.g;
-            backgroundRow_[i + 2] = background.b;
-        }
-    }
-    int width() const override { return width_; }
-    int height() const override { return height_; }
-    bool isBackgroundRow(int y) const override {
-        return frame_.width == 0 || y < top_ || y >= top_ + frame_.height;
-    }
-    const std::uint8_t* row(int y) override {
-        if (isBackgroundRow(y))
-            return backgroundRow_.data();
-        std::memcpy(line_.data(), backgroundRow_.data(), line_.size());
-        std::memcpy(line_.data() + static_cast<std::size_t>(left_) * 3, frame_.row(y - top_),
-                    static_cast<std::size_t>(frame_.width) * 3);
-        return line_.data();
-    }
+// A GIF read up to its first frame's descriptor, the screen's size checked.
+struct GifInput {
+    Reader reader;
+    std::unique_ptr<GifFileType, GifCloser> gif;
+    std::string path;
+    int transparent = NO_TRANSPARENT_COLOR;
+    int width = 0, height = 0;  // of the screen
+    const ColorMapObject* map = nullptr;
 
-private:
-    int width_, height_, left_, top_;
-    RgbImage frame_;
-    std::vector<std::uint8_t> backgroundRow_;
-    std::vector<std::uint8_t> line_;
+    [[noreturn]] void fail(int code) const {
+        if (reader.readErrno != 0)
+            throw FileError(path, reader.readErrno, "read");
+        throw ImageError(path, describe(code));
+    }
 };
 
-}  // namespace
-
-std::unique_ptr<RowSource> OpenGifRows(const Source& source, Rgb background,
-                                       const DecodeLimits& limits, const TargetForSize& target) {
-    Reader reader;
-    reader.bytes = source.bytes;
-    if (source.bytes == nullptr) {
-        reader.fd = ::open(source.path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (reader.fd < 0)
-            throw FileError(source.path, errno, "open");
+// The extension blocks before the first frame: only a graphic control block matters to it.
+void readExtension(GifInput& in) {
+    int code = 0;
+    GifByteType* block = nullptr;
+    if (DGifGetExtension(in.gif.get(), &code, &block) == GIF_ERROR)
+        in.fail(in.gif->Error);
+    if (code == GRAPHICS_EXT_FUNC_CODE && block != nullptr) {
+        GraphicsControlBlock gcb{};
+        if (DGifExtensionToGCB(block[0], block + 1, &gcb) == GIF_OK)
+            in.transparent = gcb.TransparentColor;
     }
-    int error = 0;
-    std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(&reader, readInput, &error));
-    auto fail = [&](int code) {
-        if (reader.readErrno != 0)
-            throw FileError(source.path, reader.readErrno, "read");
-        throw ImageError(source.path, describe(code));
-    };
-    if (!gif)
-        fail(error);
+    while (block != nullptr) {
+        if (DGifGetExtensionNext(in.gif.get(), &block) == GIF_ERROR)
+            in.fail(in.gif->Error);
+    }
+}
 
-    int transparent = NO_TRANSPARENT_COLOR;
+std::unique_ptr<GifInput> openGif(const Source& source, const DecodeLimits& limits) {
+    auto in = std::make_unique<GifInput>();
+    in->path = source.path;
+    in->reader.bytes = source.bytes;
+    if (source.bytes == nullptr)
+        in->reader.fd = OpenRegularFile(source.path, &in->reader.fileBytes);
+    else
+        in->reader.fileBytes = source.bytes->size();
+    int error = 0;
+    in->gif.reset(DGifOpen(&in->reader, readInput, &error));
+    if (!in->gif)
+        in->fail(error);
     while (true) {
         GifRecordType type = UNDEFINED_RECORD_TYPE;
-        if (DGifGetRecordType(gif.get(), &type) == GIF_ERROR)
-            fail(gif->Error);
+        if (DGifGetRecordType(in->gif.get(), &type) == GIF_ERROR)
+            in->fail(in->gif->Error);
         if (type == TERMINATE_RECORD_TYPE)
             throw ImageError(source.path, "the file holds no picture");
-        if (type == EXTENSION_RECORD_TYPE) {
-            int code = 0;
-            GifByteType* block = nullptr;
-            if (DGifGetExtension(gif.get(), &code, &block) == GIF_ERROR)
-                fail(gif->Error);
-            if (code == GRAPHICS_EXT_FUNC_CODE && block != nullptr) {
-                GraphicsControlBlock gcb{};
-                if (DGifExtensionToGCB(block[0], block + 1, &gcb) == GIF_OK) {
-                    transparent = gcb.TransparentColor;
-                }
-            }
-            while (block != nullptr) {
-                if (DGifGetExtensionNext(gif.get(), &block) == GIF_ERROR)
-                    fail(gif->Error);
-            }
-            continue;
-        }
+        if (type == EXTENSION_RECORD_TYPE)
+            readExtension(*in);
         if (type != IMAGE_DESC_RECORD_TYPE)
             continue;
-        if (DGifGetImageDesc(gif.get()) == GIF_ERROR)
-            fail(gif->Error);
+        if (DGifGetImageDesc(in->gif.get()) == GIF_ERROR)
+            in->fail(in->gif->Error);
         break;
     }
-
-    const GifImageDesc& frame = gif->Image;
+    const GifImageDesc& frame = in->gif->Image;
     if (frame.Width <= 0 || frame.Height <= 0)
         throw ImageError(source.path, "the picture has no pixels");
     // Some writers leave the logical screen at 0 x 0; the frame then sets the size.
-    int width = gif->SWidth;
-    int height = gif->SHeight;
-    if (width <= 0 || height <= 0) {
-        width = frame.Left + frame.Width;
-        height = frame.Top + frame.Height;
+    in->width = in->gif->SWidth;
+    in->height = in->gif->SHeight;
+    if (in->width <= 0 || in->height <= 0) {
+        in->width = frame.Left + frame.Width;
+        in->height = frame.Top + frame.Height;
     }
-    if (static_cast<std::int64_t>(width) * height > limits.maxPixels) {
-        throw ImageError(source.path, "the picture is too large (" + std::to_string(width) + " x " +
-                                          std::to_string(height) + " pixels)");
-    }
-    const ColorMapObject* map = frame.ColorMap != nullptr ? frame.ColorMap : gif->SColorMap;
-    if (map == nullptr || map->Colors == nullptr) {
+    CheckDeclaredSize(source.path, in->width, in->height, Holding::Rows, in->reader.fileBytes,
+                      limits);
+    in->map = frame.ColorMap != nullptr ? frame.ColorMap : in->gif->SColorMap;
+    if (in->map == nullptr || in->map->Colors == nullptr)
         throw ImageError(source.path, "the picture has no colour table");
-    }
-    if (target)
-        target(width, height);
+    return in;
+}
 
-    // Only the part of the frame on the screen is kept.
-    const int shownWidth = std::clamp(width - frame.Left, 0, frame.Width);
-    const int shownHeight = std::clamp(height - frame.Top, 0, frame.Height);
+// The part of the first frame on the screen, transparent pixels in the background colour.
+RgbImage readFrame(GifInput& in, Rgb background, const DecodeLimits& limits) {
+    const GifImageDesc& frame = in.gif->Image;
+    const int shownWidth = std::clamp(in.width - frame.Left, 0, frame.Width);
+    const int shownHeight = std::clamp(in.height - frame.Top, 0, frame.Height);
+    if (shownWidth > 0 && shownHeight > 0) {
+        CheckDeclaredSize(in.path, shownWidth, shownHeight, Holding::Whole, in.reader.fileBytes,
+                          limits);
+    }
     RgbImage shown(shownHeight > 0 ? shownWidth : 0, shownWidth > 0 ? shownHeight : 0);
     for (std::size_t i = 0; i < shown.pixels.size(); i += 3) {
         shown.pixels[i] = background.r;
         shown.pixels[i + 1] = background.g;
         shown.pixels[i + 2] = background.b;
     }
-
     std::vector<GifPixelType> line(static_cast<std::size_t>(frame.Width));
-    auto paint = [&](int frameRow) {
+    auto readLine = [&](int frameRow) {
+        if (DGifGetLine(in.gif.get(), line.data(), frame.Width) == GIF_ERROR)
+            in.fail(in.gif->Error);
         if (frameRow >= shown.height)
             return;
         std::uint8_t* dst = shown.row(frameRow);
         for (int x = 0; x < shown.width; ++x) {
             const int index = line[static_cast<std::size_t>(x)];
-            if (index == transparent || index >= map->ColorCount)
+            if (index == in.transparent || index >= in.map->ColorCount)
                 continue;
-            const GifColorType& c = map->Colors[index];
+            const GifColorType& c = in.map->Colors[index];
             dst[x * 3] = c.Red;
             dst[x * 3 + 1] = c.Green;
             dst[x * 3 + 2] = c.Blue;
@@ -213,22 +181,33 @@ std::unique_ptr<RowSource> OpenGifRows(const Source& source, Rgb background,
         static constexpr int kStart[] = {0, 4, 2, 1};
         static constexpr int kStep[] = {8, 8, 4, 2};
         for (int pass = 0; pass < 4; ++pass) {
-            for (int row = kStart[pass]; row < frame.Height; row += kStep[pass]) {
-                if (DGifGetLine(gif.get(), line.data(), frame.Width) == GIF_ERROR)
-                    fail(gif->Error);
-                paint(row);
-            }
+            for (int row = kStart[pass]; row < frame.Height; row += kStep[pass])
+                readLine(row);
         }
     } else {
         // Rows below the screen are never shown, so decoding stops at its bottom edge.
-        for (int row = 0; row < shown.height; ++row) {
-            if (DGifGetLine(gif.get(), line.data(), frame.Width) == GIF_ERROR)
-                fail(gif->Error);
-            paint(row);
-        }
+        for (int row = 0; row < shown.height; ++row)
+            readLine(row);
     }
-    return std::make_unique<GifRows>(width, height, background, frame.Left, frame.Top,
-                                     std::move(shown));
+    return shown;
+}
+
+}  // namespace
+
+std::unique_ptr<RowSource> OpenGifRows(const Source& source, Rgb background,
+                                       const DecodeLimits& limits, const TargetForSize& target) {
+    const std::unique_ptr<GifInput> in = openGif(source, limits);
+    if (target)
+        target(in->width, in->height);
+    RgbImage shown = readFrame(*in, background, limits);
+    const GifImageDesc& frame = in->gif->Image;
+    return FrameOnScreen(in->width, in->height, background, frame.Left, frame.Top,
+                         std::move(shown));
+}
+
+Size ProbeGif(const Source& source, const DecodeLimits& limits) {
+    const std::unique_ptr<GifInput> in = openGif(source, limits);
+    return Size{in->width, in->height};
 }
 
 DecodedPicture DecodeGif(const Source& source, Rgb background, const DecodeLimits& limits) {

@@ -12,9 +12,9 @@
 namespace lumivex::image {
 
 // The kinds of picture a slide image can be decoded from. JPEG, GIF and bitmap slides are
-// written in the kind of their original; PNG, WebP and HEIC ones (photos) as JPEG. Cache entries
-// store the number, so kinds are only ever added at the end.
-enum class PictureKind { Jpeg, Gif, Bmp, Png, Webp, Heic };
+// written in the kind of their original; PNG, WebP, HEIC and AVIF ones (photos) as JPEG. Cache
+// entries store the number, so kinds are only ever added at the end.
+enum class PictureKind { Jpeg, Gif, Bmp, Png, Webp, Heic, Avif };
 
 // The slide image's extension for a decoded kind: ".gif", ".bmp", otherwise ".jpg".
 const char* ExtensionOf(PictureKind kind);
@@ -47,24 +47,28 @@ struct Size {
     friend bool operator==(const Size&, const Size&) = default;
 };
 
-// What a decoder may take. Pictures that must be held whole (GIF, BMP, PNG, HEIC, multi-scan
-// JPEG, lossless or transparent WebP) are refused above `maxPixels` before any pixel memory is
-// taken; a JPEG or an opaque lossy WebP, which can be decoded scaled, may declare up to
-// `maxDeclaredJpegPixels` as long as its scaled output stays within `maxPixels`.
+// What a decoder may take. Pictures that must be held whole (BMP, HEIC, AVIF, multi-scan JPEG,
+// interlaced PNG and GIF frames, lossless, transparent or animated WebP) are refused above
+// `maxPixels` before any pixel memory is taken; a JPEG or an opaque lossy WebP, which can be
+// decoded scaled, may declare up to `maxDeclaredJpegPixels` as long as its scaled output stays
+// within `maxPixels`. No side may exceed `maxSide`: decoders and the resampler hold rows of it.
+// A picture held whole of more than `heldFreelyPixels` must have at least one byte of file for
+// every `maxPixelsPerFileByte` pixels: a few bytes declaring a huge canvas would otherwise take
+// hundreds of megabytes for nothing.
 struct DecodeLimits {
     std::int64_t maxPixels = 100'000'000;
     std::int64_t maxDeclaredJpegPixels = 500'000'000;
+    int maxSide = 1'000'000;
+    std::int64_t heldFreelyPixels = 8'000'000;
+    std::int64_t maxPixelsPerFileByte = 1024;
     int maxJpegScans = 500;
-    // No side beyond JPEG's own limit: a row of a longer one alone would take hundreds of
-    // megabytes, whatever its area.
-    int maxSide = 65535;
+    // The blocks that the scans of a multi-scan JPEG cover, added up over its scans: each
+    // costs a pass, however little data it holds. A camera's progressive photo needs a few
+    // million.
+    std::int64_t maxJpegScanBlocks = 100'000'000;
+    // Tiles of a HEIC or AVIF grid (counted as the file's items), each decoded on its own.
+    int maxHeifItems = 1024;
 };
-
-// Whether a w x h picture stays within the side limit and within `maxArea` pixels.
-inline bool WithinLimits(std::int64_t w, std::int64_t h, std::int64_t maxArea,
-                         const DecodeLimits& limits) {
-    return w <= limits.maxSide && h <= limits.maxSide && w * h <= maxArea;
-}
 
 // The fitted size of a w x h picture in a boxWidth x boxHeight box: ratios and factor in 32-bit
 // floating point, the quotients rounded to nearest with exact halves to even. A side that would
@@ -144,6 +148,7 @@ std::unique_ptr<RowSource> OpenBmpRows(const Source& source, const DecodeLimits&
 struct StoredRows {
     std::unique_ptr<RowSource> rows;
     int orientation = 1;
+    Size declared;  // the original's upright size, which a picture decoded scaled is not
 };
 
 // A PNG's rows as stored, in sRGB by its ICC profile, transparent pixels laid on `background`;
@@ -154,8 +159,14 @@ struct StoredRows {
 StoredRows OpenPngRows(const Source& source, Rgb background, const DecodeLimits& limits = {},
                        const TargetForSize& target = nullptr);
 
-// PNG, WebP and HEIC (HEIF) pictures whole, upright (PNG and WebP by their EXIF orientation,
-// HEIC by its own rotation and mirror transforms), in sRGB by their ICC profile, transparent
+// A WebP's rows: a still picture decoded whole and turned upright (orientation 1), at the target
+// size when that is smaller and the picture opaque; an animation's first frame on its canvas as
+// stored, only the frame held. Checks and errors as DecodeWebp's.
+StoredRows OpenWebpRows(const Source& source, Rgb background, const TargetForSize& target,
+                        const DecodeLimits& limits = {});
+
+// PNG, WebP, HEIC and AVIF (HEIF) pictures whole, upright (PNG and WebP by their EXIF orientation,
+// HEIF by its own rotation and mirror transforms), in sRGB by their ICC profile, transparent
 // pixels laid on `background`. The declared size is checked against the limits and `target`
 // (when given) is called with the upright size before any pixel memory is taken. An opaque WebP
 // is decoded at the target size when that is smaller; the first frame of an animation stands

@@ -8,10 +8,6 @@
 // and any picture turned upright, by FinishJpeg. Metadata that cannot be read leaves the picture
 // as stored, in sRGB.
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -24,7 +20,9 @@
 #include <jerror.h>
 
 #include "EngineErrors.h"
+#include "FileIO.h"
 #include "image/ColorProfile.h"
+#include "image/DecodeSupport.h"
 #include "image/Image.h"
 #include "image/Orientation.h"
 
@@ -37,6 +35,9 @@ struct ErrorManager {
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
     int maxScans;
+    std::int64_t maxScanBlocks;
+    int lastScan;  // the scan whose blocks were last counted
+    std::int64_t scanBlocks;
 };
 
 [[noreturn]] void jumpBack(j_common_ptr cinfo) {
@@ -71,7 +72,9 @@ void emitMessage(j_common_ptr cinfo, int level) {
     }
 }
 
-// Multi-scan files can hold thousands of tiny scans that each cost a full pass.
+// A multi-scan file pays a pass over every block of a scan's components however few bytes the
+// scan holds, so a small file of many scans over a large picture runs for ages: the blocks are
+// added up as each scan starts, and the decode ends past the limit.
 void progressMonitor(j_common_ptr cinfo) {
     if (!cinfo->is_decompressor)
         return;
@@ -82,14 +85,30 @@ void progressMonitor(j_common_ptr cinfo) {
                       err->maxScans);
         jumpBack(cinfo);
     }
+    if (dinfo->input_scan_number == err->lastScan)
+        return;
+    err->lastScan = dinfo->input_scan_number;
+    for (int i = 0; i < dinfo->comps_in_scan; ++i) {
+        const jpeg_component_info* c = dinfo->cur_comp_info[i];
+        err->scanBlocks += static_cast<std::int64_t>(c->width_in_blocks) * c->height_in_blocks;
+    }
+    if (err->scanBlocks > err->maxScanBlocks) {
+        std::snprintf(err->message, sizeof err->message,
+                      "too much work: its scans cover more than %lld blocks",
+                      static_cast<long long>(err->maxScanBlocks));
+        jumpBack(cinfo);
+    }
 }
 
-void installErrorManager(ErrorManager& err, j_common_ptr cinfo, int maxScans) {
+void installErrorManager(ErrorManager& err, j_common_ptr cinfo, const DecodeLimits& limits) {
     cinfo->err = jpeg_std_error(&err.pub);
     err.pub.error_exit = errorExit;
     err.pub.emit_message = emitMessage;
     err.message[0] = '\0';
-    err.maxScans = maxScans;
+    err.maxScans = limits.maxJpegScans;
+    err.maxScanBlocks = limits.maxJpegScanBlocks;
+    err.lastScan = 0;
+    err.scanBlocks = 0;
 }
 
 // Reads a file descriptor in large blocks, so a big original is never held in memory.
@@ -104,12 +123,9 @@ void initSource(j_decompress_ptr) {}
 
 boolean fillInputBuffer(j_decompress_ptr cinfo) {
     auto* src = reinterpret_cast<FileSource*>(cinfo->src);
-    ssize_t n;
-    do {
-        n = ::read(src->fd, src->buffer, sizeof src->buffer);
-    } while (n < 0 && errno == EINTR);
+    long n = ReadInto(src->fd, src->buffer, sizeof src->buffer);
     if (n < 0) {
-        src->readErrno = errno;
+        src->readErrno = static_cast<int>(-n);
         ERREXIT(cinfo, JERR_FILE_READ);
     }
     if (n == 0) {
@@ -147,20 +163,13 @@ struct DecodeState {
     bool created = false;
     JOCTET* profile = nullptr;  // from jpeg_read_icc_profile, malloc'd
     unsigned int profileSize = 0;
+    FileDescriptor fd{-1};
+    std::uint64_t fileBytes = 0;
     ~DecodeState() {
         std::free(profile);
         if (created)
             jpeg_destroy_decompress(&cinfo);
-        if (file.fd >= 0)
-            ::close(file.fd);
     }
-};
-
-// What the decode needs besides the picture; C++ objects, so they live outside runDecode's
-// setjmp frame.
-struct Extras {
-    std::vector<JSAMPLE> cmykRow;
-    SrgbConversion cmykConversion;
 };
 
 constexpr int kExifMarker = JPEG_APP0 + 1;
@@ -177,26 +186,18 @@ int orientationOf(j_decompress_ptr cinfo) {
     return kAsStored;
 }
 
-enum class Stage { Header, Decode };
+// The libjpeg steps, each returning false after a libjpeg error (the message is in
+// state.err.message). Only plain C data lives in their frames.
 
-bool hasBufferedImage(j_decompress_ptr cinfo) {
-    return cinfo->progressive_mode || jpeg_has_multiple_scans(cinfo);
-}
-
-// Returns false after a libjpeg error (the message is in state.err.message). May raise the
-// caller's exceptions from `target` and ImageError for sizes beyond the limits; both leave
-// through plain C++ frames only.
-bool runDecode(DecodeState& state, const Source& source, const TargetForSize& target,
-               const DecodeLimits& limits, StoredJpeg& stored, Extras& extras) {
-    DecodedPicture& out = stored.picture;
+bool readHeader(DecodeState& state, const std::string* bytes) {
     j_decompress_ptr cinfo = &state.cinfo;
     if (setjmp(state.err.jump))
         return false;
     jpeg_create_decompress(cinfo);
     state.created = true;
-    if (source.bytes != nullptr) {
-        jpeg_mem_src(cinfo, reinterpret_cast<const unsigned char*>(source.bytes->data()),
-                     static_cast<unsigned long>(source.bytes->size()));
+    if (bytes != nullptr) {
+        jpeg_mem_src(cinfo, reinterpret_cast<const unsigned char*>(bytes->data()),
+                     static_cast<unsigned long>(bytes->size()));
     } else {
         state.file.pub.init_source = initSource;
         state.file.pub.fill_input_buffer = fillInputBuffer;
@@ -210,76 +211,198 @@ bool runDecode(DecodeState& state, const Source& source, const TargetForSize& ta
     jpeg_save_markers(cinfo, kExifMarker, 0xFFFF);
     jpeg_save_markers(cinfo, kIccMarker, 0xFFFF);
     jpeg_read_header(cinfo, TRUE);
+    if (!jpeg_read_icc_profile(cinfo, &state.profile, &state.profileSize))
+        state.profile = nullptr;
+    return true;
+}
 
-    const std::int64_t declared =
-        static_cast<std::int64_t>(cinfo->image_width) * cinfo->image_height;
-    stored.orientation = orientationOf(cinfo);
-    const Size upright = UprightSize(static_cast<int>(cinfo->image_width),
-                                     static_cast<int>(cinfo->image_height), stored.orientation);
-    out.declaredWidth = upright.width;
-    out.declaredHeight = upright.height;
-    if (declared > limits.maxDeclaredJpegPixels ||
-        (hasBufferedImage(cinfo) && declared > limits.maxPixels)) {
-        throw ImageError(source.path, "the picture is too large (" +
-                                          std::to_string(cinfo->image_width) + " x " +
-                                          std::to_string(cinfo->image_height) + " pixels)");
-    }
-
-    const Size uprightWant = target(out.declaredWidth, out.declaredHeight);
-    const Size want = UprightSize(uprightWant.width, uprightWant.height, stored.orientation);
-    // The smallest DCT scale whose output (as stored) still covers the target; enlarging starts
-    // at 8/8.
+// The smallest DCT scale whose output (as stored) still covers `want`; enlarging starts at 8/8.
+bool chooseScale(DecodeState& state, int wantWidth, int wantHeight, bool cmyk) {
+    j_decompress_ptr cinfo = &state.cinfo;
+    if (setjmp(state.err.jump))
+        return false;
     for (unsigned num = 1; num <= 8; ++num) {
         cinfo->scale_num = num;
         cinfo->scale_denom = 8;
         jpeg_calc_output_dimensions(cinfo);
-        if (static_cast<int>(cinfo->output_width) >= want.width &&
-            static_cast<int>(cinfo->output_height) >= want.height) {
+        if (static_cast<int>(cinfo->output_width) >= wantWidth &&
+            static_cast<int>(cinfo->output_height) >= wantHeight) {
             break;
         }
     }
-    const bool cmyk = cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK;
     cinfo->out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
     jpeg_calc_output_dimensions(cinfo);
-    // Adobe writes CMYK inverted, so each value is already "amount of white".
-    const bool inverted = cinfo->saw_Adobe_marker;
-    if (jpeg_read_icc_profile(cinfo, &state.profile, &state.profileSize)) {
-        using Input = SrgbConversion::Input;
-        const Input input = cmyk ? (inverted ? Input::InvertedCmyk : Input::Cmyk)
-                            : cinfo->num_components == 1 ? Input::Grey
-                                                         : Input::Rgb;
-        SrgbConversion conversion =
-            SrgbConversion::ForProfile(state.profile, state.profileSize, input);
-        (cmyk ? extras.cmykConversion : stored.conversion) = std::move(conversion);
-    }
-    const std::int64_t outPixels =
-        static_cast<std::int64_t>(cinfo->output_width) * cinfo->output_height;
-    if (outPixels > limits.maxPixels) {
-        throw ImageError(source.path, "the picture is too large (" +
-                                          std::to_string(cinfo->output_width) + " x " +
-                                          std::to_string(cinfo->output_height) +
-                                          " pixels even when scaled down)");
-    }
+    return true;
+}
 
+bool startDecode(DecodeState& state) {
+    if (setjmp(state.err.jump))
+        return false;
     state.progress = jpeg_progress_mgr{};
     state.progress.progress_monitor = progressMonitor;
-    cinfo->progress = &state.progress;
+    state.cinfo.progress = &state.progress;
+    jpeg_start_decompress(&state.cinfo);
+    return true;
+}
 
-    jpeg_start_decompress(cinfo);
-    out.pixels =
-        RgbImage(static_cast<int>(cinfo->output_width), static_cast<int>(cinfo->output_height));
-    std::vector<JSAMPLE>& cmykRow = extras.cmykRow;
-    if (cmyk)
-        cmykRow.resize(static_cast<std::size_t>(cinfo->output_width) * 4);
-    const SrgbConversion& cmykConversion = extras.cmykConversion;
+bool readRow(DecodeState& state, JSAMPROW row) {
+    if (setjmp(state.err.jump))
+        return false;
+    jpeg_read_scanlines(&state.cinfo, &row, 1);
+    return true;
+}
+
+bool finishDecode(DecodeState& state) {
+    if (setjmp(state.err.jump))
+        return false;
+    jpeg_finish_decompress(&state.cinfo);
+    return true;
+}
+
+[[noreturn]] void fail(const DecodeState& state, const std::string& path) {
+    if (state.file.readErrno != 0)
+        throw FileError(path, state.file.readErrno, "read");
+    throw ImageError(path, state.err.message);
+}
+
+// Several scans are gathered in a buffer of the whole picture; one scan is decoded scaled.
+bool isBuffered(j_decompress_ptr cinfo) {
+    return cinfo->progressive_mode || jpeg_has_multiple_scans(cinfo);
+}
+
+bool isCmyk(j_decompress_ptr cinfo) {
+    return cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK;
+}
+
+// The header read and its declared size checked: nothing of the picture is decoded yet.
+std::unique_ptr<DecodeState> openJpeg(const Source& source, const DecodeLimits& limits) {
+    auto state = std::make_unique<DecodeState>();
+    state->file.fd = -1;
+    state->file.readErrno = 0;
+    if (source.bytes == nullptr) {
+        state->fd = OpenRegularFile(source.path, &state->fileBytes);
+        state->file.fd = state->fd.get();
+    } else {
+        state->fileBytes = source.bytes->size();
+    }
+    installErrorManager(state->err, reinterpret_cast<j_common_ptr>(&state->cinfo), limits);
+    if (!readHeader(*state, source.bytes))
+        fail(*state, source.path);
+    j_decompress_ptr cinfo = &state->cinfo;
+    CheckDeclaredSize(source.path, cinfo->image_width, cinfo->image_height,
+                      isBuffered(cinfo) ? Holding::Whole : Holding::Scaled, state->fileBytes,
+                      limits);
+    return state;
+}
+
+// The file's bytes one at a time, from memory or read in blocks.
+class ByteReader {
+public:
+    ByteReader(const Source& source) : bytes_(source.bytes) {
+        if (bytes_ == nullptr)
+            fd_ = OpenRegularFile(source.path);
+    }
+    int next() {
+        if (at_ == size_ && !refill())
+            return -1;
+        return data_[at_++];
+    }
+
+private:
+    bool refill() {
+        if (bytes_ != nullptr) {
+            if (data_ != nullptr)
+                return false;
+            data_ = reinterpret_cast<const std::uint8_t*>(bytes_->data());
+            size_ = bytes_->size();
+        } else {
+            const long n = ReadInto(fd_.get(), block_.data(), block_.size());
+            data_ = block_.data();
+            size_ = n > 0 ? static_cast<std::size_t>(n) : 0;
+        }
+        at_ = 0;
+        return size_ > 0;
+    }
+
+    const std::string* bytes_;
+    FileDescriptor fd_{-1};
+    std::vector<std::uint8_t> block_ = std::vector<std::uint8_t>(1 << 16);
+    const std::uint8_t* data_ = nullptr;
+    std::size_t size_ = 0, at_ = 0;
+};
+
+// The blocks that the file's scans cover, added up, found by walking its markers: what decoding
+// a multi-scan picture costs, known before the buffer for the whole picture is taken. Stops at
+// the end of the picture, at the end of the file, or once past `limit`; what it cannot parse
+// is left to libjpeg.
+std::int64_t scanBlocks(const Source& source, j_decompress_ptr cinfo, std::int64_t limit) {
+    ByteReader in(source);
+    std::int64_t total = 0;
+    int marker = 0;
+    auto nextMarker = [&] {
+        // Entropy-coded data stuffs a 0 after each 0xFF, and restart markers lie within it.
+        for (int b = in.next(); b >= 0; b = in.next()) {
+            if (b != 0xFF)
+                continue;
+            do
+                b = in.next();
+            while (b == 0xFF);
+            if (b > 0 && (b < 0xD0 || b > 0xD7))
+                return b;
+            if (b < 0)
+                return -1;
+        }
+        return -1;
+    };
+    while (total <= limit && (marker = nextMarker()) >= 0 && marker != 0xD9) {
+        if (marker == 0xD8 || marker == 0x01)
+            continue;  // no length
+        const int high = in.next(), low = in.next();
+        int length = (high << 8 | low) - 2;
+        if (high < 0 || low < 0 || length < 0)
+            break;
+        if (marker == 0xDA && length >= 1) {
+            const int components = in.next();
+            --length;
+            for (int i = 0; i < components && length >= 2; ++i, length -= 2) {
+                const int id = in.next();
+                in.next();  // the tables
+                for (int c = 0; c < cinfo->num_components; ++c) {
+                    const jpeg_component_info& comp = cinfo->comp_info[c];
+                    if (comp.component_id == id)
+                        total +=
+                            static_cast<std::int64_t>(comp.width_in_blocks) * comp.height_in_blocks;
+                }
+            }
+        }
+        while (length-- > 0)
+            in.next();
+    }
+    return total;
+}
+
+// The rows as stored into `out`, CMYK made RGB through its profile or by inverting.
+void decodeRows(DecodeState& state, const std::string& path, RgbImage& out) {
+    j_decompress_ptr cinfo = &state.cinfo;
+    const bool cmyk = isCmyk(cinfo);
+    // Adobe writes CMYK inverted, so each value is already "amount of white".
+    const bool inverted = cinfo->saw_Adobe_marker;
+    SrgbConversion cmykConversion;
+    if (cmyk && state.profile != nullptr) {
+        cmykConversion = SrgbConversion::ForProfile(
+            state.profile, state.profileSize,
+            inverted ? SrgbConversion::Input::InvertedCmyk : SrgbConversion::Input::Cmyk);
+    }
+    std::vector<JSAMPLE> cmykRow(cmyk ? static_cast<std::size_t>(cinfo->output_width) * 4 : 0);
     while (cinfo->output_scanline < cinfo->output_height) {
         const int y = static_cast<int>(cinfo->output_scanline);
-        JSAMPROW row = cmyk ? cmykRow.data() : out.pixels.row(y);
-        jpeg_read_scanlines(cinfo, &row, 1);
+        JSAMPROW row = cmyk ? cmykRow.data() : out.row(y);
+        if (!readRow(state, row))
+            fail(state, path);
         if (cmykConversion.converts()) {
-            cmykConversion.Convert(row, out.pixels.row(y), cinfo->output_width);
+            cmykConversion.Convert(row, out.row(y), cinfo->output_width);
         } else if (cmyk) {
-            std::uint8_t* dst = out.pixels.row(y);
+            std::uint8_t* dst = out.row(y);
             for (JDIMENSION x = 0; x < cinfo->output_width; ++x) {
                 int c = cmykRow[x * 4], m = cmykRow[x * 4 + 1], yy = cmykRow[x * 4 + 2],
                     k = cmykRow[x * 4 + 3];
@@ -292,8 +415,6 @@ bool runDecode(DecodeState& state, const Source& source, const TargetForSize& ta
             }
         }
     }
-    jpeg_finish_decompress(cinfo);
-    return true;
 }
 
 struct EncodeState {
@@ -337,24 +458,45 @@ bool runEncode(EncodeState& state, const RgbImage& picture) {
 
 StoredJpeg DecodeJpegAsStored(const Source& source, const TargetForSize& target,
                               const DecodeLimits& limits) {
-    auto state = std::make_unique<DecodeState>();
-    state->file.fd = -1;
-    state->file.readErrno = 0;
-    if (source.bytes == nullptr) {
-        state->file.fd = ::open(source.path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (state->file.fd < 0)
-            throw FileError(source.path, errno, "open");
-    }
-    installErrorManager(state->err, reinterpret_cast<j_common_ptr>(&state->cinfo),
-                        limits.maxJpegScans);
+    const std::unique_ptr<DecodeState> state = openJpeg(source, limits);
+    j_decompress_ptr cinfo = &state->cinfo;
     StoredJpeg out;
-    Extras extras;
-    if (!runDecode(*state, source, target, limits, out, extras)) {
-        if (state->file.readErrno != 0)
-            throw FileError(source.path, state->file.readErrno, "read");
-        throw ImageError(source.path, state->err.message);
+    out.orientation = orientationOf(cinfo);
+    const Size upright = UprightSize(static_cast<int>(cinfo->image_width),
+                                     static_cast<int>(cinfo->image_height), out.orientation);
+    out.picture.declaredWidth = upright.width;
+    out.picture.declaredHeight = upright.height;
+    const Size uprightWant = target(upright.width, upright.height);
+    const Size want = UprightSize(uprightWant.width, uprightWant.height, out.orientation);
+    const bool cmyk = isCmyk(cinfo);
+    if (!chooseScale(*state, want.width, want.height, cmyk))
+        fail(*state, source.path);
+    if (isBuffered(cinfo) &&
+        scanBlocks(source, cinfo, limits.maxJpegScanBlocks) > limits.maxJpegScanBlocks) {
+        throw ImageError(source.path, "too much work: its scans cover more than " +
+                                          std::to_string(limits.maxJpegScanBlocks) + " blocks");
     }
+    if (!cmyk && state->profile != nullptr) {
+        out.conversion = SrgbConversion::ForProfile(
+            state->profile, state->profileSize,
+            cinfo->num_components == 1 ? SrgbConversion::Input::Grey : SrgbConversion::Input::Rgb);
+    }
+    if (static_cast<std::int64_t>(cinfo->output_width) * cinfo->output_height > limits.maxPixels)
+        throw ImageError(source.path, TooLarge(cinfo->output_width, cinfo->output_height, true));
+    if (!startDecode(*state))
+        fail(*state, source.path);
+    out.picture.pixels =
+        RgbImage(static_cast<int>(cinfo->output_width), static_cast<int>(cinfo->output_height));
+    decodeRows(*state, source.path, out.picture.pixels);
+    if (!finishDecode(*state))
+        fail(*state, source.path);
     return out;
+}
+
+Size ProbeJpeg(const Source& source, const DecodeLimits& limits) {
+    const std::unique_ptr<DecodeState> state = openJpeg(source, limits);
+    return UprightSize(static_cast<int>(state->cinfo.image_width),
+                       static_cast<int>(state->cinfo.image_height), orientationOf(&state->cinfo));
 }
 
 RgbImage FinishJpeg(RgbImage asStored, const StoredJpeg& decoded) {
@@ -372,7 +514,7 @@ DecodedPicture DecodeJpeg(const Source& source, const TargetForSize& target,
 
 std::string EncodeJpeg(const RgbImage& picture) {
     auto state = std::make_unique<EncodeState>();
-    installErrorManager(state->err, reinterpret_cast<j_common_ptr>(&state->cinfo), 0);
+    installErrorManager(state->err, reinterpret_cast<j_common_ptr>(&state->cinfo), DecodeLimits{});
     if (!runEncode(*state, picture))
         throw ImageError("slide image", state->err.message);
     return std::string(reinterpret_cast<const char*>(state->buffer), state->size);

@@ -14,7 +14,7 @@
 #include <stdexcept>
 
 #include "EngineErrors.h"
-#include "FileIO.h"
+#include "image/DecodeSupport.h"
 #include "image/Image.h"
 #include "image/Orientation.h"
 #include "image/Transparency.h"
@@ -143,7 +143,7 @@ public:
     }
 
     std::string path_;
-    std::string fileBytes_;
+    std::unique_ptr<SourceBytes> bytes_;
     PngInput input_;
     png_structp png_ = nullptr;
     png_infop info_ = nullptr;
@@ -160,17 +160,27 @@ public:
 
 }  // namespace
 
-StoredRows OpenPngRows(const Source& source, Rgb background, const DecodeLimits& limits,
-                       const TargetForSize& target) {
+namespace {
+
+// The orientation of the picture's EXIF block; the chunk holds the TIFF structure without the
+// header that JPEG's APP1 block has.
+int orientationOf(const PngHeader& header) {
+    if (header.exif == nullptr)
+        return kAsStored;
+    std::string block("Exif\0\0", 6);
+    block.append(reinterpret_cast<const char*>(header.exif), header.exifSize);
+    return ExifOrientation(reinterpret_cast<const std::uint8_t*>(block.data()), block.size());
+}
+
+// A PNG read up to its pixel data, its declared size checked.
+std::unique_ptr<PngRows> openPng(const Source& source, const DecodeLimits& limits,
+                                 PngHeader& header) {
     auto rows = std::make_unique<PngRows>(source.path);
-    if (source.bytes == nullptr)
-        rows->fileBytes_ = ReadWholeFile(source.path);
-    const std::string& bytes = source.bytes != nullptr ? *source.bytes : rows->fileBytes_;
-    if (bytes.size() < 8 ||
-        png_sig_cmp(reinterpret_cast<png_const_bytep>(bytes.data()), 0, 8) != 0) {
+    rows->bytes_ = std::make_unique<SourceBytes>(source);
+    const SourceBytes& bytes = *rows->bytes_;
+    if (bytes.size() < 8 || png_sig_cmp(bytes.data(), 0, 8) != 0)
         throw ImageError(source.path, "not a PNG file");
-    }
-    rows->input_.data = reinterpret_cast<const unsigned char*>(bytes.data());
+    rows->input_.data = bytes.data();
     rows->input_.size = bytes.size();
     rows->png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, &rows->input_, onError, onWarning);
     if (rows->png_ != nullptr)
@@ -178,58 +188,69 @@ StoredRows OpenPngRows(const Source& source, Rgb background, const DecodeLimits&
     if (rows->png_ == nullptr || rows->info_ == nullptr)
         throw ImageError(source.path, "out of memory");
     png_set_read_fn(rows->png_, &rows->input_, readData);
-
-    // libpng refuses a side beyond this by itself; the area is checked here.
-    const auto maxSide = static_cast<png_uint_32>(std::clamp<std::int64_t>(
-        std::min<std::int64_t>(limits.maxPixels, PNG_UINT_31_MAX), 1, PNG_UINT_31_MAX));
-    PngHeader header;
+    // libpng refuses a side beyond this by itself; the rest is checked here.
+    const auto maxSide =
+        static_cast<png_uint_32>(std::clamp<std::int64_t>(limits.maxPixels, 1, PNG_UINT_31_MAX));
     if (!readHeader(rows->png_, rows->info_, maxSide, header))
         rows->fail();
-    if (!WithinLimits(header.width, header.height, limits.maxPixels, limits)) {
-        throw ImageError(source.path, "the picture is too large (" + std::to_string(header.width) +
-                                          " x " + std::to_string(header.height) + " pixels)");
+    // An interlaced picture has no complete row before its last pass.
+    CheckDeclaredSize(source.path, header.width, header.height,
+                      header.interlace != PNG_INTERLACE_NONE ? Holding::Whole : Holding::Rows,
+                      bytes.size(), limits);
+    rows->width_ = static_cast<int>(header.width);
+    rows->height_ = static_cast<int>(header.height);
+    return rows;
+}
+
+// Sets up the 8-bit RGB or RGBA rows; an interlaced picture is decoded whole here.
+void startPng(PngRows& rows, const PngHeader& header) {
+    if (!startRows(rows.png_, rows.info_, rows.rowBytes_, rows.channels_))
+        rows.fail();
+    if ((rows.channels_ != 3 && rows.channels_ != 4) ||
+        rows.rowBytes_ != static_cast<png_size_t>(rows.width_) * rows.channels_) {
+        throw ImageError(rows.path_, "unsupported PNG layout");
     }
+    rows.line_.resize(static_cast<std::size_t>(rows.width_) * 3);
+    if (header.interlace == PNG_INTERLACE_NONE) {
+        rows.raw_.resize(rows.rowBytes_);
+        return;
+    }
+    rows.whole_.resize(rows.rowBytes_ * static_cast<std::size_t>(rows.height_));
+    std::vector<png_bytep> pointers(static_cast<std::size_t>(rows.height_));
+    for (std::size_t y = 0; y < pointers.size(); ++y)
+        pointers[y] = rows.whole_.data() + y * rows.rowBytes_;
+    if (!readImage(rows.png_, pointers.data()))
+        rows.fail();
+}
+
+}  // namespace
+
+StoredRows OpenPngRows(const Source& source, Rgb background, const DecodeLimits& limits,
+                       const TargetForSize& target) {
+    PngHeader header;
+    std::unique_ptr<PngRows> rows = openPng(source, limits, header);
     StoredRows out;
-    if (header.exif != nullptr) {
-        // The chunk holds the TIFF structure without the header that JPEG's APP1 block has.
-        std::string block("Exif\0\0", 6);
-        block.append(reinterpret_cast<const char*>(header.exif), header.exifSize);
-        out.orientation =
-            ExifOrientation(reinterpret_cast<const std::uint8_t*>(block.data()), block.size());
-    }
+    out.orientation = orientationOf(header);
     if (header.icc != nullptr) {
         const bool grey = (header.colourType & PNG_COLOR_MASK_COLOR) == 0;
         rows->conversion_ = SrgbConversion::ForProfile(
             header.icc, header.iccSize,
             grey ? SrgbConversion::Input::Grey : SrgbConversion::Input::Rgb);
     }
-    rows->width_ = static_cast<int>(header.width);
-    rows->height_ = static_cast<int>(header.height);
     rows->background_ = background;
     if (target) {
         const Size upright = UprightSize(rows->width_, rows->height_, out.orientation);
         target(upright.width, upright.height);
     }
-
-    if (!startRows(rows->png_, rows->info_, rows->rowBytes_, rows->channels_))
-        rows->fail();
-    if ((rows->channels_ != 3 && rows->channels_ != 4) ||
-        rows->rowBytes_ != static_cast<png_size_t>(rows->width_) * rows->channels_) {
-        throw ImageError(source.path, "unsupported PNG layout");
-    }
-    rows->line_.resize(static_cast<std::size_t>(rows->width_) * 3);
-    if (header.interlace != PNG_INTERLACE_NONE) {
-        rows->whole_.resize(rows->rowBytes_ * static_cast<std::size_t>(rows->height_));
-        std::vector<png_bytep> pointers(static_cast<std::size_t>(rows->height_));
-        for (std::size_t y = 0; y < pointers.size(); ++y)
-            pointers[y] = rows->whole_.data() + y * rows->rowBytes_;
-        if (!readImage(rows->png_, pointers.data()))
-            rows->fail();
-    } else {
-        rows->raw_.resize(rows->rowBytes_);
-    }
+    startPng(*rows, header);
     out.rows = std::move(rows);
     return out;
+}
+
+Size ProbePng(const Source& source, const DecodeLimits& limits) {
+    PngHeader header;
+    const std::unique_ptr<PngRows> rows = openPng(source, limits, header);
+    return UprightSize(rows->width_, rows->height_, orientationOf(header));
 }
 
 DecodedPicture DecodePng(const Source& source, Rgb background, const TargetForSize& target,

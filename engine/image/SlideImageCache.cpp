@@ -50,6 +50,8 @@ const char* kindName(PictureKind kind) {
             return ".webp";
         case PictureKind::Heic:
             return ".heic";
+        case PictureKind::Avif:
+            return ".avif";
         default:
             return ExtensionOf(kind);
     }
@@ -59,9 +61,7 @@ bool readAll(int fd, std::string& out, std::size_t size) {
     out.resize(size);
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t r = ::read(fd, out.data() + done, size - done);
-        if (r < 0 && errno == EINTR)
-            continue;
+        const long r = ReadInto(fd, out.data() + done, size - done);
         if (r <= 0)
             return false;
         done += static_cast<std::size_t>(r);
@@ -221,7 +221,7 @@ std::optional<SlidePicture> SlideImageCache::Find(const std::string& key) const 
     unsigned long long length = 0, checksum = 0;
     if (std::sscanf(entry.substr(pos, headEnd - pos).c_str(), "%d %d %d %llu %llx", &kind, &width,
                     &height, &length, &checksum) != 5 ||
-        kind < 0 || kind > static_cast<int>(PictureKind::Heic) || width <= 0 || height <= 0 ||
+        kind < 0 || kind > static_cast<int>(PictureKind::Avif) || width <= 0 || height <= 0 ||
         length != entry.size() - headEnd - 1 ||
         checksum != fnv1a(entry.data() + headEnd + 1, length)) {
         return std::nullopt;

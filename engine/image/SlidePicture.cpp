@@ -20,6 +20,7 @@ const char* ExtensionOf(PictureKind kind) {
         case PictureKind::Png:
         case PictureKind::Webp:
         case PictureKind::Heic:
+        case PictureKind::Avif:
             return ".jpg";
     }
     return "";
@@ -54,6 +55,8 @@ PictureKind KindForPath(const std::string& path) {
         return PictureKind::Webp;
     if (ext == ".heic" || ext == ".heif")
         return PictureKind::Heic;
+    if (ext == ".avif")
+        return PictureKind::Avif;
     throw ImageError(path, "unsupported picture format");
 }
 
@@ -104,10 +107,17 @@ RgbImage ScaledOriginal(const std::string& path, PictureKind kind, const TargetF
         const Size asStored = UprightSize(size.width, size.height, png.orientation);
         return TurnUpright(Resample(*png.rows, asStored.width, asStored.height), png.orientation);
     }
-    if (kind == PictureKind::Webp || kind == PictureKind::Heic) {
-        DecodedPicture decoded = kind == PictureKind::Webp
-                                     ? DecodeWebp(source, background, fit, limits)
-                                     : DecodeHeif(source, background, fit, limits);
+    if (kind == PictureKind::Webp) {
+        // An animation's canvas row by row around its first frame, when it needs no turning.
+        const StoredRows webp = OpenWebpRows(source, background, fit, limits);
+        const Size size = fit(webp.declared.width, webp.declared.height);
+        if (webp.orientation == kAsStored)
+            return Resample(*webp.rows, size.width, size.height);
+        return Resample(TurnUpright(ReadAllRows(*webp.rows), webp.orientation), size.width,
+                        size.height);
+    }
+    if (kind == PictureKind::Heic || kind == PictureKind::Avif) {
+        const DecodedPicture decoded = DecodeHeif(source, background, fit, limits);
         const Size size = fit(decoded.declaredWidth, decoded.declaredHeight);
         return Resample(decoded.pixels, size.width, size.height);
     }
@@ -130,6 +140,7 @@ std::string Encode(PictureKind kind, const RgbImage& scaled) {
         case PictureKind::Png:
         case PictureKind::Webp:
         case PictureKind::Heic:
+        case PictureKind::Avif:
             break;
     }
     return EncodeJpeg(scaled);

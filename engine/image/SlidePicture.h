@@ -14,8 +14,8 @@ struct SlidePicture {
 };
 
 // The decoder that a file's extension selects (".jpg", ".jpeg", ".gif", ".bmp", ".png", ".webp",
-// ".heic", ".heif", any letter case); raises ImageError "unsupported picture format" for any
-// other.
+// ".heic", ".heif", ".avif", any letter case); raises ImageError "unsupported picture format" for
+// any other.
 PictureKind KindForPath(const std::string& path);
 
 // The slide background as a picture colour: "RRGGBB"; "Transparent" or anything unreadable is

@@ -258,8 +258,9 @@ TEST(PhotoFacts, UnreadableFilesGiveTheFileNameAndNoTimeInTheOrderAsked) {
 
 TEST(PhotosInFolder, RegularPhotoFilesOfTheFolderOnly) {
     testing::TempFolder folder;
-    for (const char* name : {"img10.jpg", "img2.JPG", "c.jpeg", "d.Png", "e.webp", "f.HEIC",
-                             "g.heif", "h.gif", "i.bmp", "notes.txt", "jpg", ".hidden.jpg"})
+    for (const char* name :
+         {"img10.jpg", "img2.JPG", "c.jpeg", "d.Png", "e.webp", "f.HEIC", "g.heif", "h.gif",
+          "i.bmp", "j.AVIF", "notes.txt", "jpg", ".hidden.jpg"})
         testing::WriteFile(folder.file(name), "x");
     std::filesystem::create_directory(folder.file("sub"));
     testing::WriteFile(folder.file("sub/inner.jpg"), "x");
@@ -279,7 +280,7 @@ TEST(PhotosInFolder, RegularPhotoFilesOfTheFolderOnly) {
 
     std::vector<std::string> expected;
     for (const char* name : {"c.jpeg", "d.Png", "e.webp", "f.HEIC", "g.heif", "h.gif", "i.bmp",
-                             "img2.JPG", "img10.jpg", "link.jpg"})
+                             "img2.JPG", "img10.jpg", "j.AVIF", "link.jpg"})
         expected.push_back(folder.file(name));
     EXPECT_EQ(PhotosInFolder(folder.path().string()), expected);
     EXPECT_THROW(PhotosInFolder(folder.file("missing")), FileError);

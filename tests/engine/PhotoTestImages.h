@@ -231,15 +231,17 @@ inline std::string MakeAnimatedWebp(const std::vector<RgbaImage>& frames) {
     return out;
 }
 
-// A HEIC picture encoded by x265 at quality 95, its orientation written as transforms.
-inline std::string MakeHeic(const RgbaImage& img, const PhotoExtras& extras = {}) {
+// A HEIC picture encoded by x265 at quality 95 (or an AVIF one by libaom), its orientation
+// written as transforms.
+inline std::string MakeHeic(const RgbaImage& img, const PhotoExtras& extras = {},
+                            heif_compression_format format = heif_compression_HEVC) {
     heif_context* context = heif_context_alloc();
     heif_encoder* encoder = nullptr;
     auto check = [](heif_error e) {
         if (e.code != heif_error_Ok)
             throw std::runtime_error(std::string("HEIC encoder: ") + e.message);
     };
-    check(heif_context_get_encoder_for_format(context, heif_compression_HEVC, &encoder));
+    check(heif_context_get_encoder_for_format(context, format, &encoder));
     check(heif_encoder_set_lossy_quality(encoder, 95));
     heif_encoder_set_parameter(encoder, "x265:log-level", "none");
     heif_image* picture = nullptr;

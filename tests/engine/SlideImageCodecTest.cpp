@@ -387,10 +387,12 @@ TEST(SlideImageKinds, TheExtensionPicksTheDecoderAndTheKindPicksTheExtension) {
     const struct {
         const char* path;
         image::PictureKind kind;
-    } photos[] = {{"/a/b.png", image::PictureKind::Png},    {"b.PNG", image::PictureKind::Png},
-                  {"/a/b.webp", image::PictureKind::Webp},  {"b.WebP", image::PictureKind::Webp},
-                  {"/a/b.heic", image::PictureKind::Heic},  {"b.HEIC", image::PictureKind::Heic},
-                  {"/x.y/b.Heif", image::PictureKind::Heic}};
+    } photos[] = {
+        {"/a/b.png", image::PictureKind::Png},     {"b.PNG", image::PictureKind::Png},
+        {"/a/b.webp", image::PictureKind::Webp},   {"b.WebP", image::PictureKind::Webp},
+        {"/a/b.heic", image::PictureKind::Heic},   {"b.HEIC", image::PictureKind::Heic},
+        {"/x.y/b.Heif", image::PictureKind::Heic}, {"/a/b.avif", image::PictureKind::Avif},
+        {"b.AVIF", image::PictureKind::Avif}};
     for (const auto& p : photos) {
         EXPECT_EQ(image::KindForPath(p.path), p.kind) << p.path;
         EXPECT_STREQ(image::ExtensionOf(p.kind), ".jpg") << p.path;
@@ -399,7 +401,7 @@ TEST(SlideImageKinds, TheExtensionPicksTheDecoderAndTheKindPicksTheExtension) {
     EXPECT_STREQ(image::ExtensionOf(image::PictureKind::Gif), ".gif");
     EXPECT_STREQ(image::ExtensionOf(image::PictureKind::Bmp), ".bmp");
     for (const char* path :
-         {"/a/b.tif", "/a/b", "/a.png/b", "/a/b.ico", "/a/b.jpg.txt", "/a/b.heics", "/a/b.avif"}) {
+         {"/a/b.tif", "/a/b", "/a.png/b", "/a/b.ico", "/a/b.jpg.txt", "/a/b.heics", "/a/b.avifs"}) {
         try {
             image::KindForPath(path);
             ADD_FAILURE() << path;

@@ -64,7 +64,9 @@ struct JpegOptions {
     bool grayscale = false;
 };
 
-inline std::string MakeJpeg(const image::RgbImage& img, JpegOptions options = {}) {
+// `scans`, when given, is the scan script.
+inline std::string MakeJpeg(const image::RgbImage& img, JpegOptions options = {},
+                            const std::vector<jpeg_scan_info>& scans = {}) {
     jpeg_compress_struct cinfo{};
     jpeg_error_mgr err{};
     cinfo.err = jpeg_std_error(&err);
@@ -80,6 +82,10 @@ inline std::string MakeJpeg(const image::RgbImage& img, JpegOptions options = {}
     jpeg_set_quality(&cinfo, options.quality, TRUE);
     if (options.progressive)
         jpeg_simple_progression(&cinfo);
+    if (!scans.empty()) {
+        cinfo.scan_info = scans.data();
+        cinfo.num_scans = static_cast<int>(scans.size());
+    }
     jpeg_start_compress(&cinfo, TRUE);
     std::vector<std::uint8_t> grey(static_cast<std::size_t>(img.width));
     while (cinfo.next_scanline < cinfo.image_height) {

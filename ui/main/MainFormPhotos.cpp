@@ -25,8 +25,8 @@ namespace {
 constexpr int kShownPictureRole = Qt::UserRole + 1;
 
 const QString kPhotoFilter = QStringLiteral(
-    "Photos (*.jpg;*.jpeg;*.png;*.webp;*.heic;*.heif;*.gif;*.bmp)|*.jpg;*.jpeg;*.png;*.webp;"
-    "*.heic;*.heif;*.gif;*.bmp|All files (*)|*");
+    "Photos (*.jpg;*.jpeg;*.png;*.webp;*.heic;*.heif;*.avif;*.gif;*.bmp)|*.jpg;*.jpeg;*.png;"
+    "*.webp;*.heic;*.heif;*.avif;*.gif;*.bmp|All files (*)|*");
 
 // The local files and folders a drag carries.
 QStringList localPaths(const QMimeData* data) {
