@@ -25,6 +25,7 @@
 #include "FileIO.h"
 #include "Text.h"
 #include "UsableCores.h"
+#include "image/ProbePicture.h"
 
 namespace lumivex {
 
@@ -313,6 +314,11 @@ PhotoFacts readFacts(const std::string& path) noexcept {
         facts.path = path;
         facts.title = fileNameTitle(path);
         readMetadata(path, facts);
+        try {
+            image::ProbePicture(path);
+        } catch (const EngineError& e) {
+            facts.unreadable = e.what();
+        }
     } catch (const std::exception& e) {  // not Exiv2's: out of memory, say
         facts.problem = e.what();
     } catch (...) {

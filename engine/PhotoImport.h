@@ -31,6 +31,9 @@ struct PhotoFacts {
     std::string title;  // UTF-8, one line, fit to be a project file field
     std::optional<CaptureTime> captured;
     std::string problem;  // why the metadata could not be read; empty when it was
+    // Why no slide can be made of it, from its header (naming the file); empty when one can.
+    // Apart from `problem`: some kinds hold no metadata the reader knows.
+    std::string unreadable;
 
     friend bool operator==(const PhotoFacts&, const PhotoFacts&) = default;
 };
@@ -49,7 +52,7 @@ std::string PhotoTitleText(std::string_view utf8);
 // its extension. Capture time: EXIF DateTimeOriginal with SubSecTimeOriginal. Only the metadata
 // is read, on up to one thread per usable core. A file that cannot be read (missing, not a
 // regular file, damaged, of no known kind) gives the file-name title, no time and its problem;
-// nothing is raised.
+// nothing is raised. Each header is probed as its decoder checks it, giving `unreadable`.
 std::vector<PhotoFacts> ReadPhotoFacts(const std::vector<std::string>& paths);
 
 // The order in which the photos become slides: by capture time when every photo has one,

@@ -72,6 +72,7 @@ TEST_P(PhotoTitle, ComesFromTheFirstSourceThatSaysSomething) {
     ASSERT_EQ(facts.size(), 1u);
     EXPECT_EQ(facts[0].title, GetParam().title);
     EXPECT_EQ(facts[0].problem, "");
+    EXPECT_EQ(facts[0].unreadable, "");
 }
 
 const std::string kExif = "EXIF:ImageDescription", kXmp = "XMP-dc:Description",
@@ -116,6 +117,7 @@ TEST_F(WithExiftool, HeicPhotosGiveTheirTitleAndTime) {
     ASSERT_EQ(facts.size(), 1u);
     EXPECT_EQ(facts[0].title, "Harbour");
     EXPECT_TRUE(facts[0].captured.has_value()) << facts[0].problem;
+    EXPECT_EQ(facts[0].unreadable, "");
 }
 
 TEST(PhotoTitleText, MakesOneSafeLine) {
@@ -220,7 +222,7 @@ TEST(PhotoOrder, NamesInNaturalOrderThenWholePaths) {
                                             "/b/z.jpg"};
     std::vector<PhotoFacts> facts;
     for (auto it = order.rbegin(); it != order.rend(); ++it)
-        facts.push_back(PhotoFacts{*it, "", std::nullopt, ""});
+        facts.push_back(PhotoFacts{*it, "", std::nullopt, "", ""});
     // One capture time is not enough to order by time.
     facts.front().captured = CaptureTime{};
     std::vector<std::string> sorted;
@@ -253,6 +255,8 @@ TEST(PhotoFacts, UnreadableFilesGiveTheFileNameAndNoTimeInTheOrderAsked) {
         EXPECT_EQ(facts[k].title, name.substr(0, name.rfind('.')));
         EXPECT_FALSE(facts[k].captured.has_value()) << name;
         EXPECT_NE(facts[k].problem, "") << name;
+        EXPECT_NE(facts[k].unreadable.find('"' + paths[k] + '"'), std::string::npos)
+            << facts[k].unreadable;
     }
 }
 
@@ -291,13 +295,13 @@ TEST(PhotoItems, NewItemsWithTitleAndAbsolutePath) {
     TItemData expected = TzqxAppletAgent::NewItemDefaults();
     expected.Title = "Harbour";
     expected.OriginalImagePath = cwd + "/photos/a.jpg";
-    const TItemArray items = PhotoItems({{"photos/./old/../a.jpg", "Harbour", std::nullopt, ""},
-                                         {"/b//c.png", "", std::nullopt, ""}});
+    const TItemArray items = PhotoItems({{"photos/./old/../a.jpg", "Harbour", std::nullopt, "", ""},
+                                         {"/b//c.png", "", std::nullopt, "", ""}});
     ASSERT_EQ(items.size(), 2u);
     EXPECT_EQ(items[0], expected);
     EXPECT_EQ(items[1].OriginalImagePath, "/b/c.png");
     for (const char* path : {"/p/a\nb.jpg", "/p/a\rb.jpg", "/p/a\x1A.jpg", "/p/a#$@b.jpg"})
-        EXPECT_THROW(PhotoItems({{path, "t", std::nullopt, ""}}), EngineError) << path;
+        EXPECT_THROW(PhotoItems({{path, "t", std::nullopt, "", ""}}), EngineError) << path;
 }
 
 }  // namespace

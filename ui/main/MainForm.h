@@ -98,8 +98,10 @@ public:
     // ---- photos in ----
     void AddPhotos1Click();
     // The photos of `paths` (files, and the photos of folders) as new items, in one step:
-    // under the root, or after `anchor` on its level.
+    // under the root, or after `anchor` on its level. Files that cannot be read as pictures are
+    // named in one message and left out.
     void addPhotos(const QStringList& paths, QTreeWidgetItem* anchor);
+    void reportUnreadablePhotos(const QStringList& reasons, std::size_t added);
     // Each item's photo as its picture in the tree, where it is made already (all items, or
     // those of the photo `only`).
     void showThumbnails(const QString& only = QString());

@@ -78,11 +78,22 @@ void TMainForm::addPhotos(const QStringList& paths, QTreeWidgetItem* anchor) {
     }
     if (files.empty())
         return;
-    TItemArray items;
+    std::vector<PhotoFacts> readable;
+    QStringList unreadable;
     {
         const BusyScope busy(*progress_, "Adding Photos ... ...");
-        items = PhotoItems(OrderPhotos(ReadPhotoFacts(files)));
+        for (PhotoFacts& facts : ReadPhotoFacts(files)) {
+            if (facts.unreadable.empty())
+                readable.push_back(std::move(facts));
+            else
+                unreadable << QString::fromStdString(facts.unreadable);
+        }
     }
+    if (!unreadable.isEmpty())
+        reportUnreadablePhotos(unreadable, readable.size());
+    if (readable.empty())
+        return;
+    TItemArray items = PhotoItems(OrderPhotos(std::move(readable)));
     // Under the root, or after the item the photos were added at, on its level.
     if (anchor == nullptr)
         anchor = ui_->trvwDesignPanel->topLevelItem(0);
@@ -91,6 +102,21 @@ void TMainForm::addPhotos(const QStringList& paths, QTreeWidgetItem* anchor) {
         anchor->parent() != nullptr ? parent->indexOfChild(anchor) + 1 : parent->childCount();
     undoStack_->push(
         new AddItemsCommand(*this, tree_->absoluteIndex(parent), position, std::move(items)));
+}
+
+void TMainForm::reportUnreadablePhotos(const QStringList& reasons, std::size_t added) {
+    // A folder of damaged files must not give a box taller than the screen.
+    constexpr qsizetype kShown = 15;
+    QString text = reasons.size() == 1
+                       ? QStringLiteral("1 file was not added: it cannot be read as a picture.")
+                       : QStringLiteral("%1 files were not added: they cannot be read as pictures.")
+                             .arg(reasons.size());
+    text += "\n\n" + reasons.mid(0, kShown).join('\n');
+    if (reasons.size() > kShown)
+        text += QStringLiteral("\n... and %1 more.").arg(reasons.size() - kShown);
+    if (added > 0)
+        text += QStringLiteral("\n\nThe other %1 photos were added.").arg(added);
+    platform_.dialogs.message(this, MessageKind::Warning, text, {MessageButton::Ok});
 }
 
 bool TMainForm::acceptsDroppedFiles(const QMimeData* data) const {
