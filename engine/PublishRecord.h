@@ -41,7 +41,4 @@ private:
 // under ~/.local/state; "" when neither is set.
 std::string DefaultPublishRecordsFolder();
 
-// SHA-256 of `bytes`, as lower-case hex.
-std::string Sha256Hex(std::string_view bytes);
-
 }  // namespace lumivex

@@ -1,7 +1,5 @@
 #include "Manifest.h"
 
-#include <openssl/evp.h>
-
 #include <algorithm>
 #include <charconv>
 #include <map>
@@ -89,21 +87,6 @@ std::optional<std::vector<ManifestEntry>> ParseManifest(std::string_view text) {
         entries.push_back(std::move(entry));
     }
     return entries;
-}
-
-std::string Sha256Hex(std::string_view bytes) {
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    if (EVP_Digest(bytes.data(), bytes.size(), digest, &length, EVP_sha256(), nullptr) != 1)
-        throw std::runtime_error("SHA-256 is not available");
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string hex;
-    hex.reserve(length * 2);
-    for (unsigned int i = 0; i < length; ++i) {
-        hex += kHex[digest[i] >> 4];
-        hex += kHex[digest[i] & 15];
-    }
-    return hex;
 }
 
 std::vector<std::string> UploadOrder(std::vector<std::string> names, const PublishedNames& kinds) {

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "Sha256.h"
+
 // What an upload knows without a server: the manifest it keeps beside the files it sent, the
 // order published files go up in, and the plan of what to send and what to remove.
 namespace lumivex::upload {
@@ -28,8 +30,7 @@ std::string FormatManifest(const std::vector<ManifestEntry>& entries);
 // trusted in any part, so nothing is removed on its word.
 std::optional<std::vector<ManifestEntry>> ParseManifest(std::string_view text);
 
-// SHA-256 of `bytes` in lower-case hex.
-std::string Sha256Hex(std::string_view bytes);
+using lumivex::Sha256Hex;
 
 // The names a publish gave its files, which decide the order they go up in.
 struct PublishedNames {
