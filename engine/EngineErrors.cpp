@@ -41,4 +41,7 @@ NotPublishedError::NotPublishedError(std::string projectFile, const std::string&
                   "\", but it was not published: the folder keeps its last publish.\n" + reason),
       projectFile_(std::move(projectFile)) {}
 
+PublishCancelledError::PublishCancelledError()
+    : EngineError("The publish was cancelled: the folder keeps its last publish.") {}
+
 }  // namespace lumivex

@@ -75,4 +75,10 @@ private:
     std::string projectFile_;
 };
 
+// A publish stopped at the user's request, before it changed anything in the folder.
+class PublishCancelledError : public EngineError {
+public:
+    PublishCancelledError();
+};
+
 }  // namespace lumivex

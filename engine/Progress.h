@@ -13,6 +13,9 @@ public:
     virtual void setPosition(int position) = 0;
     virtual void setHint(const std::string& text) = 0;
     virtual void setBusy(bool busy) = 0;
+    // Asked between the steps of a publish: true stops it (PublishCancelledError) before it
+    // changes the folder.
+    virtual bool stopRequested() const { return false; }
 };
 
 class NullProgress final : public Progress {

@@ -41,6 +41,13 @@ GeneratedCode TzqxAppletAgent::PrepareCodeToPublish(const std::string& projectFi
     before.reserve(Items.size());
     for (const TItemData& item : Items)
         before.push_back({item.SlideImageFile, item.ImageWidth, item.ImageHeight});
+    const auto restore = [&] {
+        for (std::size_t k = 0; k < Items.size() && k < before.size(); ++k) {
+            Items[k].SlideImageFile = std::move(before[k].slide);
+            Items[k].ImageWidth = std::move(before[k].width);
+            Items[k].ImageHeight = std::move(before[k].height);
+        }
+    };
     std::string reason;
     try {
         BusyScope busy(progress_, "Making HTML Codes ... ...");
@@ -52,14 +59,13 @@ GeneratedCode TzqxAppletAgent::PrepareCodeToPublish(const std::string& projectFi
         std::vector<std::string> all = e.problems();
         all.insert(all.end(), MissingSlides.begin(), MissingSlides.end());
         reason = SlidesNotMadeError(std::move(all)).what();
+    } catch (const PublishCancelledError&) {
+        restore();  // nothing is written: the project stays as it was, unsaved
+        throw;
     }
     // Anything else (settings that cannot be written, a full disk) stops the save before any
     // file is written, as it always did.
-    for (std::size_t k = 0; k < Items.size() && k < before.size(); ++k) {
-        Items[k].SlideImageFile = std::move(before[k].slide);
-        Items[k].ImageWidth = std::move(before[k].width);
-        Items[k].ImageHeight = std::move(before[k].height);
-    }
+    restore();
     // The designer's edits are saved whatever stops the publish.
     WriteFileAtomically(projectFile, ProjectFileText());
     throw NotPublishedError(projectFile, reason);
@@ -115,6 +121,8 @@ bool TzqxAppletAgent::SaveAndPublish(const std::string& folder, const std::strin
     staged.Write(LinkedFiles[kConfigScriptEntry].FileName, code.configScript);
     staged.Write(base + ".html", code.page);
     progress_.step(50);
+    if (progress_.stopRequested())
+        throw PublishCancelledError();  // the staged files go with `staged`
     staged.Commit();
     // What an earlier publish of this project wrote and this one no longer does goes.
     PublishRecord(PublishRecordsFolder, folder, base).Replace(staged.Names());

@@ -252,7 +252,12 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
     };
     {
         JobRunner runner(jobs, cache, width, height, background, modern);
+        const std::string ofAll = " of " + IntToStr(static_cast<long long>(jobs.size()));
+        progress_.setMaximum(static_cast<int>(jobs.size()));
+        int done = 0;
         for (std::size_t k = 0; k < nodes.size(); ++k) {
+            if (progress_.stopRequested())
+                throw PublishCancelledError();
             TItemData& item = Items[k];
             if (keptSlide[k]) {
                 // Named for its place now, as every slide is.
@@ -276,6 +281,8 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
             if (jobOfNode[k] == kNoJob)
                 continue;
             Job& job = runner.take(jobOfNode[k]);
+            progress_.setPosition(++done);
+            progress_.setHint("slide " + IntToStr(done) + ofAll);
             if (job.error) {
                 try {
                     std::rethrow_exception(job.error);

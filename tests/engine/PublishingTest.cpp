@@ -253,6 +253,31 @@ TEST(SaveAndPublish, AFileThatCannotBeWrittenLeavesTheLastPublishAsItWas) {
     }
 }
 
+TEST(SaveAndPublish, ACancelledPublishChangesNothing) {
+    Project h;
+    h.agent.Items[1].OriginalImagePath = h.programFolder.file("gone.jpg");
+    h.agent.SaveAndPublish(h.site.slash(), "Show.lvx", h.tree);
+    const auto before = Contents(h.site.path());
+    h.agent.Items[0].Title = "Changed";
+    // Stopped at each of its questions in turn, until it is asked no more.
+    for (int k = 0;; ++k) {
+        SCOPED_TRACE(k);
+        h.progress.stopAt = k;
+        h.progress.questions = 0;
+        try {
+            h.agent.SaveAndPublish(h.site.slash(), "Show.lvx", h.tree);
+        } catch (const PublishCancelledError&) {
+            EXPECT_EQ(Contents(h.site.path()), before);
+            EXPECT_EQ(h.agent.Items[1].SlideImageFile, "slider1.jpg");
+            EXPECT_FALSE(h.progress.busy);
+            continue;
+        }
+        EXPECT_EQ(k, 3);  // once before each item, once before the folder changes
+        EXPECT_NE(ReadFile(h.site.file("Show.lvx")).find("Changed#$@"), std::string::npos);
+        break;
+    }
+}
+
 TEST(SaveAndPublish, AFullDiskIsReportedWithTheFileAndNothingIsLeftHalfDone) {
     testing::SmallFileSystem disk(256);
     if (!disk.mounted())

@@ -29,12 +29,16 @@ public:
         events.push_back(on ? "busy 1" : "busy 0");
         busy = on;
     }
+    // Asks to stop from the `stopAt`-th question on (counting from 0); never when negative.
+    bool stopRequested() const override { return stopAt >= 0 && questions++ >= stopAt; }
 
     std::vector<std::string> events;
     std::string hint;
     bool busy = false;
     int position = 0;
     int peak = 0;
+    int stopAt = -1;
+    mutable int questions = 0;
 };
 
 class RecordingMessages final : public MessageSink {

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -25,6 +26,7 @@
 #include "HTMLBuild.h"
 #include "HelpWindow.h"
 #include "PublishReport.h"
+#include "Publisher.h"
 #include "TextBytes.h"
 #include "Thumbnails.h"
 #include "TreeWidgetItemTree.h"
@@ -65,6 +67,15 @@ TMainForm::TMainForm(Platform& platform, const QString& programFolder, QWidget* 
 
     tree_ = std::make_unique<TreeWidgetItemTree>(ui_->trvwDesignPanel);
     progress_ = std::make_unique<WidgetProgress>(hint, bar);
+    publisher_ = new Publisher(*progress_, this);
+    agentTree_ = std::make_unique<SwitchableItemTree>(*tree_);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("btnCancelPublish"));
+    cancel->setToolTip(QStringLiteral("Stop the publish (Esc)"));
+    cancel->hide();
+    ui_->StatusBar1->addPermanentWidget(cancel);
+    connect(cancel, &QPushButton::clicked, publisher_, &Publisher::cancel);
+    connect(publisher_, &Publisher::runningChanged, this, &TMainForm::showPublishing);
     messages_ = std::make_unique<DialogMessageSink>(platform_.dialogs, this);
 
     // Scratch files of this process, never the working folder a desktop happens to start in;
@@ -171,10 +182,13 @@ bool TMainForm::AskToSave() {
         {MessageButton::Yes, MessageButton::No, MessageButton::Cancel});
     if (answer == MessageButton::Cancel)
         return false;
-    // A save whose writing over the file was declined keeps the document and stops the command,
-    // rather than dropping the changes the user wanted saved.
-    if (answer == MessageButton::Yes && saveDocument() == SaveResult::Declined)
-        return false;
+    // A save whose writing over the file was declined, or whose publish was stopped, keeps the
+    // document and stops the command, rather than dropping the changes the user wanted saved.
+    if (answer == MessageButton::Yes) {
+        const SaveResult saved = saveDocument();
+        if (saved == SaveResult::Declined || saved == SaveResult::Stopped)
+            return false;
+    }
     return true;
 }
 
@@ -330,14 +344,6 @@ void TMainForm::OpenProjectFile(const QString& path) {
     RefreshPreview();
 }
 
-bool TMainForm::savePublishing(const QString& path) {
-    const QFileInfo file(path);
-    const QString folder = file.absolutePath() + '/';
-    // The project file was written although the publish failed: the edits are saved.
-    const auto onDisk = qScopeGuard([&] { rememberOnDisk(projectFileFor(path)); });
-    return FAgent->SaveAndPublish(pathBytes(folder), pathBytes(file.fileName()), *tree_);
-}
-
 void TMainForm::saveDocumentAs(const QString& path) {
     const auto saved = [&] {
         CurrentFileName = path;
@@ -406,13 +412,18 @@ TMainForm::SaveResult TMainForm::saveDocument() {
     if (!CurrentFileName.isEmpty()) {
         if (!mayWriteOver(CurrentFileName))
             return SaveResult::Declined;
-        saveDocumentAs(CurrentFileName);
-        return SaveResult::Saved;
     }
-    const auto path = platform_.dialogs.saveFile(this, kProjectFilter, projectFolder());
+    const auto path = CurrentFileName.isEmpty()
+                          ? platform_.dialogs.saveFile(this, kProjectFilter, projectFolder())
+                          : std::optional<QString>(CurrentFileName);
     if (!path)
         return SaveResult::Cancelled;
-    saveDocumentAs(*path);
+    try {
+        saveDocumentAs(*path);
+    } catch (const PublishCancelledError& e) {
+        progress_->setHint(e.what());
+        return SaveResult::Stopped;
+    }
     return SaveResult::Saved;
 }
 
@@ -437,6 +448,9 @@ void TMainForm::saveAs(const QString& startFolder) {
         savePublishing(*path);
     } catch (const NotPublishedError&) {
         throw;  // saved all the same: the file name is the new one
+    } catch (const PublishCancelledError& e) {
+        named.dismiss();
+        progress_->setHint(e.what());
     } catch (...) {
         named.dismiss();
         throw;
@@ -523,6 +537,18 @@ bool TMainForm::FormCloseQuery() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+    if (publisher_->running()) {
+        // The publish must stop before the window can ask about saving and go.
+        event->ignore();
+        if (platform_.dialogs.message(this, MessageKind::Confirmation,
+                                      QStringLiteral("A publish is running. Stop it and close?"),
+                                      {MessageButton::Yes, MessageButton::No}) ==
+            MessageButton::Yes) {
+            closeAfterPublish_ = true;
+            publisher_->cancel();
+        }
+        return;
+    }
     if (!FormCloseQuery()) {
         event->ignore();
         return;
@@ -588,7 +614,8 @@ void TMainForm::Publish1Click() {
 }
 
 void TMainForm::RefreshPreview() {
-    if (!PreviewRefreshArmed || frmPreview_ == nullptr || !frmPreview_->isVisible())
+    if (!PreviewRefreshArmed || frmPreview_ == nullptr || !frmPreview_->isVisible() ||
+        publisher_->running())
         return;
     CreateFolderQuietly(FAgent->PreviewFolder());
     // Disarmed while it stages: storing the panel for the build may make an edit, which asks
@@ -654,10 +681,15 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         auto* widget = qobject_cast<QWidget*>(watched);
+        // Escape never quits (one key while typing would lose the window): it stops a
+        // publish, and leaves a field for the tree.
         if (widget != nullptr && widget->window() == this &&
             QApplication::activePopupWidget() == nullptr &&
             QApplication::activeModalWidget() == nullptr) {
-            close();
+            if (publisher_->running())
+                publisher_->cancel();
+            else if (widget != ui_->trvwDesignPanel && ui_->centralwidget->isAncestorOf(widget))
+                ui_->trvwDesignPanel->setFocus(Qt::ShortcutFocusReason);
             return true;
         }
     }

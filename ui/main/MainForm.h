@@ -31,6 +31,8 @@ class MainForm;
 namespace lumivex::ui {
 
 class ColorSwatch;
+class Publisher;
+class SwitchableItemTree;
 class Thumbnails;
 class TformHTML;
 class TfrmHelp;
@@ -46,6 +48,7 @@ class DialogMessageSink;
 //   MainFormStartup.cpp     creation, recent files, program start
 //   MainFormHelp.cpp        help buttons and web commands
 //   MainFormUpload.cpp      publishing to a web server
+//   MainFormPublish.cpp     publishing in the background
 class TMainForm : public QMainWindow, public PreviewHost, public TemplateHost, private EditTarget {
     Q_OBJECT
 public:
@@ -254,8 +257,9 @@ private:
     void loadProject(const QString& path);
     // Whether `path` lies in the program's templates folder.
     bool isTemplate(const QString& path) const;
-    // How a save ended: written, its dialog cancelled, or writing over the file declined.
-    enum class SaveResult { Saved, Cancelled, Declined };
+    // How a save ended: written, its dialog cancelled, writing over the file declined, or its
+    // publish stopped by the user (nothing written).
+    enum class SaveResult { Saved, Cancelled, Declined, Stopped };
     SaveResult saveDocument();
     // Asks before a save writes over a project that was opened incomplete or changed on disk
     // since it was opened or saved; true when the save may go on.
@@ -266,6 +270,11 @@ private:
     QTreeWidgetItem* selectedNode() const;
     int itemIndexOf(QTreeWidgetItem* node) const;
     bool savePublishing(const QString& path);
+    // Runs `work` (a publish reading the model) off the window's thread: the window answers
+    // and repaints but takes no edit and no command until it ends; Cancel and Escape stop it.
+    void publishInBackground(const std::function<void()>& work);
+    // While a publish runs: commands and pages paused, Cancel shown.
+    void showPublishing(bool running);
     // Saves to `path` and makes it the saved current file, also when the project file was
     // written but the publish failed (NotPublishedError, raised on).
     void saveDocumentAs(const QString& path);
@@ -285,6 +294,12 @@ private:
     std::unique_ptr<TreeWidgetItemTree> tree_;
     std::unique_ptr<WidgetProgress> progress_;
     std::unique_ptr<DialogMessageSink> messages_;
+    // What the engine reads of the tree: the tree itself, or its copy while a publish runs.
+    std::unique_ptr<SwitchableItemTree> agentTree_;
+    Publisher* publisher_ = nullptr;
+    QList<QPointer<QAction>> pausedActions_;
+    // The window was asked to close while a publish ran: it closes when the publish stopped.
+    bool closeAfterPublish_ = false;
     std::unique_ptr<TzqxAppletAgent> FAgent;
     QUndoStack* undoStack_ = nullptr;
     Thumbnails* thumbnails_ = nullptr;

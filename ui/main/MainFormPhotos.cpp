@@ -11,6 +11,7 @@
 #include "Icons.h"
 #include "MainForm.h"
 #include "PhotoImport.h"
+#include "Publisher.h"
 #include "Text.h"
 #include "Thumbnails.h"
 #include "TreeWidgetItemTree.h"
@@ -120,6 +121,8 @@ void TMainForm::reportUnreadablePhotos(const QStringList& reasons, std::size_t a
 }
 
 bool TMainForm::acceptsDroppedFiles(const QMimeData* data) const {
+    if (publisher_->running())
+        return false;  // no edit while a publish reads the project
     for (const QString& path : localPaths(data)) {
         const QFileInfo info(path);
         if (info.isDir() || HasPhotoExtension(pathBytes(info.fileName())))

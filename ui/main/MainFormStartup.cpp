@@ -21,6 +21,7 @@
 #include "MainFormStartup.h"
 #include "ProgramFolder.h"
 #include "PublishRecord.h"
+#include "Publisher.h"
 #include "Text.h"
 #include "TextBytes.h"
 #include "Thumbnails.h"
@@ -148,7 +149,7 @@ void TMainForm::setUpHintLine() {
 }
 
 void TMainForm::FormCreate() {
-    FAgent = std::make_unique<TzqxAppletAgent>(*tree_, *progress_, *messages_,
+    FAgent = std::make_unique<TzqxAppletAgent>(*agentTree_, *publisher_, *messages_,
                                                pathBytes(programFolder_));
     FAgent->ScratchFolder = pathBytes(scratch_);
     FAgent->ImageCacheFolder = DefaultImageCacheFolder(ProgramFolderContext::FromEnvironment());

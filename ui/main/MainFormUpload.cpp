@@ -10,10 +10,12 @@
 #include "PasswordStore.h"
 #include "PublishReport.h"
 #include "PublishToServer.h"
+#include "Publisher.h"
 #include "TextBytes.h"
 #include "TreeWidgetItemTree.h"
 #include "Upload.h"
 #include "UploadRun.h"
+#include "WidgetProgress.h"
 
 namespace lumivex::ui {
 
@@ -52,9 +54,16 @@ void TMainForm::PublishToServer1Click() {
     if (!staging.isValid())
         throw EngineError("Cannot create a staging folder in " + pathBytes(scratch_) + ": " +
                           staging.errorString().toStdString());
-    const std::vector<std::string> names =
-        upload::PublishForUpload(*FAgent, *tree_, pathBytes(staging.path() + '/'),
-                                 pathBytes(QFileInfo(CurrentFileName).fileName()));
+    std::vector<std::string> names;
+    try {
+        publishInBackground([&] {
+            names = upload::PublishForUpload(*FAgent, *agentTree_, pathBytes(staging.path() + '/'),
+                                             pathBytes(QFileInfo(CurrentFileName).fileName()));
+        });
+    } catch (const PublishCancelledError& e) {
+        progress_->setHint(e.what());
+        return;
+    }
 
     SecretServicePasswords passwords;
     UploadRun run(platform_.dialogs, passwords, this);

@@ -1,0 +1,101 @@
+#include <QImage>
+#include <QPushButton>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <QUndoStack>
+#include <thread>
+
+#include "EngineErrors.h"
+#include "MainFormFixture.h"
+#include "Publisher.h"
+#include "RecordingProgress.h"
+
+using namespace lumivex::ui;
+using namespace lumivex::ui::testing;
+using lumivex::testing::RecordingProgress;
+
+class BackgroundPublishTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void workRunsOffTheThreadAndReportsOnIt();
+    void cancelStopsTheWorkAndItsErrorReachesTheCaller();
+    void aCancelledSaveLeavesTheFolderAndTheProjectAsTheyWere();
+};
+
+void BackgroundPublishTest::workRunsOffTheThreadAndReportsOnIt() {
+    RecordingProgress shown;
+    Publisher publisher(shown);
+    QList<bool> running;
+    connect(&publisher, &Publisher::runningChanged, [&](bool on) { running << on; });
+    bool servedMeanwhile = false;
+    QTimer::singleShot(0, [&] { servedMeanwhile = publisher.running(); });
+    std::thread::id worker;
+    publisher.run([&] {
+        worker = std::this_thread::get_id();
+        QThread::msleep(100);  // the timer fires while this runs
+        publisher.setMaximum(2);
+        publisher.setPosition(1);
+        publisher.setHint("slide 1 of 2");
+    });
+    QVERIFY(worker != std::this_thread::get_id());
+    QVERIFY(servedMeanwhile);
+    // Shown on this thread, in order, before run() returned.
+    QCOMPARE(shown.events, (std::vector<std::string>{"max 2", "pos 1", "hint slide 1 of 2"}));
+    QCOMPARE(running, (QList<bool>{true, false}));
+    QVERIFY(!publisher.running());
+}
+
+void BackgroundPublishTest::cancelStopsTheWorkAndItsErrorReachesTheCaller() {
+    RecordingProgress shown;
+    Publisher publisher(shown);
+    QTimer::singleShot(20, &publisher, &Publisher::cancel);
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY_THROWS_EXCEPTION(lumivex::PublishCancelledError, publisher.run([&] {
+        while (!publisher.stopRequested())
+            QThread::msleep(5);
+        throw lumivex::PublishCancelledError();
+    }));
+    QVERIFY(clock.elapsed() < 1000);
+    // The next run starts afresh.
+    publisher.run([&] { QVERIFY(!publisher.stopRequested()); });
+}
+
+void BackgroundPublishTest::aCancelledSaveLeavesTheFolderAndTheProjectAsTheyWere() {
+    MainFormFixture f;
+    f.form->show();
+    const QString photos = FreshFolder("large photos");
+    QImage photo(3000, 2000, QImage::Format_RGB32);
+    for (int i = 0; i < 6; ++i) {
+        photo.fill(QColor::fromHsv(i * 50, 200, 200));
+        const QString path = photos + QStringLiteral("p%1.jpg").arg(i);
+        QVERIFY(photo.save(path, "JPEG"));
+        f.insert(f.root(), "Photo")->setText(0, "Photo");
+        f.agent().Items.back().OriginalImagePath = path.toStdString();
+    }
+    const QString site = FreshFolder("cancelled site");
+    f.dialogs.fileAnswers = {site + "Show.lvx"};
+    bool paused = false;
+    QTimer::singleShot(0, [&] {
+        paused = !f.ui().centralwidget->isEnabled() && !f.ui().Save1->isEnabled() &&
+                 f.form->findChild<QPushButton*>("btnCancelPublish")->isVisible();
+        QTest::keyClick(f.tree(), Qt::Key_Escape);
+    });
+    f.form->Save1Click();
+    QVERIFY(paused);
+    QVERIFY(QDir(site).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    QVERIFY(f.form->FModified());
+    QVERIFY(f.form->CurrentFileName.isEmpty());
+    QVERIFY(f.dialogs.messages.isEmpty());
+    // Afterwards the window takes edits and commands again, and the save goes through.
+    QVERIFY(f.ui().centralwidget->isEnabled() && f.ui().Save1->isEnabled());
+    QVERIFY(!f.form->findChild<QPushButton*>("btnCancelPublish")->isVisible());
+    f.dialogs.fileAnswers = {site + "Show.lvx"};
+    f.form->Save1Click();
+    QVERIFY(QFile::exists(site + "slider5.jpg"));
+    QVERIFY(!f.form->FModified());
+}
+
+LUMIVEX_UI_TEST(BackgroundPublishTest);
+#include "BackgroundPublishTest.moc"
