@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QDockWidget>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -554,6 +555,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
+    platform_.settings.write(kSettingsKey, kWindowLayout, saveState());
     // The lasting windows go with the main window: closing it ends the program.
     for (QWidget* w : {static_cast<QWidget*>(formHTML_), static_cast<QWidget*>(frmHelp_),
                        static_cast<QWidget*>(frmPreview_)}) {
@@ -633,6 +635,7 @@ void TMainForm::RefreshPreview() {
 
 void TMainForm::ClearPreviewWindowMark() {
     ui_->PreviewWindow1->setChecked(false);
+    previewDock_->hide();
 }
 
 void TMainForm::ToolBar1Click() {
@@ -646,10 +649,11 @@ void TMainForm::StatusBar2Click() {
 void TMainForm::PreviewWindow1Click() {
     // The action has already taken its new check state.
     if (!ui_->PreviewWindow1->isChecked()) {
-        frmPreview_->hide();
+        previewDock_->hide();
         return;
     }
     frmPreview_->show();
+    previewDock_->show();
     RefreshPreview();
 }
 

@@ -18,6 +18,7 @@
 class QAction;
 class QDragEnterEvent;
 class QDragMoveEvent;
+class QDockWidget;
 class QDropEvent;
 class QMimeData;
 class QTemporaryDir;
@@ -322,6 +323,7 @@ private:
     QPointer<TformHTML> formHTML_;
     QPointer<TfrmHelp> frmHelp_;
     QPointer<TfrmPreview> frmPreview_;
+    QDockWidget* previewDock_ = nullptr;
 };
 
 }  // namespace lumivex::ui

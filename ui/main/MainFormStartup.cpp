@@ -1,4 +1,5 @@
 // Creation of the main window, its commands, recent files and the program's start.
+#include <QDockWidget>
 #include <QFile>
 #include <QLabel>
 #include <QRegularExpression>
@@ -22,6 +23,7 @@
 #include "ProgramFolder.h"
 #include "PublishRecord.h"
 #include "Publisher.h"
+#include "SettingsStore.h"
 #include "Text.h"
 #include "TextBytes.h"
 #include "Thumbnails.h"
@@ -192,6 +194,24 @@ void TMainForm::CreateLastingWindows() {
     formHTML_ = new TformHTML(this);
     frmHelp_ = new TfrmHelp(this);
     frmPreview_ = new TfrmPreview(platform_, *this, programFolder_, this);
+    // The preview beside the pages, where the designer last put it.
+    previewDock_ = new QDockWidget(QStringLiteral("Preview"), this);
+    previewDock_->setObjectName(QStringLiteral("dckPreview"));
+    previewDock_->setWidget(frmPreview_);
+    previewDock_->setMinimumWidth(200);
+    addDockWidget(Qt::RightDockWidgetArea, previewDock_);
+    previewDock_->hide();
+    const SettingRead layout = platform_.settings.read(kSettingsKey, kWindowLayout);
+    if (layout.status == ReadStatus::Present)
+        restoreState(layout.value.toByteArray());
+    if (previewDock_->isHidden())
+        frmPreview_->hide();
+    else
+        ui_->PreviewWindow1->setChecked(true);
+    connect(previewDock_, &QDockWidget::visibilityChanged, this, [this] {
+        if (previewDock_->isHidden())
+            ui_->PreviewWindow1->setChecked(false);
+    });
 }
 
 namespace {

@@ -77,6 +77,9 @@ void TMainForm::trvwDesignPanelChange() {
         return;
     UpdatePropertyPages(false);
     QTreeWidgetItem* selected = selectedNode();
+    // The preview follows: the slide held, or the slideshow running for the root.
+    if (frmPreview_ != nullptr && selected != nullptr)
+        frmPreview_->ShowSlide(selected->parent() == nullptr ? -1 : itemIndexOf(selected));
     if (selected == nullptr || selected->parent() == nullptr)
         return;
     // The model holds every edit already; the page only has to show the item.

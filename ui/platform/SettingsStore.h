@@ -8,6 +8,8 @@ namespace lumivex::ui {
 // The program's keys in the per-user store.
 inline const QString kSettingsKey = QStringLiteral("1.0/Settings");
 inline const QString kWebBrowsersKey = QStringLiteral("1.0/Web Browsers");
+// The main window's docks and bars, as QMainWindow::saveState() gives them.
+inline const QString kWindowLayout = QStringLiteral("Window Layout");
 
 enum class ReadStatus { Present, Missing, Failed };
 

@@ -1,10 +1,12 @@
 #include "Preview.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
 #include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineView>
+#include <algorithm>
 
 #include "Icons.h"
 #include "Platform.h"
@@ -66,6 +68,7 @@ TfrmPreview::TfrmPreview(Platform& platform, PreviewHost& host, const QString& p
             &TfrmPreview::spdbtnAutoReloadClick);
     connect(ui_->spdbtnReload, &QToolButton::clicked, this, &TfrmPreview::spdbtnReloadClick);
     connect(ui_->spdbtnHelp, &QToolButton::clicked, this, &TfrmPreview::spdbtnHelpClick);
+    connect(ui_->cmbPreviewSize, &QComboBox::currentIndexChanged, this, [this] { FormResize(); });
 
     // Fires once a second after start-up and after each showing, then rests.
     timer1_->setObjectName(QStringLiteral("Timer1"));
@@ -102,11 +105,59 @@ void TfrmPreview::FormShow() {
         createWebBrowser();
 }
 
+int TfrmPreview::PageWidth() const {
+    // A tablet held upright, and a common phone.
+    static constexpr int kWidths[] = {0, 768, 390};
+    const int size = ui_->cmbPreviewSize->currentIndex();
+    return size >= 0 && size < 3 ? kWidths[size] : 0;
+}
+
 void TfrmPreview::FormResize() {
     const int width = this->width();
     ui_->spdbtnHelp->move(width - 26, 0);
-    if (webBrowser_ != nullptr)
+    if (webBrowser_ == nullptr)
+        return;
+    // A narrower page is centred; one wider than the window is cut at its right.
+    const int page = PageWidth();
+    if (page == 0)
         webBrowser_->setGeometry(-1, 25, width, height() - 23);
+    else
+        webBrowser_->setGeometry(std::max(0, (width - page) / 2), 25, page, height() - 23);
+}
+
+void TfrmPreview::ShowSlide(int index) {
+    const bool wasSlide = shownSlide_ >= 0;
+    shownSlide_ = index;
+    if (webBrowser_ == nullptr)
+        return;
+    if (index < 0) {
+        if (wasSlide)
+            webBrowser_->reload();  // running again from its start
+        return;
+    }
+    applyShownSlide();
+}
+
+void TfrmPreview::applyShownSlide() {
+    if (webBrowser_ == nullptr || shownSlide_ < 0)
+        return;
+    // As a visitor's keys move it: to the first slide, then on to the chosen one, which stops
+    // the rotation with the caption in. Tried until the first slide is on the screen.
+    webBrowser_->page()->runJavaScript(
+        QStringLiteral(
+            "(function go(k, tries) {"
+            "  var b = document.querySelector('[aria-roledescription=carousel]');"
+            "  if (!b || b.hasAttribute('aria-busy')) {"
+            "    if (tries > 0) setTimeout(go, 100, k, tries - 1);"
+            "    return;"
+            "  }"
+            "  function key(name) {"
+            "    b.dispatchEvent(new KeyboardEvent('keydown', {key: name, bubbles: true}));"
+            "  }"
+            "  key('Home');"
+            "  for (var i = 0; i < k; i++) key('ArrowRight');"
+            "})(%1, 50)")
+            .arg(shownSlide_));
 }
 
 void TfrmPreview::showEvent(QShowEvent* event) {
@@ -142,6 +193,7 @@ void TfrmPreview::spdbtnAutoReloadClick() {
 }
 
 void TfrmPreview::WebBrowserDocumentComplete() {
+    applyShownSlide();
     host_.SetPreviewRefreshArmed(ui_->spdbtnAutoReload->isChecked());
     ui_->spdbtnReload->setChecked(false);
 }

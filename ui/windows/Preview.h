@@ -36,6 +36,11 @@ public:
 
     // Loads a local page (a plain file path).
     void Navigate(const QString& path);
+    // The slide of item `index` held with its caption in, or the slideshow running (-1), now
+    // and after every load.
+    void ShowSlide(int index);
+    // CSS pixels the page is laid out in: 0 for the whole width of the window.
+    int PageWidth() const;
     // Made on the first showing, so start-up costs no browser process; it never opens a
     // dialog of its own.
     QWebEngineView* WebBrowser() const { return webBrowser_; }
@@ -58,6 +63,7 @@ private:
     void FormResize();
     void ensurePreviewFolder() const;
     void createWebBrowser();
+    void applyShownSlide();
 
     Platform& platform_;
     PreviewHost& host_;
@@ -65,6 +71,7 @@ private:
     std::unique_ptr<::Ui::TfrmPreview> ui_;
     QTimer* timer1_;
     QWebEngineView* webBrowser_ = nullptr;
+    int shownSlide_ = -1;
 };
 
 }  // namespace lumivex::ui

@@ -1,3 +1,5 @@
+#include <QComboBox>
+#include <QDockWidget>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -16,6 +18,7 @@ class PreviewProtocolTest : public QObject {
 private Q_SLOTS:
     void hiddenPreviewLoadsNothing();
     void shownPreviewRebuildsAndReloads();
+    void theDockFollowsTheSelectionAndTakesAPhonesWidth();
     void unwritableProgramFolderStillStarts();
 };
 
@@ -69,6 +72,53 @@ void PreviewProtocolTest::shownPreviewRebuildsAndReloads() {
     QVERIFY(f.form->PreviewRefreshArmed);
     QTest::qWait(200);
     QCOMPARE(loads.size(), 0);
+}
+
+namespace {
+
+// What `script` gives in the page, once it has given `want`.
+bool pageGives(QWebEngineView* view, const QString& script, const QVariant& want) {
+    QVariant got;
+    for (int tries = 0; tries < 100 && got != want; ++tries) {
+        bool done = false;
+        view->page()->runJavaScript(script, [&](const QVariant& v) {
+            got = v;
+            done = true;
+        });
+        for (int wait = 0; !done && wait < 200; ++wait)
+            QTest::qWait(100);
+        if (got != want)
+            QTest::qWait(100);
+    }
+    if (got != want)
+        qWarning() << script << "gave" << got << "not" << want;
+    return got == want;
+}
+
+}  // namespace
+
+void PreviewProtocolTest::theDockFollowsTheSelectionAndTakesAPhonesWidth() {
+    MainFormFixture f;
+    f.agent().Options.set("WebOutput", "Modern");
+    for (const char* title : {"First", "Second", "Third"})
+        f.insert(f.root(), title);
+    f.form->resize(1400, 700);
+    f.form->show();
+    f.ui().PreviewWindow1->trigger();  // clears the mark the entry starts with
+    f.ui().PreviewWindow1->trigger();
+    QVERIFY(f.form->findChild<QDockWidget*>("dckPreview")->isVisible());
+    QWebEngineView* view = f.form->frmPreview()->WebBrowser();
+    QVERIFY(view != nullptr);
+    QTRY_VERIFY_WITH_TIMEOUT(view->url().toLocalFile().endsWith("preview/~preview.html"), 20000);
+    const QString caption =
+        QStringLiteral("(document.querySelector('[class*=_SlideInfoTitle]') || {}).textContent");
+    f.select(f.root()->child(2));
+    QVERIFY(pageGives(view, caption, QStringLiteral("Third")));
+    f.select(f.root()->child(1));
+    QVERIFY(pageGives(view, caption, QStringLiteral("Second")));
+
+    f.form->frmPreview()->findChild<QComboBox*>("cmbPreviewSize")->setCurrentIndex(2);
+    QVERIFY(pageGives(view, QStringLiteral("window.innerWidth"), 390));
 }
 
 void PreviewProtocolTest::unwritableProgramFolderStillStarts() {
