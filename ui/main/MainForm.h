@@ -183,6 +183,8 @@ public:
     Ui::MainForm* form() const { return ui_.get(); }
     // The windows that live from start to end, created hidden after this one.
     void CreateLastingWindows();
+    // Shows the preview in its dock, the window wide enough for it and the pages.
+    void makeRoomForPreview();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

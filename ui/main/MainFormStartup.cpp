@@ -1,8 +1,10 @@
 // Creation of the main window, its commands, recent files and the program's start.
+#include <QAction>
 #include <QDockWidget>
 #include <QFile>
 #include <QLabel>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
@@ -190,6 +192,21 @@ void TMainForm::FormCreate() {
     PreviewRefreshArmed = true;
 }
 
+void TMainForm::makeRoomForPreview() {
+    frmPreview_->show();
+    if (previewDock_->isFloating() || isMaximized() || isFullScreen())
+        return;
+    // The window grows by the preview rather than squeezing the tree and the pages.
+    constexpr int kPreviewWidth = 420, kTreeWidth = 337, kPagesWidth = 441;
+    const int needed = kTreeWidth + kPagesWidth + 16 + kPreviewWidth;
+    if (width() < needed && screen() != nullptr)
+        resize(std::min(needed, screen()->availableGeometry().width()), height());
+    resizeDocks({previewDock_}, {kPreviewWidth}, Qt::Horizontal);
+    const QList<int> panes = ui_->Splitter1->sizes();
+    if (panes.size() == 2 && panes[0] < kTreeWidth / 2)
+        ui_->Splitter1->setSizes({kTreeWidth, std::max(panes[0] + panes[1] - kTreeWidth, 0)});
+}
+
 void TMainForm::CreateLastingWindows() {
     formHTML_ = new TformHTML(this);
     frmHelp_ = new TfrmHelp(this);
@@ -208,10 +225,18 @@ void TMainForm::CreateLastingWindows() {
         frmPreview_->hide();
     else
         ui_->PreviewWindow1->setChecked(true);
-    connect(previewDock_, &QDockWidget::visibilityChanged, this, [this] {
-        if (previewDock_->isHidden())
+    connect(previewDock_, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (visible)
+            makeRoomForPreview();
+        else if (previewDock_->isHidden())
             ui_->PreviewWindow1->setChecked(false);
     });
+    // The View menu's own entry for it, which start-up does not hide.
+    QAction* shown = previewDock_->toggleViewAction();
+    shown->setObjectName(QStringLiteral("LivePreview1"));
+    shown->setText(QStringLiteral("Live Pre&view"));
+    shown->setShortcut(QKeySequence(Qt::Key_F9));
+    ui_->mnuView->insertAction(ui_->PreviewWindow1, shown);
 }
 
 namespace {
