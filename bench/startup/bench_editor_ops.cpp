@@ -4,15 +4,21 @@
 //   bench_editor_ops ops PROJECT.lvx [ROUNDS]      Open, Insert, Move Down, Undo and Redo on a
 //                                                  large project
 //   bench_editor_ops preview PROJECT.lvx [ROUNDS]  Refresh in the preview window to page loaded
+//   bench_editor_ops save FOLDER [KEEP.lvx]        Save of a project of the folder's photos, cold:
+//                                                  its time and the event loop's longest block;
+//                                                  then one cancelled midway, how long Cancel
+//                                                  took and whether the folder stayed as it was
 // Each time includes the events the command leaves behind (layout and painting). Settings,
 // data and cache live in a temporary folder. Prints "name median_ms min_ms" lines.
 #include <QAction>
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
@@ -26,6 +32,7 @@
 
 #include "ErrorReport.h"
 #include "MainForm.h"
+#include "Thumbnails.h"
 #include "UsableCores.h"
 #include "image/Image.h"
 #include "image/SlidePicture.h"
@@ -47,12 +54,13 @@ public:
         return openAnswer;
     }
     std::optional<QString> saveFile(QWidget*, const QString&, const QString&) override {
-        return std::nullopt;
+        return saveAnswer;
     }
     QStringList openFiles(QWidget*, const QString&, const QString&) override { return {}; }
     std::optional<QColor> pickColor(QWidget*, const QColor&) override { return std::nullopt; }
     std::optional<QString> askSecret(QWidget*, const QString&) override { return std::nullopt; }
     QString openAnswer;
+    std::optional<QString> saveAnswer;
 };
 
 class QuietShell final : public Shell {
@@ -273,11 +281,83 @@ int runPhotos(TMainForm& form, const QString& folder) {
     return 0;
 }
 
+// Every file of a folder with its size and time: what a cancelled publish must leave alone.
+QStringList folderState(const QString& folder) {
+    QStringList state;
+    for (const QFileInfo& file : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden))
+        state << file.fileName() + ' ' + QString::number(file.size()) + ' ' +
+                     QString::number(file.lastModified().toMSecsSinceEpoch());
+    return state;
+}
+
+// Notes how late a 5 ms timer is served while it runs.
+struct LoopWatch {
+    LoopWatch() {
+        ticker.setInterval(5);
+        QObject::connect(&ticker, &QTimer::timeout, [this] {
+            worst = std::max(worst, elapsedMs(tick));
+            tick.restart();
+        });
+        tick.start();
+        ticker.start();
+    }
+    QTimer ticker;
+    QElapsedTimer tick;
+    double worst = 0;
+};
+
+int runSave(TMainForm& form, AnsweringDialogs& dialogs, const QString& folder,
+            const QString& cacheFolder, const QString& keepProject) {
+    auto* tree = form.findChild<QTreeWidget*>(QStringLiteral("trvwDesignPanel"));
+    form.addPhotos({folder}, tree->topLevelItem(0));
+    const int photos = tree->topLevelItem(0)->childCount();
+    if (photos == 0)
+        fail("no photos");
+    QTemporaryDir site;
+    dialogs.saveAnswer = site.path() + QStringLiteral("/Show.lvx");
+    // The tree's pictures first: the save alone is measured.
+    form.thumbnails()->waitForDone();
+    settle(200);
+    double saveMs = 0, worstBlock = 0;
+    {
+        LoopWatch watch;
+        QElapsedTimer timer;
+        timer.start();
+        form.Save1Click();
+        saveMs = elapsedMs(timer);
+        worstBlock = watch.worst;
+    }
+    if (form.FModified() || !QFile::exists(site.path() + QStringLiteral("/Show.html")))
+        fail("the save did not publish");
+    // The same project for the peer to publish.
+    if (!keepProject.isEmpty())
+        QFile::copy(site.path() + QStringLiteral("/Show.lvx"), keepProject);
+
+    // The same again, cold, stopped at 40 % of the time the first took.
+    QDir(cacheFolder).removeRecursively();
+    form.agent().AppletData.CtrlId = "Changed";
+    form.SetModified(true);
+    const QStringList before = folderState(site.path());
+    auto* cancel = form.findChild<QPushButton*>(QStringLiteral("btnCancelPublish"));
+    QElapsedTimer sinceCancel;
+    QTimer::singleShot(static_cast<int>(saveMs * 0.4), [&] {
+        sinceCancel.start();
+        cancel->click();
+    });
+    form.Save1Click();
+    const double cancelMs = elapsedMs(sinceCancel);
+    std::printf("photos %d\nsave_ms %.1f\nworst_block_ms %.1f\ncancel_ms %.1f\n", photos, saveMs,
+                worstBlock, cancelMs);
+    std::printf("folder_unchanged %d\nstill_modified %d\n",
+                folderState(site.path()) == before ? 1 : 0, form.FModified() ? 1 : 0);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s ops|preview PROJECT.lvx [ROUNDS] | photos FOLDER\n",
+        std::fprintf(stderr, "usage: %s ops|preview PROJECT.lvx [ROUNDS] | photos|save FOLDER\n",
                      argv[0]);
         return 2;
     }
@@ -320,7 +400,11 @@ int main(int argc, char** argv) {
     std::printf("startup_main_window %.2f\nstartup_lasting_windows %.2f\nstartup_first_show %.2f\n",
                 constructed, lasting - constructed, shown - lasting);
     settle(200);
+    const QString cache = temporary.path() + QStringLiteral("/XDG_CACHE_HOME/lumivex");
     const int status = mode == QLatin1String("photos") ? runPhotos(form, project)
+                       : mode == QLatin1String("save")
+                           ? runSave(form, dialogs, project, cache,
+                                     argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString())
                        : mode == QLatin1String("preview")
                            ? runPreview(form, dialogs, project, rounds)
                            : runOps(form, dialogs, project, rounds);

@@ -41,6 +41,7 @@ if [[ ${1:-} != --inner ]]; then
 fi
 
 # ---- inside the X server
+e2e_dir=$(dirname "$(readlink -f "$0")")
 work=$2
 lumivex=$3
 samples=$4
@@ -160,7 +161,10 @@ wm_up() { command -v wmctrl >/dev/null && { wmctrl -m >/dev/null 2>&1; return; }
 wait_for 15 "openbox" wm_up
 log "openbox is up"
 
-(cd "$work" && exec "$prog/lumivex") >"$work/lumivex.log" 2>&1 &
+# The preview's page is read through the web engine's remote debugging port.
+debug_port=$((20000 + $$ % 20000))
+(cd "$work" && QTWEBENGINE_REMOTE_DEBUGGING=127.0.0.1:$debug_port exec "$prog/lumivex") \
+  >"$work/lumivex.log" 2>&1 &
 app_pid=$!
 main_window() {
   app_running || die "the editor ended at start"
@@ -201,6 +205,24 @@ for ((i = 0; i < 9; i++)); do keys Tab; done
 typed "$title"
 shot title-typed
 log "inserted, moved and titled an item"
+
+# ---- The live preview (F9) shows the selected slide held, with the title just typed. Escape
+# leaves the title edit for the tree; the window stays.
+keys Escape
+keys F9
+# The first web view in the window makes the toolkit recreate its native window: a new id.
+sleep 2
+main=$(visible_named Lumivex | head -n 1)
+wait_for 10 "the main window to take the focus" main_active
+page_caption() {
+  node --experimental-websocket "$e2e_dir/page_value.mjs" "$debug_port" \
+    "(document.querySelector('[class*=_SlideInfoTitle]') || {}).textContent" 2>/dev/null
+}
+caption_shown() { [[ "$(page_caption)" == "\"$title\"" ]]; }
+wait_for 30 "the preview to show the typed title" caption_shown
+shot preview-shows-title
+keys F9
+log "the preview showed the typed title"
 
 # ---- Save As through its access key
 keys alt+f a

@@ -586,10 +586,29 @@ void TMainForm::BuildHTML1Click() {
     formHTML_->exec();
 }
 
+namespace {
+
+// The preview's own copy of the runtime gets an entry point that shows one slide held, as a
+// visitor's arrow keys would; the copy in the program folder, which publishes, stays as it is.
+void addPreviewEntryPoint(const std::string& runtime) {
+    static constexpr std::string_view kAnchor = "\n  if (!box) return;\n";
+    if (!FileExists(runtime))
+        return;
+    std::string text = ReadWholeFile(runtime, 1 << 22);
+    const std::size_t at = text.find(kAnchor);
+    if (at == std::string::npos)
+        return;
+    text.insert(at + kAnchor.size(), "  box.lumivexPreviewShow = jump;\n");
+    WriteFileAtomically(runtime, text);
+}
+
+}  // namespace
+
 void TMainForm::stagePreviewPage() {
     const std::string folder = pathBytes(programFolder_);
     BuildGeneratedCode();
     FAgent->CopyLinkedFilesToPreview(folder);
+    addPreviewEntryPoint(FAgent->PreviewFolder() + "lumivex.js");
     FAgent->CopyResourceFilesToPreview(folder);
     const std::string page = pathBytes(scratch_) + "~preview.html";
     WriteFileAtomically(page, formHTML_->PageBytes());

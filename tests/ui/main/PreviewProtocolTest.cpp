@@ -18,6 +18,7 @@ class PreviewProtocolTest : public QObject {
 private Q_SLOTS:
     void hiddenPreviewLoadsNothing();
     void shownPreviewRebuildsAndReloads();
+    void theDockFollowsTheSelectionAndTakesAPhonesWidth_data();
     void theDockFollowsTheSelectionAndTakesAPhonesWidth();
     void unwritableProgramFolderStillStarts();
 };
@@ -97,9 +98,16 @@ bool pageGives(QWebEngineView* view, const QString& script, const QVariant& want
 
 }  // namespace
 
+void PreviewProtocolTest::theDockFollowsTheSelectionAndTakesAPhonesWidth_data() {
+    QTest::addColumn<QString>("output");
+    QTest::newRow("classic") << "Classic";
+    QTest::newRow("modern") << "Modern";
+}
+
 void PreviewProtocolTest::theDockFollowsTheSelectionAndTakesAPhonesWidth() {
+    QFETCH(QString, output);
     MainFormFixture f;
-    f.agent().Options.set("WebOutput", "Modern");
+    f.agent().Options.set("WebOutput", output.toStdString());
     for (const char* title : {"First", "Second", "Third"})
         f.insert(f.root(), title);
     f.form->resize(1400, 700);
@@ -116,6 +124,8 @@ void PreviewProtocolTest::theDockFollowsTheSelectionAndTakesAPhonesWidth() {
     QVERIFY(pageGives(view, caption, QStringLiteral("Third")));
     f.select(f.root()->child(1));
     QVERIFY(pageGives(view, caption, QStringLiteral("Second")));
+    // The runtime that publishes is not the preview's.
+    QVERIFY(!ReadFile(f.folder + "lumivex.js").contains("lumivexPreviewShow"));
 
     f.form->frmPreview()->findChild<QComboBox*>("cmbPreviewSize")->setCurrentIndex(2);
     QVERIFY(pageGives(view, QStringLiteral("window.innerWidth"), 390));
