@@ -15,8 +15,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUndoStack>
 
@@ -635,13 +637,21 @@ void TMainForm::Publish1Click() {
 }
 
 void TMainForm::RefreshPreview() {
-    if (!PreviewRefreshArmed || frmPreview_ == nullptr || !frmPreview_->isVisible() ||
-        publisher_->running())
+    if (frmPreview_ == nullptr || !frmPreview_->isVisible() || publisher_->running())
         return;
+    if (!PreviewRefreshArmed) {
+        // A load under way (or Auto Refresh off): the edit shows when the preview is armed
+        // again, so the last keys typed are never left out.
+        if (!stagingPreview_)
+            previewStale_ = true;
+        return;
+    }
     CreateFolderQuietly(FAgent->PreviewFolder());
     // Disarmed while it stages: storing the panel for the build may make an edit, which asks
     // for a refresh of its own.
     PreviewRefreshArmed = false;
+    previewStale_ = false;
+    const QScopedValueRollback staging(stagingPreview_, true);
     try {
         stagePreviewPage();
     } catch (...) {
@@ -650,6 +660,17 @@ void TMainForm::RefreshPreview() {
     }
     frmPreview_->Navigate(programFolder_ + QStringLiteral("preview/~preview.html"));
     activateWindow();
+}
+
+void TMainForm::SetPreviewRefreshArmed(bool armed) {
+    PreviewRefreshArmed = armed;
+    if (!armed || !previewStale_)
+        return;
+    previewStale_ = false;
+    QTimer::singleShot(0, this, ErrorReport::guarded([this] {
+                           if (PreviewRefreshArmed)
+                               RefreshPreview();
+                       }));
 }
 
 void TMainForm::ClearPreviewWindowMark() {

@@ -86,7 +86,8 @@ public:
 
     // ---- preview protocol ----
     void RefreshPreview() override;
-    void SetPreviewRefreshArmed(bool armed) override { PreviewRefreshArmed = armed; }
+    // Armed again after a load: an edit made meanwhile is shown now.
+    void SetPreviewRefreshArmed(bool armed) override;
     void ClearPreviewWindowMark() override;
 
     // ---- item tree ----
@@ -303,6 +304,9 @@ private:
     QList<QPointer<QAction>> pausedActions_;
     // The window was asked to close while a publish ran: it closes when the publish stopped.
     bool closeAfterPublish_ = false;
+    // An edit came while the preview could not refresh; and whether it is refreshing now.
+    bool previewStale_ = false;
+    bool stagingPreview_ = false;
     std::unique_ptr<TzqxAppletAgent> FAgent;
     QUndoStack* undoStack_ = nullptr;
     Thumbnails* thumbnails_ = nullptr;

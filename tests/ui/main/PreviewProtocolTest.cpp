@@ -124,6 +124,10 @@ void PreviewProtocolTest::theDockFollowsTheSelectionAndTakesAPhonesWidth() {
     QVERIFY(pageGives(view, caption, QStringLiteral("Third")));
     f.select(f.root()->child(1));
     QVERIFY(pageGives(view, caption, QStringLiteral("Second")));
+    // Typed while the page reloads: the last text shows all the same.
+    f.ui().edt_Text->setText("Second, edited");
+    f.ui().edt_Text->setText("Second, edited twice");
+    QVERIFY(pageGives(view, caption, QStringLiteral("Second, edited twice")));
     // The runtime that publishes is not the preview's.
     QVERIFY(!ReadFile(f.folder + "lumivex.js").contains("lumivexPreviewShow"));
 
