@@ -28,6 +28,7 @@
 #include "FileIO.h"
 #include "HTMLBuild.h"
 #include "HelpWindow.h"
+#include "MainFormFilters.h"
 #include "PublishReport.h"
 #include "Publisher.h"
 #include "TextBytes.h"
@@ -111,12 +112,16 @@ TMainForm::TMainForm(Platform& platform, const QString& programFolder, QWidget* 
     connectTree();
     connectProperties();
     setUpHintLine();
-    qApp->installEventFilter(this);
+    history_ = new OneHistoryInFields(this, ui_->Redo1);
+    escape_ = new EscapeLeavesFields(this, ui_->centralwidget, ui_->trvwDesignPanel, *publisher_);
+    qApp->installEventFilter(history_);
+    qApp->installEventFilter(escape_);
     FormCreate();
 }
 
 TMainForm::~TMainForm() {
-    qApp->removeEventFilter(this);
+    qApp->removeEventFilter(history_);
+    qApp->removeEventFilter(escape_);
     // Before the form it reports to goes.
     delete undoStack_;
 }
@@ -708,40 +713,7 @@ void TMainForm::About1Click() {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-    // Undo and Redo typed in a text field undo the project's last edit, not the field's own
-    // typing: there is one history. The field's override is refused, so the command runs.
-    if (event->type() == QEvent::ShortcutOverride) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        const QKeySequence typed(key->keyCombination());
-        const bool history = key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
-                             ui_->Redo1->shortcuts().contains(typed);
-        auto* widget = qobject_cast<QWidget*>(watched);
-        const bool textField = qobject_cast<QLineEdit*>(widget) != nullptr ||
-                               qobject_cast<QAbstractSpinBox*>(widget) != nullptr ||
-                               qobject_cast<QComboBox*>(widget) != nullptr;
-        if (history && textField && widget->window() == this)
-            return true;
-    }
-    if (event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        auto* widget = qobject_cast<QWidget*>(watched);
-        // Escape never quits (one key while typing would lose the window): it stops a
-        // publish, and leaves a field for the tree.
-        if (widget != nullptr && widget->window() == this &&
-            QApplication::activePopupWidget() == nullptr &&
-            QApplication::activeModalWidget() == nullptr) {
-            if (publisher_->running())
-                publisher_->cancel();
-            else if (widget != ui_->trvwDesignPanel && ui_->centralwidget->isAncestorOf(widget))
-                ui_->trvwDesignPanel->setFocus(Qt::ShortcutFocusReason);
-            return true;
-        }
-    }
-    if ((event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) &&
-        watched->property("lumivexHint").toBool() && !TreeUpdating) {
-        auto* widget = qobject_cast<QWidget*>(watched);
-        findChild<QLabel*>(QStringLiteral("stctxtHint"))->setText(widget->toolTip());
-    }
+    // The tree's viewport: drags, and presses (see connectTree).
     if (watched == ui_->trvwDesignPanel->viewport() && treeDragEvent(event))
         return true;
     if (event->type() == QEvent::MouseButtonPress && watched == ui_->trvwDesignPanel->viewport()) {

@@ -301,6 +301,8 @@ private:
     // What the engine reads of the tree: the tree itself, or its copy while a publish runs.
     std::unique_ptr<SwitchableItemTree> agentTree_;
     Publisher* publisher_ = nullptr;
+    QObject* history_ = nullptr;
+    QObject* escape_ = nullptr;
     QList<QPointer<QAction>> pausedActions_;
     // The window was asked to close while a publish ran: it closes when the publish stopped.
     bool closeAfterPublish_ = false;

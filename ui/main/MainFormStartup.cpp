@@ -21,6 +21,7 @@
 #include "HelpWindow.h"
 #include "Icons.h"
 #include "MainForm.h"
+#include "MainFormFilters.h"
 #include "MainFormStartup.h"
 #include "ProgramFolder.h"
 #include "PublishRecord.h"
@@ -125,6 +126,8 @@ void TMainForm::connectCommands() {
 }
 
 void TMainForm::setUpHintLine() {
+    auto* hintLine = new HintLine(findChild<QLabel*>(QStringLiteral("stctxtHint")), TreeUpdating);
+    hintLine->setParent(this);
     QList<QWidget*> hinted{ui_->trvwDesignPanel,
                            ui_->trvwDesignPanel->viewport(),
                            ui_->pnlTreeView,
@@ -148,7 +151,7 @@ void TMainForm::setUpHintLine() {
     for (QWidget* widget : hinted) {
         widget->setProperty("lumivexHint", true);
         widget->setMouseTracking(true);
-        widget->installEventFilter(this);
+        widget->installEventFilter(hintLine);
     }
 }
 

@@ -1,0 +1,60 @@
+#include "MainFormFilters.h"
+
+#include <QAbstractSpinBox>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "Publisher.h"
+
+namespace lumivex::ui {
+
+OneHistoryInFields::OneHistoryInFields(QWidget* window, QAction* redo)
+    : QObject(window), window_(window), redo_(redo) {}
+
+bool OneHistoryInFields::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::ShortcutOverride)
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    const QKeySequence typed(key->keyCombination());
+    const bool history = key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+                         redo_->shortcuts().contains(typed);
+    auto* widget = qobject_cast<QWidget*>(watched);
+    const bool textField = qobject_cast<QLineEdit*>(widget) != nullptr ||
+                           qobject_cast<QAbstractSpinBox*>(widget) != nullptr ||
+                           qobject_cast<QComboBox*>(widget) != nullptr;
+    return history && textField && widget->window() == window_;
+}
+
+EscapeLeavesFields::EscapeLeavesFields(QWidget* window, QWidget* fields, QWidget* home,
+                                       Publisher& publisher)
+    : QObject(window), window_(window), fields_(fields), home_(home), publisher_(publisher) {}
+
+bool EscapeLeavesFields::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress ||
+        static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape)
+        return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr || widget->window() != window_ ||
+        QApplication::activePopupWidget() != nullptr ||
+        QApplication::activeModalWidget() != nullptr)
+        return false;
+    if (publisher_.running())
+        publisher_.cancel();
+    else if (widget != home_ && fields_->isAncestorOf(widget))
+        home_->setFocus(Qt::ShortcutFocusReason);
+    return true;
+}
+
+bool HintLine::eventFilter(QObject* watched, QEvent* event) {
+    if ((event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) &&
+        watched->property("lumivexHint").toBool() && !paused_) {
+        line_->setText(static_cast<QWidget*>(watched)->toolTip());
+    }
+    return false;
+}
+
+}  // namespace lumivex::ui

@@ -1,0 +1,54 @@
+#pragma once
+
+// The main window's small event filters, one concern each.
+
+#include <QObject>
+
+class QAction;
+class QLabel;
+class QWidget;
+
+namespace lumivex::ui {
+
+class Publisher;
+
+// Undo and Redo typed in a text field of `window` undo the project's last edit, not the
+// field's own typing: there is one history. The field's override is refused, so the command
+// runs. Installed on the application.
+class OneHistoryInFields final : public QObject {
+public:
+    OneHistoryInFields(QWidget* window, QAction* redo);
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* window_;
+    QAction* redo_;
+};
+
+// Escape in `window` never closes it (one key while typing would lose the window): it stops a
+// running publish, or leaves a field of `fields` for `home`. Installed on the application.
+class EscapeLeavesFields final : public QObject {
+public:
+    EscapeLeavesFields(QWidget* window, QWidget* fields, QWidget* home, Publisher& publisher);
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* window_;
+    QWidget* fields_;
+    QWidget* home_;
+    Publisher& publisher_;
+};
+
+// The tooltip of a widget marked "lumivexHint" on the hint line while the pointer is over it,
+// except while `paused` holds.
+class HintLine final : public QObject {
+public:
+    HintLine(QLabel* line, const bool& paused) : line_(line), paused_(paused) {}
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QLabel* line_;
+    const bool& paused_;
+};
+
+}  // namespace lumivex::ui
