@@ -5,6 +5,7 @@
 #include <QThread>
 #include <exception>
 #include <thread>
+#include <utility>
 
 #include "EngineErrors.h"
 
@@ -64,33 +65,69 @@ void Publisher::run(const std::function<void()>& work) {
         std::rethrow_exception(error);
 }
 
-void Publisher::forward(std::function<void(Progress&)> call) {
-    if (QThread::currentThread() == thread()) {
-        call(shown_);
+bool Publisher::onOwnThread() const {
+    return QThread::currentThread() == thread();
+}
+
+void Publisher::post(const std::function<void(Pending&)>& change) {
+    std::lock_guard lock(pendingMutex_);
+    change(pending_);
+    if (showPosted_)
         return;
+    showPosted_ = true;
+    QMetaObject::invokeMethod(this, &Publisher::showPending, Qt::QueuedConnection);
+}
+
+void Publisher::showPending() {
+    Pending now;
+    {
+        std::lock_guard lock(pendingMutex_);
+        now = std::exchange(pending_, Pending());
+        showPosted_ = false;
     }
-    QMetaObject::invokeMethod(
-        this, [this, call = std::move(call)] { call(shown_); }, Qt::QueuedConnection);
+    if (now.maximum)
+        shown_.setMaximum(*now.maximum);
+    if (now.position)
+        shown_.setPosition(*now.position);
+    if (now.steps != 0)
+        shown_.step(now.steps);
+    if (now.hint)
+        shown_.setHint(*now.hint);
+    if (now.busy)
+        shown_.setBusy(*now.busy);
 }
 
 void Publisher::setMaximum(int maximum) {
-    forward([maximum](Progress& p) { p.setMaximum(maximum); });
+    if (onOwnThread())
+        return shown_.setMaximum(maximum);
+    post([maximum](Pending& p) { p.maximum = maximum; });
 }
 
 void Publisher::step(int amount) {
-    forward([amount](Progress& p) { p.step(amount); });
+    if (onOwnThread())
+        return shown_.step(amount);
+    post([amount](Pending& p) { p.steps += amount; });
 }
 
 void Publisher::setPosition(int position) {
-    forward([position](Progress& p) { p.setPosition(position); });
+    if (onOwnThread())
+        return shown_.setPosition(position);
+    post([position](Pending& p) {
+        p.position = position;
+        p.steps = 0;
+    });
 }
 
 void Publisher::setHint(const std::string& text) {
-    forward([text](Progress& p) { p.setHint(text); });
+    if (onOwnThread())
+        return shown_.setHint(text);
+    post([&text](Pending& p) { p.hint = text; });
 }
 
 void Publisher::setBusy(bool busy) {
-    forward([busy](Progress& p) { p.setBusy(busy); });
+    if (onOwnThread())
+        return shown_.setBusy(busy);
+    post([busy](Pending& p) { p.busy = busy; });
 }
 
 }  // namespace lumivex::ui

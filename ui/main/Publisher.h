@@ -4,6 +4,9 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
 
 #include "ItemTree.h"
 #include "Progress.h"
@@ -71,9 +74,23 @@ Q_SIGNALS:
     void runningChanged(bool running);
 
 private:
-    void forward(std::function<void(Progress&)> call);
+    // From the work's thread the calls are gathered and shown at most once per turn of the
+    // event loop: a call for every row or slide would keep the loop from serving anything else.
+    struct Pending {
+        std::optional<int> maximum;
+        std::optional<int> position;
+        int steps = 0;
+        std::optional<std::string> hint;
+        std::optional<bool> busy;
+    };
+    bool onOwnThread() const;
+    void post(const std::function<void(Pending&)>& change);
+    void showPending();
 
     Progress& shown_;
+    std::mutex pendingMutex_;
+    Pending pending_;
+    bool showPosted_ = false;
     std::atomic<bool> stop_{false};
     bool running_ = false;
 };

@@ -44,6 +44,19 @@ void BackgroundPublishTest::workRunsOffTheThreadAndReportsOnIt() {
     QCOMPARE(shown.events, (std::vector<std::string>{"max 2", "pos 1", "hint slide 1 of 2"}));
     QCOMPARE(running, (QList<bool>{true, false}));
     QVERIFY(!publisher.running());
+
+    // A flood of calls is gathered, never queued one by one for the window; the last state
+    // holds.
+    shown.events.clear();
+    publisher.run([&] {
+        for (int i = 1; i <= 20000; ++i) {
+            publisher.setPosition(i);
+            publisher.setHint("slide " + std::to_string(i));
+        }
+    });
+    QVERIFY2(shown.events.size() < 2000, qPrintable(QString::number(shown.events.size())));
+    QCOMPARE(shown.position, 20000);
+    QCOMPARE(shown.hint, std::string("slide 20000"));
 }
 
 void BackgroundPublishTest::cancelStopsTheWorkAndItsErrorReachesTheCaller() {
