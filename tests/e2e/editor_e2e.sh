@@ -95,7 +95,12 @@ active() { xdotool getactivewindow 2>/dev/null; }
 app_running() { kill -0 "$app_pid" 2>/dev/null; }
 main_active() {
   app_running || die "the editor ended unexpectedly"
-  [[ $(active) == "$main" ]]
+  local focused
+  focused=$(active)
+  [[ $focused == "$main" ]] && return 0
+  # The main window under a new id (its native window recreated): follow it.
+  [[ -n $focused && $(xdotool getwindowname "$focused" 2>/dev/null) == Lumivex ]] || return 1
+  main=$focused
 }
 # A dialog counts as up when a window of that title other than the main window has the focus.
 dialog_active() {
@@ -210,10 +215,6 @@ log "inserted, moved and titled an item"
 # leaves the title edit for the tree; the window stays.
 keys Escape
 keys F9
-# The first web view in the window makes the toolkit recreate its native window: a new id.
-sleep 2
-main=$(visible_named Lumivex | head -n 1)
-wait_for 10 "the main window to take the focus" main_active
 page_caption() {
   node --experimental-websocket "$e2e_dir/page_value.mjs" "$debug_port" \
     "(document.querySelector('[class*=_SlideInfoTitle]') || {}).textContent" 2>/dev/null
@@ -222,6 +223,9 @@ caption_shown() { [[ "$(page_caption)" == "\"$title\"" ]]; }
 wait_for 30 "the preview to show the typed title" caption_shown
 shot preview-shows-title
 keys F9
+# The first web view in the window made the toolkit recreate its native window: a new id.
+main=$(visible_named Lumivex | head -n 1)
+wait_for 10 "the main window to take the focus" main_active
 log "the preview showed the typed title"
 
 # ---- Save As through its access key
