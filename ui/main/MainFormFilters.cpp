@@ -49,6 +49,39 @@ bool EscapeLeavesFields::eventFilter(QObject* watched, QEvent* event) {
     return true;
 }
 
+TypeAhead::TypeAhead(QWidget* window) : window_(window) {}
+
+TypeAhead::~TypeAhead() = default;
+
+bool TypeAhead::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride)
+        return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (widget == nullptr || widget->window() != window_ || key->key() == Qt::Key_Escape ||
+        QApplication::activeModalWidget() != nullptr)
+        return false;
+    if (type == QEvent::ShortcutOverride) {
+        event->accept();  // no shortcut now; the key press that follows is held
+        return true;
+    }
+    held_.append(std::shared_ptr<QKeyEvent>(key->clone()));
+    return true;
+}
+
+void TypeAhead::replay() {
+    for (const std::shared_ptr<QKeyEvent>& key : std::as_const(held_)) {
+        QWidget* target = QApplication::focusWidget();
+        if (target == nullptr || target->window() != window_)
+            target = window_;
+        // Not spontaneous: Qt gives a key press sent this way to the shortcuts first, as it
+        // gives a typed one.
+        QCoreApplication::postEvent(target, key->clone());
+    }
+    held_.clear();
+}
+
 bool HintLine::eventFilter(QObject* watched, QEvent* event) {
     if ((event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) &&
         watched->property("lumivexHint").toBool() && !paused_) {

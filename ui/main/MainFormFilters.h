@@ -2,9 +2,13 @@
 
 // The main window's small event filters, one concern each.
 
+#include <QList>
 #include <QObject>
+#include <QPointer>
+#include <memory>
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QWidget;
 
@@ -49,6 +53,22 @@ public:
 private:
     QLabel* line_;
     const bool& paused_;
+};
+
+// While a publish runs, the keys typed into `window` (but Escape) are held, and typed again in
+// their order once it has ended: a user who types ahead, as into a window that was busy, loses
+// nothing. Installed on the application for the publish's time.
+class TypeAhead final : public QObject {
+public:
+    explicit TypeAhead(QWidget* window);
+    ~TypeAhead() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Posts the held keys to the widget that has the focus now.
+    void replay();
+
+private:
+    QWidget* window_;
+    QList<std::shared_ptr<QKeyEvent>> held_;
 };
 
 }  // namespace lumivex::ui

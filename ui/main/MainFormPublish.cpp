@@ -1,14 +1,17 @@
 // Publishing in the background: the slide images are made off the window's thread while the
 // window repaints, serves the clipboard and offers Cancel.
 #include <QAction>
+#include <QApplication>
 #include <QFileInfo>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTimer>
 
 #include "EngineErrors.h"
 #include "MainForm.h"
+#include "MainFormFilters.h"
 #include "Publisher.h"
 #include "ui_MainForm.h"
 
@@ -36,6 +39,17 @@ bool TMainForm::savePublishing(const QString& path) {
 void TMainForm::publishInBackground(const std::function<void()>& work) {
     agentTree_->freeze();
     const auto thaw = qScopeGuard([this] { agentTree_->thaw(); });
+    // Pausing the pages takes the focus from them: it goes back where it was, and what was
+    // typed meanwhile follows.
+    const QPointer<QWidget> focus = QApplication::focusWidget();
+    TypeAhead typed(this);
+    qApp->installEventFilter(&typed);
+    const auto resume = qScopeGuard([&] {
+        qApp->removeEventFilter(&typed);
+        if (focus != nullptr)
+            focus->setFocus(Qt::OtherFocusReason);
+        typed.replay();
+    });
     publisher_->run(work);
 }
 
