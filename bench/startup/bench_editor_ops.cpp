@@ -32,7 +32,11 @@
 
 #include "ErrorReport.h"
 #include "MainForm.h"
+#include "PhotosIn.h"
+#include "PreviewController.h"
+#include "ProjectDocument.h"
 #include "Thumbnails.h"
+#include "TreePanel.h"
 #include "UsableCores.h"
 #include "image/Image.h"
 #include "image/SlidePicture.h"
@@ -131,7 +135,7 @@ int runOps(TMainForm& form, AnsweringDialogs& dialogs, const QString& project, i
     std::vector<double> open, insert, moveDown, undo, redo;
     size_t items = 0;
     for (int r = 0; r < rounds; ++r) {
-        form.SetModified(false);
+        form.document().setModified(false);
         open.push_back(timeCommand([&] { form.Open1Click(); }));
         items = form.agent().Items.size();
         QTreeWidgetItem* root = tree->topLevelItem(0);
@@ -140,12 +144,12 @@ int runOps(TMainForm& form, AnsweringDialogs& dialogs, const QString& project, i
         // The first slide: every item after it moves in the list.
         tree->setCurrentItem(root->child(0));
         QCoreApplication::processEvents();
-        insert.push_back(timeCommand([&] { form.Insert1Click(); }));
+        insert.push_back(timeCommand([&] { form.tree().Insert1Click(); }));
         if (form.agent().Items.size() != items + 1)
             fail("Insert added no item");
         tree->setCurrentItem(root->child(0));
         QCoreApplication::processEvents();
-        moveDown.push_back(timeCommand([&] { form.MoveDown1Click(); }));
+        moveDown.push_back(timeCommand([&] { form.tree().MoveDown1Click(); }));
         if (root->indexOfChild(tree->currentItem()) != 1)
             fail("Move Down did not move the item");
         // Back over the move and the insert, and forward again.
@@ -179,7 +183,7 @@ int runPreview(TMainForm& form, AnsweringDialogs& dialogs, const QString& projec
     cold.start();
     previewWindow->setChecked(false);
     previewWindow->trigger();
-    TfrmPreview* preview = form.frmPreview();
+    TfrmPreview* preview = form.preview().frmPreview();
     if (preview == nullptr || !preview->isVisible() || preview->WebBrowser() == nullptr)
         fail("the preview window did not show its browser");
     QWebEngineView* view = preview->WebBrowser();
@@ -241,7 +245,7 @@ int runPhotos(TMainForm& form, const QString& folder) {
     });
     QElapsedTimer timer;
     timer.start();
-    form.addPhotos({folder}, root);
+    form.photos().addPhotos({folder}, root);
     const double items = elapsedMs(timer);
     if (root->childCount() != photos.size())
         fail("Add Photos did not add every photo");
@@ -309,7 +313,7 @@ struct LoopWatch {
 int runSave(TMainForm& form, AnsweringDialogs& dialogs, const QString& folder,
             const QString& cacheFolder, const QString& keepProject) {
     auto* tree = form.findChild<QTreeWidget*>(QStringLiteral("trvwDesignPanel"));
-    form.addPhotos({folder}, tree->topLevelItem(0));
+    form.photos().addPhotos({folder}, tree->topLevelItem(0));
     const int photos = tree->topLevelItem(0)->childCount();
     if (photos == 0)
         fail("no photos");
@@ -327,7 +331,7 @@ int runSave(TMainForm& form, AnsweringDialogs& dialogs, const QString& folder,
         saveMs = elapsedMs(timer);
         worstBlock = watch.worst;
     }
-    if (form.FModified() || !QFile::exists(site.path() + QStringLiteral("/Show.html")))
+    if (form.document().isModified() || !QFile::exists(site.path() + QStringLiteral("/Show.html")))
         fail("the save did not publish");
     // The same project for the peer to publish.
     if (!keepProject.isEmpty())
@@ -336,7 +340,7 @@ int runSave(TMainForm& form, AnsweringDialogs& dialogs, const QString& folder,
     // The same again, cold, stopped at 40 % of the time the first took.
     QDir(cacheFolder).removeRecursively();
     form.agent().AppletData.CtrlId = "Changed";
-    form.SetModified(true);
+    form.document().setModified(true);
     const QStringList before = folderState(site.path());
     auto* cancel = form.findChild<QPushButton*>(QStringLiteral("btnCancelPublish"));
     QElapsedTimer sinceCancel;
@@ -349,7 +353,7 @@ int runSave(TMainForm& form, AnsweringDialogs& dialogs, const QString& folder,
     std::printf("photos %d\nsave_ms %.1f\nworst_block_ms %.1f\ncancel_ms %.1f\n", photos, saveMs,
                 worstBlock, cancelMs);
     std::printf("folder_unchanged %d\nstill_modified %d\n",
-                folderState(site.path()) == before ? 1 : 0, form.FModified() ? 1 : 0);
+                folderState(site.path()) == before ? 1 : 0, form.document().isModified() ? 1 : 0);
     return 0;
 }
 

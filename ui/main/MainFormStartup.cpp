@@ -3,151 +3,180 @@
 #include <QDockWidget>
 #include <QFile>
 #include <QLabel>
+#include <QProgressBar>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QUndoStack>
 #include <QWindow>
 #include <functional>
 
+#include "BackgroundPublish.h"
+#include "DocumentShown.h"
 #include "EngineErrors.h"
 #include "ErrorReport.h"
 #include "FileIO.h"
 #include "FileTypeRegistration.h"
 #include "HTMLBuild.h"
+#include "HelpCommands.h"
 #include "HelpWindow.h"
 #include "Icons.h"
 #include "MainForm.h"
 #include "MainFormFilters.h"
 #include "MainFormStartup.h"
+#include "PhotosIn.h"
+#include "PreviewController.h"
 #include "ProgramFolder.h"
+#include "ProjectDocument.h"
+#include "PropertyBinder.h"
 #include "PublishRecord.h"
 #include "Publisher.h"
+#include "RecentFiles.h"
+#include "ServerUpload.h"
 #include "SettingsStore.h"
 #include "Text.h"
 #include "TextBytes.h"
 #include "Thumbnails.h"
+#include "TreePanel.h"
 #include "TreeWidgetItemTree.h"
 #include "WidgetProgress.h"
 #include "ui_MainForm.h"
 
 namespace lumivex::ui {
 
-void TMainForm::setUpIcons() {
+namespace {
+
+void setUpIcons(Ui::MainForm& ui, QWidget* window) {
     const std::pair<QAction*, IconId> icons[] = {
-        {ui_->tlbtnNew, IconId::New},
-        {ui_->tlbtnOpen, IconId::Open},
-        {ui_->tlbtnSave, IconId::Save},
-        {ui_->tlbtnInsert, IconId::Insert},
-        {ui_->tlbtnDelete, IconId::Delete},
-        {ui_->tlbtnMoveUp, IconId::MoveUp},
-        {ui_->tlbtnMoveDown, IconId::MoveDown},
-        {ui_->tlbtnBuildHTML, IconId::BuildHtml},
-        {ui_->tlbtnPreview, IconId::Preview},
-        {ui_->tlbtnHelp, IconId::Help},
+        {ui.tlbtnNew, IconId::New},
+        {ui.tlbtnOpen, IconId::Open},
+        {ui.tlbtnSave, IconId::Save},
+        {ui.tlbtnInsert, IconId::Insert},
+        {ui.tlbtnDelete, IconId::Delete},
+        {ui.tlbtnMoveUp, IconId::MoveUp},
+        {ui.tlbtnMoveDown, IconId::MoveDown},
+        {ui.tlbtnBuildHTML, IconId::BuildHtml},
+        {ui.tlbtnPreview, IconId::Preview},
+        {ui.tlbtnHelp, IconId::Help},
         // The menus and the context menu share the window's pictures.
-        {ui_->New1, IconId::New},
-        {ui_->Open1, IconId::Open},
-        {ui_->Save1, IconId::Save},
-        {ui_->Insert1, IconId::Insert},
-        {ui_->Delete1, IconId::Delete},
-        {ui_->MoveUp1, IconId::MoveUp},
-        {ui_->MoveDown1, IconId::MoveDown},
-        {ui_->Insert2, IconId::Insert},
-        {ui_->Delete2, IconId::Delete},
-        {ui_->MoveUp2, IconId::MoveUp},
-        {ui_->MoveDown2, IconId::MoveDown},
-        {ui_->BuildHTML1, IconId::BuildHtml},
-        {ui_->Preview1, IconId::Preview},
-        {ui_->Topic1, IconId::Help},
-        {ui_->Undo1, IconId::Undo},
-        {ui_->Redo1, IconId::Redo},
+        {ui.New1, IconId::New},
+        {ui.Open1, IconId::Open},
+        {ui.Save1, IconId::Save},
+        {ui.Insert1, IconId::Insert},
+        {ui.Delete1, IconId::Delete},
+        {ui.MoveUp1, IconId::MoveUp},
+        {ui.MoveDown1, IconId::MoveDown},
+        {ui.Insert2, IconId::Insert},
+        {ui.Delete2, IconId::Delete},
+        {ui.MoveUp2, IconId::MoveUp},
+        {ui.MoveDown2, IconId::MoveDown},
+        {ui.BuildHTML1, IconId::BuildHtml},
+        {ui.Preview1, IconId::Preview},
+        {ui.Topic1, IconId::Help},
+        {ui.Undo1, IconId::Undo},
+        {ui.Redo1, IconId::Redo},
     };
     for (const auto& [action, id] : icons)
         action->setIcon(AppIcon(id));
     // Tool buttons carry the names of their commands, as the menu items do.
-    for (QAction* action : ui_->tlbr1->actions()) {
-        if (QWidget* button = ui_->tlbr1->widgetForAction(action);
+    for (QAction* action : ui.tlbr1->actions()) {
+        if (QWidget* button = ui.tlbr1->widgetForAction(action);
             button != nullptr && !action->isSeparator())
             button->setObjectName(action->objectName());
     }
     for (QToolButton* bold :
-         {ui_->spdbtn_SlideInfoTitleFontWeight, ui_->spdbtn_SlideInfoDescFontWeight})
+         {ui.spdbtn_SlideInfoTitleFontWeight, ui.spdbtn_SlideInfoDescFontWeight})
         bold->setIcon(AppIcon(IconId::Bold));
     for (QToolButton* italic :
-         {ui_->spdbtn_SlideInfoTitleFontStyle, ui_->spdbtn_SlideInfoDescFontStyle})
+         {ui.spdbtn_SlideInfoTitleFontStyle, ui.spdbtn_SlideInfoDescFontStyle})
         italic->setIcon(AppIcon(IconId::Italic));
-    setWindowIcon(AppIcon(IconId::Program));
+    window->setWindowIcon(AppIcon(IconId::Program));
 }
 
-void TMainForm::connectCommands() {
+// The menu commands of the window itself; the subjects connect their own.
+void connectCommands(Ui::MainForm& ui, TMainForm& form) {
     const std::pair<QAction*, void (TMainForm::*)()> commands[] = {
-        {ui_->New1, &TMainForm::New1Click},
-        {ui_->tlbtnNew, &TMainForm::New1Click},
-        {ui_->Open1, &TMainForm::Open1Click},
-        {ui_->tlbtnOpen, &TMainForm::Open1Click},
-        {ui_->Save1, &TMainForm::Save1Click},
-        {ui_->tlbtnSave, &TMainForm::Save1Click},
-        {ui_->Save2, &TMainForm::Save2Click},
-        {ui_->actPublishToServer, &TMainForm::PublishToServer1Click},
-        {ui_->Templet1, &TMainForm::Templet1Click},
-        {ui_->SaveAsTemplate1, &TMainForm::SaveAsTemplate1Click},
-        {ui_->ImportMenuStructure1, &TMainForm::ImportMenuStructure1Click},
-        {ui_->ExportMenuStructure1, &TMainForm::ExportMenuStructure1Click},
-        {ui_->Exit1, &TMainForm::Exit1Click},
-        {ui_->ToolBar1, &TMainForm::ToolBar1Click},
-        {ui_->StatusBar2, &TMainForm::StatusBar2Click},
-        {ui_->PreviewWindow1, &TMainForm::PreviewWindow1Click},
-        {ui_->Preview1, &TMainForm::Preview1Click},
-        {ui_->tlbtnPreview, &TMainForm::Preview1Click},
-        {ui_->BuildHTML1, &TMainForm::BuildHTML1Click},
-        {ui_->tlbtnBuildHTML, &TMainForm::BuildHTML1Click},
-        {ui_->Publish1, &TMainForm::Publish1Click},
-        {ui_->WebBrowser1, &TMainForm::WebBrowser1Click},
-        {ui_->Topic1, &TMainForm::Topic1Click},
-        {ui_->tlbtnHelp, &TMainForm::Topic1Click},
-        {ui_->ViewSample1, &TMainForm::ViewSample1Click},
-        {ui_->Homepage1, &TMainForm::Homepage1Click},
-        {ui_->ContactUs1, &TMainForm::ContactUs1Click},
-        {ui_->About1, &TMainForm::About1Click},
+        {ui.New1, &TMainForm::New1Click},
+        {ui.tlbtnNew, &TMainForm::New1Click},
+        {ui.Open1, &TMainForm::Open1Click},
+        {ui.tlbtnOpen, &TMainForm::Open1Click},
+        {ui.Save1, &TMainForm::Save1Click},
+        {ui.tlbtnSave, &TMainForm::Save1Click},
+        {ui.Save2, &TMainForm::Save2Click},
+        {ui.actPublishToServer, &TMainForm::PublishToServer1Click},
+        {ui.Templet1, &TMainForm::Templet1Click},
+        {ui.SaveAsTemplate1, &TMainForm::SaveAsTemplate1Click},
+        {ui.ImportMenuStructure1, &TMainForm::ImportMenuStructure1Click},
+        {ui.ExportMenuStructure1, &TMainForm::ExportMenuStructure1Click},
+        {ui.Exit1, &TMainForm::Exit1Click},
+        {ui.ToolBar1, &TMainForm::ToolBar1Click},
+        {ui.StatusBar2, &TMainForm::StatusBar2Click},
+        {ui.PreviewWindow1, &TMainForm::PreviewWindow1Click},
+        {ui.Preview1, &TMainForm::Preview1Click},
+        {ui.tlbtnPreview, &TMainForm::Preview1Click},
+        {ui.BuildHTML1, &TMainForm::BuildHTML1Click},
+        {ui.tlbtnBuildHTML, &TMainForm::BuildHTML1Click},
+        {ui.Publish1, &TMainForm::Publish1Click},
+        {ui.WebBrowser1, &TMainForm::WebBrowser1Click},
+        {ui.About1, &TMainForm::About1Click},
+        {ui.Undo1, &TMainForm::Undo1Click},
+        {ui.Redo1, &TMainForm::Redo1Click},
     };
     for (const auto& [action, handler] : commands)
-        connect(action, &QAction::triggered, this,
-                ErrorReport::guarded([this, handler = handler] { (this->*handler)(); }));
-    for (QToolButton* help : ui_->pgcntrl1->findChildren<QToolButton*>(
-             QRegularExpression(QStringLiteral("^SpeedButton\\d+$")))) {
-        help->setIcon(AppIcon(IconId::HelpBook));
-        connect(help, &QToolButton::clicked, this,
-                ErrorReport::guarded([this, help] { SpeedButton1Click(help); }));
-    }
+        QObject::connect(action, &QAction::triggered, &form,
+                         ErrorReport::guarded([&form, handler = handler] { (form.*handler)(); }));
 }
 
-void TMainForm::setUpHintLine() {
-    auto* hintLine = new HintLine(findChild<QLabel*>(QStringLiteral("stctxtHint")), TreeUpdating);
-    hintLine->setParent(this);
-    QList<QWidget*> hinted{ui_->trvwDesignPanel,
-                           ui_->trvwDesignPanel->viewport(),
-                           ui_->pnlTreeView,
-                           ui_->tbshtScript,
-                           ui_->edt_ctrlId,
-                           ui_->spdbtn_SlideShowLoadingBgImage,
-                           ui_->cmbWebOutput,
-                           ui_->GroupBox29,
-                           ui_->spdbtnOriginalImagePath,
-                           ui_->GroupBox7,
-                           ui_->spdbtnItURL,
-                           ui_->edt_IToolTip,
-                           ui_->edt_Text,
-                           ui_->edt_Description};
-    for (QAction* action : ui_->tlbr1->actions()) {
-        if (QWidget* button = ui_->tlbr1->widgetForAction(action);
+// The status bar's two widgets sit over its panels; Designer cannot place them there.
+std::unique_ptr<WidgetProgress> setUpStatusBar(Ui::MainForm& ui) {
+    auto* hint = new QLabel(ui.StatusBar1);
+    hint->setObjectName(QStringLiteral("stctxtHint"));
+    // Designed 338 wide; a longer hint in a larger font widens it rather than being cut off.
+    hint->setMinimumWidth(338);
+    hint->setTextFormat(Qt::PlainText);
+    auto* bar = new QProgressBar(ui.StatusBar1);
+    bar->setObjectName(QStringLiteral("prgrsbrMainFormBottom"));
+    bar->setRange(0, 100);
+    bar->setValue(0);
+    bar->setTextVisible(false);
+    bar->setMaximumHeight(16);
+    ui.StatusBar1->addWidget(hint);
+    ui.StatusBar1->addWidget(bar, 1);
+    ui.StatusBar1->setFixedHeight(24);
+    ui.Splitter1->setSizes({337, 441});
+    ui.Splitter1->setStretchFactor(1, 1);
+    return std::make_unique<WidgetProgress>(hint, bar);
+}
+
+void setUpHintLine(Ui::MainForm& ui, QWidget* window, const bool& paused) {
+    auto* hintLine = new HintLine(window->findChild<QLabel*>(QStringLiteral("stctxtHint")), paused);
+    hintLine->setParent(window);
+    QList<QWidget*> hinted{ui.trvwDesignPanel,
+                           ui.trvwDesignPanel->viewport(),
+                           ui.pnlTreeView,
+                           ui.tbshtScript,
+                           ui.edt_ctrlId,
+                           ui.spdbtn_SlideShowLoadingBgImage,
+                           ui.cmbWebOutput,
+                           ui.GroupBox29,
+                           ui.spdbtnOriginalImagePath,
+                           ui.GroupBox7,
+                           ui.spdbtnItURL,
+                           ui.edt_IToolTip,
+                           ui.edt_Text,
+                           ui.edt_Description};
+    for (QAction* action : ui.tlbr1->actions()) {
+        if (QWidget* button = ui.tlbr1->widgetForAction(action);
             button != nullptr && !action->isSeparator())
             hinted << button;
     }
-    ui_->trvwDesignPanel->viewport()->setToolTip(ui_->trvwDesignPanel->toolTip());
+    ui.trvwDesignPanel->viewport()->setToolTip(ui.trvwDesignPanel->toolTip());
     for (QWidget* widget : hinted) {
         widget->setProperty("lumivexHint", true);
         widget->setMouseTracking(true);
@@ -155,162 +184,107 @@ void TMainForm::setUpHintLine() {
     }
 }
 
-void TMainForm::FormCreate() {
-    FAgent = std::make_unique<TzqxAppletAgent>(*agentTree_, *publisher_, *messages_,
-                                               pathBytes(programFolder_));
-    FAgent->ScratchFolder = pathBytes(scratch_);
-    FAgent->ImageCacheFolder = DefaultImageCacheFolder(ProgramFolderContext::FromEnvironment());
-    FAgent->PublishRecordsFolder = DefaultPublishRecordsFolder();
-    // The photos as pictures in the tree, about 48 pixels on screen whatever its scale.
-    constexpr int kThumbnailSide = 48;
-    ui_->trvwDesignPanel->setIconSize(QSize(kThumbnailSide, kThumbnailSide));
-    thumbnails_ = new Thumbnails(
-        FAgent->ImageCacheFolder.empty() ? std::string() : FAgent->ImageCacheFolder + "thumbnails/",
-        static_cast<int>(kThumbnailSide * devicePixelRatioF() + 0.5), this);
-    connect(thumbnails_, &Thumbnails::ready, this, [this](const QString& path) {
-        ErrorReport::guarded([this, path] { showThumbnails(path); })();
-    });
-    CurrentItemNode = nullptr;
-    CurrentFileName.clear();
-    resetTree();
-    FAgent->SetDefaults();
-    LoadAppletProperties();
-    setWindowTitle(QStringLiteral("Lumivex"));
-    RegisterFileType(platform_.shell, QCoreApplication::applicationFilePath());
-    try {
-        LoadRecentFiles();
-    } catch (const std::exception& e) {
-        // The editor starts all the same, with an empty list.
-        ErrorReport::show(QString::fromLocal8Bit(e.what()));
-    }
-    SetModified(false);
-    FAppletTabs = {ui_->tbshtScript, ui_->tbshtMainGroup, ui_->tbshtPath};
-    FParentTabs = {};
-    FItemTabs = {ui_->tbshtItem};
-    if (static_cast<size_t>(ui_->pgcntrl1->count()) <
-        FAppletTabs.size() + FParentTabs.size() + FItemTabs.size())
-        throw EngineError("Tab list array's capacity is incorrect!");
-    FLastSelectedIndex = -1;
-    UpdatePropertyPages(false);
-    PreviewRefreshArmed = true;
-}
-
-void TMainForm::makeRoomForPreview() {
-    frmPreview_->show();
-    if (previewDock_->isFloating() || isMaximized() || isFullScreen())
-        return;
-    // The window grows by the preview rather than squeezing the tree and the pages.
-    constexpr int kPreviewWidth = 420, kTreeWidth = 337, kPagesWidth = 441;
-    const int needed = kTreeWidth + kPagesWidth + 16 + kPreviewWidth;
-    if (width() < needed && screen() != nullptr)
-        resize(std::min(needed, screen()->availableGeometry().width()), height());
-    resizeDocks({previewDock_}, {kPreviewWidth}, Qt::Horizontal);
-    const QList<int> panes = ui_->Splitter1->sizes();
-    if (panes.size() == 2 && panes[0] < kTreeWidth / 2)
-        ui_->Splitter1->setSizes({kTreeWidth, std::max(panes[0] + panes[1] - kTreeWidth, 0)});
-}
-
-void TMainForm::CreateLastingWindows() {
-    formHTML_ = new TformHTML(this);
-    frmHelp_ = new TfrmHelp(this);
-    frmPreview_ = new TfrmPreview(platform_, *this, programFolder_, this);
-    // The preview beside the pages, where the designer last put it.
-    previewDock_ = new QDockWidget(QStringLiteral("Preview"), this);
-    previewDock_->setObjectName(QStringLiteral("dckPreview"));
-    previewDock_->setWidget(frmPreview_);
-    previewDock_->setMinimumWidth(200);
-    addDockWidget(Qt::RightDockWidgetArea, previewDock_);
-    previewDock_->hide();
-    const SettingRead layout = platform_.settings.read(kSettingsKey, kWindowLayout);
-    if (layout.status == ReadStatus::Present)
-        restoreState(layout.value.toByteArray());
-    if (previewDock_->isHidden())
-        frmPreview_->hide();
-    else
-        ui_->PreviewWindow1->setChecked(true);
-    connect(previewDock_, &QDockWidget::visibilityChanged, this, [this](bool visible) {
-        if (visible)
-            makeRoomForPreview();
-        else if (previewDock_->isHidden())
-            ui_->PreviewWindow1->setChecked(false);
-    });
-    // The View menu's own entry for it, which start-up does not hide.
-    QAction* shown = previewDock_->toggleViewAction();
-    shown->setObjectName(QStringLiteral("LivePreview1"));
-    shown->setText(QStringLiteral("Live Pre&view"));
-    shown->setShortcut(QKeySequence(Qt::Key_F9));
-    ui_->mnuView->insertAction(ui_->PreviewWindow1, shown);
-}
-
-namespace {
-
-// Up to four lines of the recent files list; a missing file is created empty first.
-QList<std::string> readRecentLines(const std::string& path) {
-    if (!FileExists(path))
-        WriteFileAtomically(path, "");
-    const std::string text = ReadWholeFile(path);
-    QList<std::string> lines;
-    size_t start = 0;
-    while (lines.size() < 4 && start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines << line;
-        start = end + 1;
-    }
-    return lines;
+// Scratch files of this process, never the working folder a desktop happens to start in;
+// a new folder of a random name that only this user can enter, never one found in place.
+std::unique_ptr<QTemporaryDir> makeScratchFolder() {
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
+    auto scratch = std::make_unique<QTemporaryDir>(base + QStringLiteral("/lumivex-XXXXXX"));
+    if (!scratch->isValid())
+        throw EngineError("Cannot create a scratch folder in " +
+                          QFile::encodeName(base).toStdString() + ": " +
+                          scratch->errorString().toStdString());
+    return scratch;
 }
 
 }  // namespace
 
-void TMainForm::LoadRecentFiles() {
-    const QList<std::string> lines = readRecentLines(pathBytes(programFolder_ + RecentFilesName()));
-    ui_->mnitRecentFiles->clear();
-    for (const std::string& line : lines) {
-        if (line.empty())
-            continue;
-        const QString caption = BytesToText(line);
-        // "&n " is the access key; any "&" in the path itself is shown as it is.
-        QString shown = caption.left(3) + QString(caption.mid(3)).replace('&', QLatin1String("&&"));
-        QAction* entry = ui_->mnitRecentFiles->addAction(shown);
-        entry->setData(QByteArray::fromStdString(line));
-        connect(entry, &QAction::triggered, this,
-                ErrorReport::guarded([this, entry] { RecentFileClick(entry); }));
+TMainForm::TMainForm(Platform& platform, const QString& programFolder, QWidget* parent)
+    : QMainWindow(parent),
+      ui_(new Ui::MainForm),
+      platform_(platform),
+      programFolder_(programFolder),
+      scratchDir_(makeScratchFolder()),
+      scratch_(scratchDir_->path() + '/') {
+    ui_->setupUi(this);
+    progress_ = setUpStatusBar(*ui_);
+    itemTree_ = std::make_unique<TreeWidgetItemTree>(ui_->trvwDesignPanel);
+    publisher_ = new Publisher(*progress_, this);
+    agentTree_ = std::make_unique<SwitchableItemTree>(*itemTree_);
+    messages_ = std::make_unique<DialogMessageSink>(platform_.dialogs, this);
+    ui_->Redo1->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    ui_->Undo1->setEnabled(false);
+    ui_->Redo1->setEnabled(false);
+    setUpIcons(*ui_, this);
+    createSubjects();
+    connectCommands(*ui_, *this);
+    setUpHintLine(*ui_, this, treePanel_->updating());
+    historyFilter_ = new OneHistoryInFields(this, ui_->Redo1);
+    escapeFilter_ =
+        new EscapeLeavesFields(this, ui_->centralwidget, ui_->trvwDesignPanel, *publisher_);
+    qApp->installEventFilter(historyFilter_);
+    qApp->installEventFilter(escapeFilter_);
+    setWindowTitle(QStringLiteral("Lumivex"));
+    RegisterFileType(platform_.shell, QCoreApplication::applicationFilePath());
+    try {
+        recentFiles_->LoadRecentFiles();
+    } catch (const std::exception& e) {
+        // The editor starts all the same, with an empty list.
+        ErrorReport::show(QString::fromLocal8Bit(e.what()));
     }
+    treePanel_->refill([] {});
+    agent_->SetDefaults();
+    binder_->LoadAppletProperties();
+    document_->setModified(false);
+    treePanel_->UpdatePropertyPages(false);
 }
 
-void TMainForm::AddRecentFile(const QString& path) {
-    if (path.isEmpty())
-        return;
-    const std::string file = pathBytes(programFolder_ + RecentFilesName());
-    std::string slots[4];
-    int n = 0;
-    for (const std::string& line : readRecentLines(file))
-        slots[n++] = line.empty() ? std::string() : line.substr(std::min<size_t>(3, line.size()));
-    const std::string added = pathBytes(path);
-    for (const std::string& slot : slots) {
-        if (slot == added)
-            return;
-    }
-    for (int k = 3; k > 0; --k)
-        slots[k] = slots[k - 1];
-    slots[0] = added;
-    std::string text;
-    for (int k = 0; k < 4; ++k) {
-        if (!slots[k].empty())
-            text += "&" + std::to_string(k + 1) + " " + slots[k] + "\r\n";
-    }
-    WriteFileAtomically(file, text);
-    LoadRecentFiles();
+void TMainForm::createSubjects() {
+    agent_ = std::make_unique<TzqxAppletAgent>(*agentTree_, *publisher_, *messages_,
+                                               QFile::encodeName(programFolder_).toStdString());
+    agent_->ScratchFolder = QFile::encodeName(scratch_).toStdString();
+    agent_->ImageCacheFolder = DefaultImageCacheFolder(ProgramFolderContext::FromEnvironment());
+    agent_->PublishRecordsFolder = DefaultPublishRecordsFolder();
+    documentShown_ = std::make_unique<DocumentShown>();
+    document_ = new ProjectDocument(platform_.dialogs, this, *agent_, *itemTree_, *agentTree_,
+                                    programFolder_, *documentShown_);
+    QUndoStack& history = document_->history();
+    connect(document_, &ProjectDocument::modifiedChanged, this, [this](bool modified) {
+        ui_->tlbtnSave->setEnabled(modified);
+        ui_->Save1->setEnabled(modified);
+    });
+    connect(&history, &QUndoStack::canUndoChanged, ui_->Undo1, &QAction::setEnabled);
+    connect(&history, &QUndoStack::canRedoChanged, ui_->Redo1, &QAction::setEnabled);
+    treePanel_ = new TreePanel(*ui_, platform_.dialogs, *agent_, *itemTree_, history, this);
+    binder_ = new PropertyBinder(*ui_, platform_, *agent_, *treePanel_, *document_, this);
+    publishing_ = new BackgroundPublish(*publisher_, *agentTree_, ui_->centralwidget, this);
+    preview_ = new PreviewController(*ui_, platform_, *agent_, *itemTree_, *binder_, *publisher_,
+                                     this, programFolder_, scratch_);
+    // The photos as pictures in the tree, about 48 pixels on screen whatever its scale.
+    constexpr int kThumbnailSide = 48;
+    ui_->trvwDesignPanel->setIconSize(QSize(kThumbnailSide, kThumbnailSide));
+    thumbnails_ = new Thumbnails(
+        agent_->ImageCacheFolder.empty() ? std::string() : agent_->ImageCacheFolder + "thumbnails/",
+        static_cast<int>(kThumbnailSide * devicePixelRatioF() + 0.5), this);
+    treePanel_->attach(*binder_, *preview_, *thumbnails_);
+    photos_ = new PhotosIn(platform_.dialogs, *document_, *treePanel_, ui_->trvwDesignPanel,
+                           *progress_, *publisher_, this);
+    connect(ui_->AddPhotos1, &QAction::triggered, photos_,
+            ErrorReport::guarded([this] { photos_->AddPhotos1Click(); }));
+    help_ = new HelpCommands(*ui_, platform_.shell, programFolder_, this);
+    recentFiles_ = new RecentFiles(
+        ui_->mnitRecentFiles, programFolder_,
+        [this](const QString& path) { OpenProjectFile(path); }, this);
+    upload_ = new ServerUpload({platform_, *agent_, *agentTree_, *treePanel_, *document_, *binder_,
+                                *publishing_, *progress_},
+                               scratch_, this);
+    documentShown_->attach({*treePanel_, ui_->trvwDesignPanel, *binder_, *preview_, *publishing_,
+                            *progress_, *recentFiles_});
 }
 
-void TMainForm::RecentFileClick(QAction* entry) {
-    const std::string line = entry->data().toByteArray().toStdString();
-    OpenProjectFile(QFile::decodeName(
-        QByteArray::fromStdString(line.substr(std::min<size_t>(3, line.size())))));
+void TMainForm::CreateLastingWindows() {
+    help_->createWindow();
+    preview_->createWindows();
 }
 
 QString CommandLine(const QStringList& arguments) {
@@ -324,7 +298,7 @@ void StartWithCommandLine(TMainForm& form, Platform& platform, const QString& pr
                           const QStringList& arguments) {
     const QString commandLine = CommandLine(arguments);
     if (!commandLine.isEmpty()) {
-        form.SetModified(false);
+        form.document().setModified(false);
         try {
             form.OpenProjectFile(commandLine);
         } catch (const FileError& e) {

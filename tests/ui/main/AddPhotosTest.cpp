@@ -60,7 +60,7 @@ struct Slides : MainFormFixture {
         insert(root(), "B");
         SetClean();
     }
-    void SetClean() { form->SetModified(false); }
+    void SetClean() { form->document().setModified(false); }
     QTreeWidgetItem* node(const QString& path) {
         QTreeWidgetItem* at = root();
         for (const QString& step : path.split('/')) {
@@ -94,7 +94,7 @@ void AddPhotosTest::photosGoAfterTheSelectedItemInOneStep() {
     Slides f;
     const QString folder = FreshFolder("photos");
     f.select(anchor.isEmpty() ? f.root() : f.node(anchor));
-    const int steps = f.form->undoStack().count();
+    const int steps = f.form->document().history().count();
     // Natural order of the names, whatever the order picked in.
     f.dialogs.filesAnswers = {photoFiles(folder, {"img10.jpg", "img2.JPG", "img1.png"})};
     f.ui().AddPhotos1->trigger();
@@ -102,12 +102,12 @@ void AddPhotosTest::photosGoAfterTheSelectedItemInOneStep() {
     QVERIFY(f.treeInStepWithList());
     QCOMPARE(f.agent().Items[static_cast<size_t>(titles.indexOf("img2"))].OriginalImagePath,
              (folder + "img2.JPG").toStdString());
-    QCOMPARE(f.form->undoStack().count(), steps + 1);
-    QVERIFY(f.form->FModified());
+    QCOMPARE(f.form->document().history().count(), steps + 1);
+    QVERIFY(f.form->document().isModified());
 
     f.form->Undo1Click();
     QCOMPARE(f.titles(), (QStringList{"A", "A1", "A2", "B"}));
-    QVERIFY(!f.form->FModified());
+    QVERIFY(!f.form->document().isModified());
     f.form->Redo1Click();
     QCOMPARE(f.titles(), titles);
     QVERIFY(f.treeInStepWithList());
@@ -132,14 +132,14 @@ void AddPhotosTest::unreadableFilesAreNamedAndLeftOut() {
     const QStringList paths = photoFiles(folder, names);
     WriteFile(folder + "text.jpg", "not a picture");
     WriteFile(folder + "empty.bmp", "");
-    const int steps = f.form->undoStack().count();
+    const int steps = f.form->document().history().count();
     const int before = f.root()->childCount();
-    f.form->addPhotos(paths, nullptr);
+    f.form->photos().addPhotos(paths, nullptr);
     QStringList titles;
     for (int i = before; i < f.root()->childCount(); ++i)
         titles << f.root()->child(i)->text(0);
     QCOMPARE(titles.join(","), added.join(","));
-    QCOMPARE(f.form->undoStack().count(), steps + (added.isEmpty() ? 0 : 1));
+    QCOMPARE(f.form->document().history().count(), steps + (added.isEmpty() ? 0 : 1));
     // One message for them all, naming each.
     QCOMPARE(f.dialogs.messages.size(), 1);
     for (const QString& name : refused)
@@ -164,7 +164,7 @@ void AddPhotosTest::droppedFilesAndFolders() {
     const QPoint onB = f.tree()->visualItemRect(f.node("B")).center();
     QDropEvent drop(onB, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     // The window system delivers drops only during a real drag: handed over as it would.
-    QVERIFY(f.form->treeDragEvent(&drop));
+    QVERIFY(f.form->photos().takeTreeDrag(&drop));
     QVERIFY(drop.isAccepted());
     QCOMPARE(f.titles(), (QStringList{"A", "A1", "A2", "B", "a", "b", "one"}));
 
@@ -173,17 +173,17 @@ void AddPhotosTest::droppedFilesAndFolders() {
     QMimeData other;
     other.setUrls({QUrl::fromLocalFile(folder + "sub")});
     QDropEvent onWindow(QPointF(5, 5), Qt::CopyAction, &other, Qt::LeftButton, Qt::NoModifier);
-    f.form->dropEvent(&onWindow);
+    f.form->photos().takeWindowDrag(&onWindow);
     QCOMPARE(f.titles(), (QStringList{"A", "A1", "deeper", "A2", "B", "a", "b", "one"}));
     QVERIFY(f.treeInStepWithList());
 
     // Nothing that is a photo: nothing happens.
-    const int steps = f.form->undoStack().count();
+    const int steps = f.form->document().history().count();
     QMimeData text;
     text.setUrls({QUrl::fromLocalFile(folder + "notes.txt")});
     QDropEvent none(onB, Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
-    QVERIFY(!f.form->treeDragEvent(&none));
-    QCOMPARE(f.form->undoStack().count(), steps);
+    QVERIFY(!f.form->photos().takeTreeDrag(&none));
+    QCOMPARE(f.form->document().history().count(), steps);
 }
 
 void AddPhotosTest::dropsAreTakenAsACopyNeverAMove_data() {
@@ -204,10 +204,10 @@ void AddPhotosTest::dropsAreTakenAsACopyNeverAMove() {
     const auto actions = Qt::DropActions(offered);
     QDragEnterEvent enter(QPoint(5, 5), actions, &data, Qt::LeftButton, Qt::ShiftModifier);
     enter.setDropAction(Qt::MoveAction);  // what the source proposes
-    f.form->dragEnterEvent(&enter);
+    f.form->photos().takeWindowDrag(&enter);
     QDropEvent drop(QPointF(5, 5), actions, &data, Qt::LeftButton, Qt::ShiftModifier);
     drop.setDropAction(Qt::MoveAction);
-    f.form->dropEvent(&drop);
+    f.form->photos().takeWindowDrag(&drop);
     for (QDropEvent* e : {static_cast<QDropEvent*>(&enter), &drop}) {
         QCOMPARE(e->isAccepted(), taken != 0);
         if (taken != 0)
@@ -273,18 +273,18 @@ void AddPhotosTest::draggingMovesSubtreesAsOneStep() {
                           : QPoint(rect.center().x(), rect.bottom() - 1);
     }
     f.select(f.node(dragged));
-    const int steps = f.form->undoStack().count();
-    f.form->moveDraggedItem(target, at);
+    const int steps = f.form->document().history().count();
+    f.form->tree().moveDraggedItem(target, at);
     QCOMPARE(shape(), tree);
     QVERIFY(f.treeInStepWithList());
     const bool moved = tree != before;
-    QCOMPARE(f.form->undoStack().count(), steps + (moved ? 1 : 0));
+    QCOMPARE(f.form->document().history().count(), steps + (moved ? 1 : 0));
     if (moved) {
         QCOMPARE(f.tree()->currentItem()->text(0), dragged.section('/', -1));
         f.form->Undo1Click();
         QCOMPARE(shape(), before);
         QVERIFY(f.treeInStepWithList());
-        QVERIFY(!f.form->FModified());
+        QVERIFY(!f.form->document().isModified());
     }
 }
 
@@ -316,7 +316,7 @@ void AddPhotosTest::photosShowAsPicturesInTheTree() {
     QImage red(300, 200, QImage::Format_RGB32);
     red.fill(Qt::red);
     QVERIFY(red.save(folder + "red.jpg"));
-    f.form->addPhotos({folder + "red.jpg"}, nullptr);
+    f.form->photos().addPhotos({folder + "red.jpg"}, nullptr);
     QTreeWidgetItem* photo = f.root()->child(0);
     QTRY_COMPARE(photo->data(0, Qt::UserRole + 1).toString(), "photo:" + folder + "red.jpg");
     const QImage shown = photo->icon(0).pixmap(48, 48).toImage();

@@ -98,8 +98,8 @@ void BackgroundPublishTest::aCancelledSaveLeavesTheFolderAndTheProjectAsTheyWere
     f.form->Save1Click();
     QVERIFY(paused);
     QVERIFY(QDir(site).entryList(QDir::Files | QDir::Hidden).isEmpty());
-    QVERIFY(f.form->FModified());
-    QVERIFY(f.form->CurrentFileName.isEmpty());
+    QVERIFY(f.form->document().isModified());
+    QVERIFY(f.form->document().fileName().isEmpty());
     QVERIFY(f.dialogs.messages.isEmpty());
     // Afterwards the window takes edits and commands again, and the save goes through.
     QVERIFY(f.ui().centralwidget->isEnabled() && f.ui().Save1->isEnabled());
@@ -112,7 +112,7 @@ void BackgroundPublishTest::aCancelledSaveLeavesTheFolderAndTheProjectAsTheyWere
     f.form->Save1Click();
     QTRY_COMPARE(f.tree()->currentItem(), f.root()->child(0));
     QVERIFY(QFile::exists(site + "slider5.jpg"));
-    QVERIFY(!f.form->FModified());
+    QVERIFY(!f.form->document().isModified());
 }
 
 LUMIVEX_UI_TEST(BackgroundPublishTest);

@@ -32,7 +32,7 @@ private Q_SLOTS:
 void DocumentLifecycleTest::saveQuestionAnswers() {
     MainFormFixture f;
     f.insert(f.root(), "One");
-    QVERIFY(f.form->FModified());
+    QVERIFY(f.form->document().isModified());
     QVERIFY(f.ui().Save1->isEnabled());
 
     // Cancel: nothing changes, the item stays.
@@ -40,7 +40,7 @@ void DocumentLifecycleTest::saveQuestionAnswers() {
     f.form->New1Click();
     QCOMPARE(f.dialogs.messageTexts(), QStringList{"Save changes to files?"});
     QCOMPARE(f.agent().Items.size(), size_t(1));
-    QVERIFY(f.form->FModified());
+    QVERIFY(f.form->document().isModified());
 
     // Yes, then a cancelled save dialog: the command goes on and drops the changes.
     f.dialogs.clear();
@@ -51,7 +51,7 @@ void DocumentLifecycleTest::saveQuestionAnswers() {
     QVERIFY(f.dialogs.files[0].save);
     QCOMPARE(f.dialogs.files[0].filter, QStringLiteral("Lumivex Files (*.lvx)|*.lvx"));
     QCOMPARE(f.agent().Items.size(), size_t(0));
-    QVERIFY(!f.form->FModified());
+    QVERIFY(!f.form->document().isModified());
     QVERIFY(!f.ui().Save1->isEnabled());
     QVERIFY(!f.ui().tlbtnSave->isEnabled());
 
@@ -75,8 +75,8 @@ void DocumentLifecycleTest::saveWithoutNameAddsExtensionAndKeepsTypedName() {
     QVERIFY(QFile::exists(site + "show.html"));
     QVERIFY(QFile::exists(site + "show_PublishReport.txt"));
     QVERIFY(QFile::exists(site + "lumivex.js"));
-    QCOMPARE(f.form->CurrentFileName, site + "show");
-    QVERIFY(!f.form->FModified());
+    QCOMPARE(f.form->document().fileName(), site + "show");
+    QVERIFY(!f.form->document().isModified());
 
     // The next Save writes the same file without asking.
     f.insert(f.root(), "Second");
@@ -93,9 +93,9 @@ void DocumentLifecycleTest::saveAsLeavesSaveEnabled() {
     f.dialogs.fileAnswers = {site + "copy.lvx"};
     f.form->Save2Click();
     QVERIFY(QFile::exists(site + "copy.lvx"));
-    QVERIFY(f.form->FModified());
+    QVERIFY(f.form->document().isModified());
     QVERIFY(f.ui().Save1->isEnabled());
-    QCOMPARE(f.form->CurrentFileName, site + "copy.lvx");
+    QCOMPARE(f.form->document().fileName(), site + "copy.lvx");
 
     // The exit question still comes; No closes.
     f.dialogs.clear();
@@ -142,21 +142,21 @@ void DocumentLifecycleTest::closeQuestion() {
 void DocumentLifecycleTest::buildWithoutItemsKeepsPreviousText() {
     MainFormFixture f;
     f.insert(f.root(), "Shown");
-    f.form->BuildGeneratedCode();
-    const std::string built = f.form->formHTML()->PageBytes();
+    f.form->preview().BuildGeneratedCode();
+    const std::string built = f.form->preview().formHTML()->PageBytes();
     QVERIFY(built.find("Lumivex1_div") != std::string::npos);
 
     f.dialogs.answers = {MessageButton::Ok};
     f.select(f.root()->child(0));
     f.dialogs.answers = {MessageButton::Yes};
-    f.form->Delete1Click();
+    f.form->tree().Delete1Click();
     QCOMPARE(f.agent().Items.size(), size_t(0));
     f.dialogs.clear();
-    f.form->BuildGeneratedCode();
+    f.form->preview().BuildGeneratedCode();
     QCOMPARE(f.dialogs.messageTexts(),
              QStringList{"No item to build. Please add item to left pane and try again."});
     QCOMPARE(f.dialogs.messages[0].kind, MessageKind::Error);
-    QCOMPARE(f.form->formHTML()->PageBytes(), built);
+    QCOMPARE(f.form->preview().formHTML()->PageBytes(), built);
     QVERIFY(!QFile::exists(f.form->scratchFolder() + "~tmp0001.txt"));
 }
 
@@ -173,9 +173,9 @@ void DocumentLifecycleTest::refusedAndUnreadableFilesLeaveAConsistentWindow() {
     // The refused file is not taken: the open project stays, unsaved changes and all.
     QVERIFY(f.treeInStepWithList());
     QCOMPARE(f.titles(), QStringList{"Before"});
-    QVERIFY(f.form->CurrentFileName.isEmpty());
-    QVERIFY(f.form->FModified());
-    QVERIFY(!f.form->TreeUpdating);
+    QVERIFY(f.form->document().fileName().isEmpty());
+    QVERIFY(f.form->document().isModified());
+    QVERIFY(!f.form->tree().updating());
     QVERIFY(!ReadFile(f.folder + "recentfile.dat").contains("other.lvx"));
 
     // A file that cannot be read raises; the window keeps working with what it had.
@@ -183,12 +183,12 @@ void DocumentLifecycleTest::refusedAndUnreadableFilesLeaveAConsistentWindow() {
     f.dialogs.answers = {MessageButton::No};
     f.dialogs.fileAnswers = {site + "missing.lvx"};
     QVERIFY_THROWS_EXCEPTION(FileError, f.form->Open1Click());
-    QVERIFY(!f.form->TreeUpdating);
+    QVERIFY(!f.form->tree().updating());
     QVERIFY(f.treeInStepWithList());
     QCOMPARE(f.titles(), (QStringList{"Before", "Kept"}));
     // Selection handling is active again.
     f.select(f.root()->child(0));
-    QCOMPARE(f.form->CurrentItemNode, f.root()->child(0));
+    QCOMPARE(f.form->tree().currentItemNode(), f.root()->child(0));
 }
 
 void DocumentLifecycleTest::opensThatDoNotCompleteKeepTheOpenProject_data() {
@@ -217,18 +217,18 @@ void DocumentLifecycleTest::opensThatDoNotCompleteKeepTheOpenProject() {
     f.dialogs.fileAnswers = {file};
     f.form->Open1Click();
     QVERIFY(f.treeInStepWithList());
-    QVERIFY(!f.form->TreeUpdating);
+    QVERIFY(!f.form->tree().updating());
     QCOMPARE(f.dialogs.messages.last().kind, opened ? MessageKind::Warning : MessageKind::Error);
-    QCOMPARE(f.form->CurrentFileName, opened ? file : QString());
+    QCOMPARE(f.form->document().fileName(), opened ? file : QString());
     QCOMPARE(f.titles().contains("Open before"), !opened);
 
-    f.form->SetModified(true);
+    f.form->document().setModified(true);
     f.dialogs.clear();
     f.dialogs.answers = {MessageButton::No};
     f.dialogs.fileAnswers = {std::nullopt};
     f.form->Save1Click();
     QCOMPARE(ReadFile(file), contents);
-    QVERIFY(f.form->FModified());
+    QVERIFY(f.form->document().isModified());
     // Unnamed, the project asks for a name; the cut-short file asks whether to write over it.
     QCOMPARE(f.dialogs.files.size(), opened ? 0 : 1);
     QCOMPARE(f.dialogs.messages.size(), opened ? 1 : 0);
@@ -237,7 +237,7 @@ void DocumentLifecycleTest::opensThatDoNotCompleteKeepTheOpenProject() {
         f.dialogs.answers = {MessageButton::Yes};
         f.form->Save1Click();
         QVERIFY(ReadFile(file).endsWith("</Item_Parameters>\r\n"));
-        QVERIFY(!f.form->FModified());
+        QVERIFY(!f.form->document().isModified());
     }
 }
 
@@ -249,15 +249,15 @@ void DocumentLifecycleTest::aRecentFilesListThatCannotBeWrittenDoesNotStopAnOpen
     QFile::copy(LUMIVEX_SOURCE_DIR "/share/samples/Sample.lvx", file);
     f.dialogs.fileAnswers = {file};
     f.form->Open1Click();
-    QCOMPARE(f.form->CurrentFileName, file);
+    QCOMPARE(f.form->document().fileName(), file);
     QVERIFY(f.treeInStepWithList());
     QVERIFY(!f.titles().isEmpty());
-    QVERIFY(!f.form->FModified());
+    QVERIFY(!f.form->document().isModified());
     QCOMPARE(f.dialogs.messages.size(), 1);
     QCOMPARE(f.dialogs.messages[0].kind, MessageKind::Warning);
     // Selection handling works: the window is not left half way.
     f.select(f.root()->child(0));
-    QCOMPARE(f.form->CurrentItemNode, f.root()->child(0));
+    QCOMPARE(f.form->tree().currentItemNode(), f.root()->child(0));
 }
 
 void DocumentLifecycleTest::filesChangedOnDiskAreNotSavedOverWithoutAQuestion() {
@@ -268,25 +268,25 @@ void DocumentLifecycleTest::filesChangedOnDiskAreNotSavedOverWithoutAQuestion() 
     f.form->Save1Click();
     const QByteArray theirs = ReadFile(file).replace("Mine#$@", "Theirs#$@");
     WriteFile(file, theirs);  // a second editor saves meanwhile
-    f.form->SetModified(true);
+    f.form->document().setModified(true);
     f.dialogs.clear();
     f.dialogs.answers = {MessageButton::No};
     f.form->Save1Click();
     QCOMPARE(f.dialogs.messages.size(), 1);
     QVERIFY(f.dialogs.messages[0].text.contains("changed on disk"));
     QCOMPARE(ReadFile(file), theirs);
-    QVERIFY(f.form->FModified());
+    QVERIFY(f.form->document().isModified());
     // Declined at the save question of an Open, the Open stops and the changes stay.
     f.dialogs.answers = {MessageButton::Yes, MessageButton::No};
     f.form->Open1Click();
-    QVERIFY(f.form->FModified());
+    QVERIFY(f.form->document().isModified());
     QCOMPARE(f.dialogs.files.size(), 0);
     f.dialogs.answers = {MessageButton::Yes};
     f.form->Save1Click();
     QVERIFY(ReadFile(file).contains("Mine#$@"));
     // Its own saves are no change from outside.
     f.dialogs.clear();
-    f.form->SetModified(true);
+    f.form->document().setModified(true);
     f.form->Save1Click();
     QVERIFY(f.dialogs.messages.isEmpty());
 }
@@ -299,16 +299,18 @@ void DocumentLifecycleTest::importKeepsCurrentFileNameAndExportAddsExtension() {
     f.dialogs.fileAnswers = {site + "tree"};
     f.form->ExportMenuStructure1Click();
     QVERIFY(QFile::exists(site + "tree.gms"));
-    QVERIFY(f.form->FModified());
+    QVERIFY(f.form->document().isModified());
 
-    f.form->CurrentFileName = site + "current.lvx";
+    f.dialogs.fileAnswers = {site + "current.lvx"};
+    f.form->Save1Click();
+    f.form->tree().Insert1Click();
     f.dialogs.answers = {MessageButton::No};
     f.dialogs.fileAnswers = {site + "tree.gms"};
     f.form->ImportMenuStructure1Click();
     QCOMPARE(f.titles(), (QStringList{"Parent", "Child"}));
     QVERIFY(f.treeInStepWithList());
-    QCOMPARE(f.form->CurrentFileName, site + "current.lvx");
-    QVERIFY(!f.form->FModified());
+    QCOMPARE(f.form->document().fileName(), site + "current.lvx");
+    QVERIFY(!f.form->document().isModified());
     QCOMPARE(f.agent().Items[1].ToolTip, std::string("ToolTip Here"));
 }
 
@@ -330,7 +332,7 @@ void DocumentLifecycleTest::generalErrorReportShowsWhatAHandlerThrows() {
     f.form->show();
     QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
     f.insert(f.root(), "Kept");
-    f.form->SetModified(false);
+    f.form->document().setModified(false);
     // Ctrl+O typed by the user: the unreadable file's error reaches the report, nothing is lost
     // and the program goes on.
     f.dialogs.fileAnswers = {FreshFolder("gone") + "missing.lvx"};
@@ -359,14 +361,14 @@ void DocumentLifecycleTest::aTemplateOpensAsANewUntitledProject() {
     f.dialogs.clear();
     f.form->OpenProjectFile(f.folder + "templates/Shown.lvx");
     QCOMPARE(f.agent().Items.size(), size_t(1));
-    QVERIFY(f.form->CurrentFileName.isEmpty());
+    QVERIFY(f.form->document().fileName().isEmpty());
     // Save asks for a name and never writes into the templates folder.
     QVERIFY(f.ui().Save1->isEnabled());
     f.dialogs.fileAnswers = {site + "Mine"};
     f.form->Save1Click();
     QCOMPARE(f.dialogs.files.size(), 1);
     QVERIFY(QFile::exists(site + "Mine.lvx"));
-    QCOMPARE(f.form->CurrentFileName, site + "Mine");
+    QCOMPARE(f.form->document().fileName(), site + "Mine");
     QCOMPARE(ReadFile(f.folder + "templates/Shown.lvx"), shipped);
     QCOMPARE(QDir(f.folder + "templates").entryList(QDir::Files), before);
 }
@@ -388,6 +390,6 @@ void DocumentLifecycleTest::aPhotoThatCannotBeReadStillLetsTheProjectBeSaved() {
     // The edits are saved, and nothing claims that the page was.
     QVERIFY(ReadFile(site + "Show.lvx").contains("Good title#$@"));
     QVERIFY(!QFile::exists(site + "Show.html"));
-    QCOMPARE(f.form->CurrentFileName, site + "Show");
-    QVERIFY(!f.form->FModified());
+    QCOMPARE(f.form->document().fileName(), site + "Show");
+    QVERIFY(!f.form->document().isModified());
 }

@@ -8,7 +8,14 @@
 
 #include "Doubles.h"
 #include "ErrorReport.h"
+#include "HelpCommands.h"
 #include "MainForm.h"
+#include "PhotosIn.h"
+#include "PreviewController.h"
+#include "ProjectDocument.h"
+#include "PropertyBinder.h"
+#include "RecentFiles.h"
+#include "TreePanel.h"
 #include "TreeWidgetItemTree.h"
 #include "UiTestSupport.h"
 #include "ui_MainForm.h"
@@ -34,7 +41,7 @@ struct MainFormFixture {
     // Inserts a child under `parent` and gives it `title` in the engine and the tree.
     QTreeWidgetItem* insert(QTreeWidgetItem* parent, const std::string& title) {
         select(parent);
-        form->Insert1Click();
+        form->tree().Insert1Click();
         QTreeWidgetItem* node = parent->child(parent->childCount() - 1);
         const int index = form->itemTree().absoluteIndex(node) - 1;
         TItemData item = agent().GetItem(index);

@@ -28,9 +28,9 @@ void PreviewProtocolTest::hiddenPreviewLoadsNothing() {
     f.insert(f.root(), "One");
     f.ui().edt_IToolTip->setText("edit");
     f.ui().spnedt_SlideShowWidth->setValue(300);
-    QVERIFY(f.form->PreviewRefreshArmed);
+    QVERIFY(f.form->preview().refreshArmed());
     QVERIFY(!QFile::exists(f.folder + "preview/~preview.html"));
-    QVERIFY(f.form->frmPreview()->WebBrowser() == nullptr);
+    QVERIFY(f.form->preview().frmPreview()->WebBrowser() == nullptr);
 }
 
 void PreviewProtocolTest::shownPreviewRebuildsAndReloads() {
@@ -40,9 +40,9 @@ void PreviewProtocolTest::shownPreviewRebuildsAndReloads() {
     // The entry starts checked with the window hidden: the first click only clears the mark.
     QVERIFY(f.ui().PreviewWindow1->isChecked());
     f.ui().PreviewWindow1->trigger();
-    QVERIFY(!f.form->frmPreview()->isVisible());
+    QVERIFY(!f.form->preview().frmPreview()->isVisible());
     f.ui().PreviewWindow1->trigger();
-    TfrmPreview* preview = f.form->frmPreview();
+    TfrmPreview* preview = f.form->preview().frmPreview();
     QVERIFY(preview->isVisible());
     QVERIFY(f.ui().PreviewWindow1->isChecked());
     QWebEngineView* view = preview->WebBrowser();
@@ -52,25 +52,25 @@ void PreviewProtocolTest::shownPreviewRebuildsAndReloads() {
     QVERIFY(page.contains("Lumivex1_div"));
     QVERIFY(QFile::exists(f.folder + "preview/lumivex.js"));
     QVERIFY(!QFile::exists(f.form->scratchFolder() + "~preview.html"));
-    QVERIFY(!f.form->PreviewRefreshArmed);
+    QVERIFY(!f.form->preview().refreshArmed());
     QTRY_VERIFY_WITH_TIMEOUT(view->url().toLocalFile().endsWith("preview/~preview.html"), 20000);
     // With Auto Refresh pressed the finished load arms the next edit.
-    QTRY_VERIFY_WITH_TIMEOUT(f.form->PreviewRefreshArmed, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(f.form->preview().refreshArmed(), 20000);
     QSignalSpy loads(view, &QWebEngineView::loadFinished);
     f.select(f.root()->child(0));
-    QTRY_VERIFY_WITH_TIMEOUT(f.form->PreviewRefreshArmed, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(f.form->preview().refreshArmed(), 20000);
     loads.clear();
     f.ui().edt_IToolTip->setText("edited");
-    QVERIFY(!f.form->PreviewRefreshArmed);
+    QVERIFY(!f.form->preview().refreshArmed());
     QVERIFY(loads.wait(20000));
 
     // Closing the window clears the menu mark; hidden again, edits load nothing.
     preview->close();
     QVERIFY(!f.ui().PreviewWindow1->isChecked());
-    QTRY_VERIFY_WITH_TIMEOUT(f.form->PreviewRefreshArmed, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(f.form->preview().refreshArmed(), 20000);
     loads.clear();
     f.ui().edt_IToolTip->setText("while hidden");
-    QVERIFY(f.form->PreviewRefreshArmed);
+    QVERIFY(f.form->preview().refreshArmed());
     QTest::qWait(200);
     QCOMPARE(loads.size(), 0);
 }
@@ -115,7 +115,7 @@ void PreviewProtocolTest::theDockFollowsTheSelectionAndTakesAPhonesWidth() {
     f.ui().PreviewWindow1->trigger();  // clears the mark the entry starts with
     f.ui().PreviewWindow1->trigger();
     QVERIFY(f.form->findChild<QDockWidget*>("dckPreview")->isVisible());
-    QWebEngineView* view = f.form->frmPreview()->WebBrowser();
+    QWebEngineView* view = f.form->preview().frmPreview()->WebBrowser();
     QVERIFY(view != nullptr);
     QTRY_VERIFY_WITH_TIMEOUT(view->url().toLocalFile().endsWith("preview/~preview.html"), 20000);
     const QString caption =
@@ -131,7 +131,7 @@ void PreviewProtocolTest::theDockFollowsTheSelectionAndTakesAPhonesWidth() {
     // The runtime that publishes is not the preview's.
     QVERIFY(!ReadFile(f.folder + "lumivex.js").contains("lumivexPreviewShow"));
 
-    f.form->frmPreview()->findChild<QComboBox*>("cmbPreviewSize")->setCurrentIndex(2);
+    f.form->preview().frmPreview()->findChild<QComboBox*>("cmbPreviewSize")->setCurrentIndex(2);
     QVERIFY(pageGives(view, QStringLiteral("window.innerWidth"), 390));
 }
 
@@ -150,8 +150,8 @@ void PreviewProtocolTest::unwritableProgramFolderStillStarts() {
     QCOMPARE(dialogs.messages[0].kind, MessageKind::Error);
     QVERIFY(form.form()->mnitRecentFiles->actions().isEmpty());
     // What comes after the list still ran.
-    QVERIFY(form.PreviewRefreshArmed);
-    QVERIFY(!form.FModified());
+    QVERIFY(form.preview().refreshArmed());
+    QVERIFY(!form.document().isModified());
     QCOMPARE(form.form()->pgcntrl1->currentWidget(), form.form()->tbshtScript);
 }
 

@@ -29,7 +29,7 @@ private Q_SLOTS:
 // A control renamed in the form would silently drop its field from every save.
 void PropertyBindingTest::everyBoundControlExists() {
     MainFormFixture f;
-    const QStringList names = TMainForm::BoundControlNames();
+    const QStringList names = PropertyBinder::BoundControlNames();
     QCOMPARE(names.size(), 53);  // 46 bindings of the settings, 6 of an item, the second radio
     for (const QString& name : names) {
         QWidget* control = f.form->findChild<QWidget*>(name);
@@ -59,11 +59,11 @@ void PropertyBindingTest::everyFieldRoundTripsWithItsNormalisation() {
     in.ImageLeadingPathEnabled = "1";
     in.ImageLeadingPath = "http://example.com/img/";
     f.agent().SetAppletData(in);
-    f.form->LoadAppletProperties();
+    f.form->binder().LoadAppletProperties();
     QVERIFY(f.ui().spdbtn_SlideShowLoadingBgColor->isChecked());
     QVERIFY(f.ui().rdbtnpInternalUse_RootDir_Local_Checked->isChecked());
     QVERIFY(!f.ui().rdbtnpInternalUse_RootDir_Local_Checked2->isChecked());
-    f.form->StoreAppletProperties();
+    f.form->binder().StoreAppletProperties();
     const TAppletData out = f.agent().GetAppletData();
     QCOMPARE(out.CtrlId, std::string("Show_2"));
     QCOMPARE(out.Reserved1, std::string("kept"));
@@ -89,14 +89,14 @@ void PropertyBindingTest::everyFieldRoundTripsWithItsNormalisation() {
 
     // Releasing a "T" button gives the swatch's colour: black after "Transparent".
     f.ui().spdbtn_SlideShowLoadingBgColor->setChecked(false);
-    f.form->StoreAppletProperties();
+    f.form->binder().StoreAppletProperties();
     QCOMPARE(f.agent().GetAppletData().SlideShowLoadingBgColor, std::string("000000"));
 
     // Loading "0" clears the radio button without choosing the other one.
     in = f.agent().GetAppletData();
     in.RootDirLocalChecked = "0";
     f.agent().SetAppletData(in);
-    f.form->LoadAppletProperties();
+    f.form->binder().LoadAppletProperties();
     QVERIFY(!f.ui().rdbtnpInternalUse_RootDir_Local_Checked->isChecked());
     QVERIFY(!f.ui().rdbtnpInternalUse_RootDir_Local_Checked2->isChecked());
     // Clearing the leading path's check box disables its edit.
@@ -112,7 +112,7 @@ void PropertyBindingTest::everyFieldRoundTripsWithItsNormalisation() {
     item.SlideImageFile = "slider0.jpg";
     f.agent().SetItem(item, 0);
     f.select(node);
-    f.form->StoreItemProperties(0);
+    f.form->binder().StoreItemProperties(0);
     f.select(f.root());
     QCOMPARE(f.agent().GetItem(0).LinkUrl, std::string("http://example.com/"));
     QCOMPARE(f.agent().GetItem(0).LinkTarget, std::string("frame7"));
@@ -120,7 +120,7 @@ void PropertyBindingTest::everyFieldRoundTripsWithItsNormalisation() {
 
     // Text typed into a spin box that is not a whole number is stored as the minimum.
     f.ui().spnedt_SlideShowZIndex->findChild<QLineEdit*>()->setText(QStringLiteral("-"));
-    f.form->StoreAppletProperties();
+    f.form->binder().StoreAppletProperties();
     QCOMPARE(f.agent().GetAppletData().SlideShowZIndex, std::string("-9999"));
 }
 
@@ -133,7 +133,7 @@ void PropertyBindingTest::conversionErrorKeepsLaterControls() {
     in.RotateDelay = "abc";
     in.SlideShowWidth = "640";
     f.agent().SetAppletData(in);
-    QVERIFY_THROWS_EXCEPTION(ConversionError, f.form->LoadAppletProperties());
+    QVERIFY_THROWS_EXCEPTION(ConversionError, f.form->binder().LoadAppletProperties());
     QCOMPARE(f.ui().spnedt_slideInfoOpacity->value(), 12);
     QCOMPARE(f.ui().spnedt_rotateDelay->value(), 777);
     QCOMPARE(f.ui().spnedt_SlideShowWidth->value(), 123);
@@ -149,7 +149,7 @@ void PropertyBindingTest::modifiedFlagPerControl() {
         [&] { f.ui().chbx_SlideInfoHeight->click(); },
         [&] {
             f.ui().rdbtnpInternalUse_RootDir_Local_Checked->click();
-            f.form->SetModified(false);
+            f.form->document().setModified(false);
             f.ui().rdbtnpInternalUse_RootDir_Local_Checked2->click();
         },
         [&] { f.ui().edt_SlideInfoTitleFontFamily->setText("Arial"); },
@@ -157,35 +157,35 @@ void PropertyBindingTest::modifiedFlagPerControl() {
         [&] { f.ui().edtOriginalImagePath->setText("/tmp/a.jpg"); },
     };
     for (const auto& change : changes) {
-        f.form->SetModified(false);
+        f.form->document().setModified(false);
         change();
-        QVERIFY(f.form->FModified());
+        QVERIFY(f.form->document().isModified());
     }
     for (QWidget* control : {static_cast<QWidget*>(f.ui().edt_ctrlId),
                              static_cast<QWidget*>(f.ui().edt_SlideShowLoadingBgImage),
                              static_cast<QWidget*>(f.ui().edtpInternalUse_RootDir_Local),
                              static_cast<QWidget*>(f.ui().edtpInternalUse_RootDir_Remote),
                              static_cast<QWidget*>(f.ui().edt_Text)}) {
-        f.form->SetModified(false);
+        f.form->document().setModified(false);
         static_cast<QLineEdit*>(control)->setText("changed");
-        QVERIFY2(f.form->FModified(), qPrintable(control->objectName()));
+        QVERIFY2(f.form->document().isModified(), qPrintable(control->objectName()));
     }
-    f.form->SetModified(false);
+    f.form->document().setModified(false);
     f.ui().cmbx_Target->setEditText("_top");
-    QVERIFY(f.form->FModified());
+    QVERIFY(f.form->document().isModified());
     // A cancelled colour dialog changes nothing; a chosen colour leaves a pressed "T" button
     // pressed.
     f.ui().spdbtn_SlideInfoBgColor->setChecked(true);
-    f.form->SetModified(false);
+    f.form->document().setModified(false);
     f.ui().pnl_SlideInfoBgColor->click();
-    QVERIFY(!f.form->FModified());
+    QVERIFY(!f.form->document().isModified());
     f.dialogs.colors = {QColor(0x12, 0x34, 0x56)};
     f.ui().pnl_SlideInfoBgColor->click();
     QCOMPARE(f.dialogs.colorRequests.last(), QColor(Qt::black));
-    f.form->StoreAppletProperties();
+    f.form->binder().StoreAppletProperties();
     QCOMPARE(f.agent().GetAppletData().SlideInfoBgColor, std::string("Transparent"));
     f.ui().spdbtn_SlideInfoBgColor->setChecked(false);
-    f.form->StoreAppletProperties();
+    f.form->binder().StoreAppletProperties();
     QCOMPARE(f.agent().GetAppletData().SlideInfoBgColor, std::string("123456"));
 }
 
@@ -194,30 +194,30 @@ void PropertyBindingTest::pickers() {
     f.select(f.insert(f.root(), "Pictured"));
     const QString pictures = FreshFolder("pictures");
     WriteFile(pictures + "wait.gif", "GIF89a");
-    f.form->SetModified(false);
+    f.form->document().setModified(false);
     f.dialogs.fileAnswers = {pictures + "photo.jpg"};
     f.ui().spdbtnOriginalImagePath->click();
     QCOMPARE(f.ui().edtOriginalImagePath->text(), pictures + "photo.jpg");
-    QVERIFY(f.form->FModified());
+    QVERIFY(f.form->document().isModified());
     QVERIFY(f.dialogs.files[0].filter.startsWith("All Image Files(*.gif;*.jpg;*.jpeg)|"));
 
-    f.form->SetModified(false);
+    f.form->document().setModified(false);
     f.dialogs.fileAnswers = {pictures + "wait.gif"};
     f.ui().spdbtn_SlideShowLoadingBgImage->click();
     QCOMPARE(f.ui().edt_SlideShowLoadingBgImage->text(), QStringLiteral("wait.gif"));
-    QVERIFY(f.form->FModified());
+    QVERIFY(f.form->document().isModified());
     QVERIFY(QFile::exists(f.folder + "preview/wait.gif"));
 
     // The link tip shows while the setting allows it; its answer becomes the item's link, as a
     // file URL.
-    f.form->SetModified(false);
+    f.form->document().setModified(false);
     f.settings.values.insert(kSettingsKey + "/ShowLinkTipDialog", 0);
     f.dialogs.fileAnswers = {QStringLiteral("/home/me/my site/a.html")};
     f.ui().spdbtnItURL->click();
     QCOMPARE(f.ui().cmbx_Link->currentText(), QStringLiteral("file:///home/me/my%20site/a.html"));
     QCOMPARE(f.dialogs.files.last().filter,
              QStringLiteral("HTML files(*.htm;*.html)|*.htm;*.html|Any file (*.*)|*.*"));
-    QVERIFY(f.form->FModified());
+    QVERIFY(f.form->document().isModified());
 }
 
 void PropertyBindingTest::reservedSeparatorIsNeverStored() {
@@ -258,9 +258,9 @@ void PropertyBindingTest::legacyBytesSurviveUnedited() {
 }
 
 void PropertyBindingTest::pathToFileUrl() {
-    QCOMPARE(TMainForm::PathToFileUrl("C:\\site\\a.html"),
+    QCOMPARE(PropertyBinder::PathToFileUrl("C:\\site\\a.html"),
              QStringLiteral("file:///C|/site/a.html"));
-    QCOMPARE(TMainForm::PathToFileUrl("/home/me/help/x.htm"),
+    QCOMPARE(PropertyBinder::PathToFileUrl("/home/me/help/x.htm"),
              QStringLiteral("file:///home/me/help/x.htm"));
 }
 
@@ -270,23 +270,23 @@ void PropertyBindingTest::recentFiles() {
     QStringList paths;
     for (int i = 1; i <= 5; ++i) {
         paths << site + QStringLiteral("p%1.lvx").arg(i);
-        f.form->AddRecentFile(paths.last());
+        f.form->recentFiles().AddRecentFile(paths.last());
     }
     const QByteArray expected = "&1 " + paths[4].toUtf8() + "\r\n&2 " + paths[3].toUtf8() +
                                 "\r\n&3 " + paths[2].toUtf8() + "\r\n&4 " + paths[1].toUtf8() +
                                 "\r\n";
     QCOMPARE(ReadFile(f.folder + "recentfile.dat"), expected);
     // A listed path keeps its place; another letter case is another file.
-    f.form->AddRecentFile(paths[2]);
+    f.form->recentFiles().AddRecentFile(paths[2]);
     QCOMPARE(ReadFile(f.folder + "recentfile.dat"), expected);
-    f.form->AddRecentFile(paths[2].toUpper());
+    f.form->recentFiles().AddRecentFile(paths[2].toUpper());
     QVERIFY(ReadFile(f.folder + "recentfile.dat").startsWith("&1 " + paths[2].toUpper().toUtf8()));
     const QList<QAction*> entries = f.ui().mnitRecentFiles->actions();
     QCOMPARE(entries.size(), 4);
     QVERIFY(entries[1]->text().startsWith("&2 "));
     // Clicking an entry opens it (here: a file that cannot be read, which the report shows).
     f.dialogs.answers = {MessageButton::No};
-    QVERIFY_THROWS_EXCEPTION(FileError, f.form->RecentFileClick(entries[1]));
+    QVERIFY_THROWS_EXCEPTION(FileError, f.form->recentFiles().RecentFileClick(entries[1]));
 }
 
 LUMIVEX_UI_TEST(PropertyBindingTest);

@@ -131,10 +131,10 @@ void PropertyInputTest::pastedLineBreaksBecomeBlanks() {
 
     std::string stored;
     if (item) {
-        f.form->StoreItemProperties(0);
+        f.form->binder().StoreItemProperties(0);
         stored = f.agent().GetItem(0).*std::get<std::string TItemData::*>(field->second);
     } else {
-        f.form->StoreAppletProperties();
+        f.form->binder().StoreAppletProperties();
         stored = f.agent().GetAppletData().*std::get<std::string TAppletData::*>(field->second);
     }
     QCOMPARE(stored, std::string("[a b c d e  ]"));
@@ -159,7 +159,7 @@ void PropertyInputTest::everyChangeMarksModified() {
         QRadioButton* first = f.ui().rdbtnpInternalUse_RootDir_Local_Checked;
         (radio == first ? f.ui().rdbtnpInternalUse_RootDir_Local_Checked2 : first)->click();
     }
-    f.form->SetModified(false);
+    f.form->document().setModified(false);
     QVERIFY(!f.ui().Save1->isEnabled());
 
     if (auto* spin = qobject_cast<QSpinBox*>(widget))
@@ -173,7 +173,7 @@ void PropertyInputTest::everyChangeMarksModified() {
         edit->setText(edit->text() + "x");
     else
         static_cast<QAbstractButton*>(widget)->click();
-    QVERIFY(f.form->FModified());
+    QVERIFY(f.form->document().isModified());
     QVERIFY(f.ui().Save1->isEnabled());
     QVERIFY(f.ui().tlbtnSave->isEnabled());
 }
@@ -204,8 +204,8 @@ void PropertyInputTest::creationNewAndOpenEndClean() {
     const QString project = FreshFolder(QStringLiteral("open")) + "Sample.lvx";
     QVERIFY(QFile::copy(QStringLiteral(LUMIVEX_SOURCE_DIR "/share/samples/Sample.lvx"), project));
     f.form->OpenProjectFile(project);
-    QCOMPARE(f.form->CurrentFileName, project);
-    QVERIFY(!f.form->FModified());
+    QCOMPARE(f.form->document().fileName(), project);
+    QVERIFY(!f.form->document().isModified());
     QVERIFY(!f.ui().Save1->isEnabled());
 }
 

@@ -43,7 +43,7 @@ void StartupTest::commandLineJoinsASplitPath() {
     const int blank = project.indexOf(' ');
     StartWithCommandLine(*f.form, f.platform, f.folder,
                          {"lumivex", project.left(blank), project.mid(blank + 1)});
-    QCOMPARE(f.form->CurrentFileName, project);
+    QCOMPARE(f.form->document().fileName(), project);
     QVERIFY(f.dialogs.messages.isEmpty());
     QVERIFY(!f.agent().Items.empty());
     QCOMPARE(ReadFile(f.folder + "recentfile.dat"), "&1 " + QFile::encodeName(project) + "\r\n");
@@ -113,9 +113,9 @@ void StartupTest::failedCommandLineOpenIsReported() {
     QCOMPARE(told.buttons, QList<MessageButton>{MessageButton::Ok});
     QVERIFY2(told.text.contains(path) && told.text.contains(reason), qPrintable(told.text));
     // The editor goes on with the project it had.
-    QCOMPARE(f.form->CurrentFileName, sample);
+    QCOMPARE(f.form->document().fileName(), sample);
     QCOMPARE(f.agent().Items.size(), items);
-    QVERIFY(!f.form->TreeUpdating);
+    QVERIFY(!f.form->tree().updating());
 }
 
 void StartupTest::fileTypeIsRegistered() {
@@ -169,20 +169,20 @@ void StartupTest::helpButtonsAndMenuPages() {
     };
     for (const auto& [name, page] : buttons) {
         f.form->findChild<QToolButton*>(QLatin1String(name))->click();
-        QVERIFY(f.form->frmHelp()->isVisible());
+        QVERIFY(f.form->help().frmHelp()->isVisible());
         QTRY_COMPARE_WITH_TIMEOUT(
-            f.form->frmHelp()->WebBrowser1()->url().toString(QUrl::FullyEncoded),
-            TMainForm::PathToFileUrl(f.folder + "help/" + page), 20000);
+            f.form->help().frmHelp()->WebBrowser1()->url().toString(QUrl::FullyEncoded),
+            PropertyBinder::PathToFileUrl(f.folder + "help/" + page), 20000);
     }
-    QCOMPARE(TMainForm::HelpPageForTag(0), QStringLiteral("getting_started.htm"));
-    QCOMPARE(TMainForm::HelpPageForTag(14), QStringLiteral("getting_started.htm"));
+    QCOMPARE(HelpCommands::HelpPageForTag(0), QStringLiteral("getting_started.htm"));
+    QCOMPARE(HelpCommands::HelpPageForTag(14), QStringLiteral("getting_started.htm"));
     f.ui().Topic1->trigger();
     f.ui().tlbtnHelp->trigger();
     f.ui().ViewSample1->trigger();
     QCOMPARE(f.shell.opened,
              (QStringList{f.folder + "help/index.html", f.folder + "help/index.html",
                           f.folder + "samples/index.html"}));
-    QVERIFY(f.form->frmHelp()->isVisible());
+    QVERIFY(f.form->help().frmHelp()->isVisible());
 }
 
 LUMIVEX_UI_TEST(StartupTest);

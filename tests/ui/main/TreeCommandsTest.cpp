@@ -30,15 +30,15 @@ void TreeCommandsTest::insertLevelsAndEnabling() {
     QVERIFY(!f.ui().Insert2->isEnabled());
     QVERIFY(f.ui().Delete2->isEnabled());
     // The command guards itself too: nothing deeper than two levels.
-    f.form->Insert1Click();
+    f.form->tree().Insert1Click();
     QCOMPARE(f.agent().Items.size(), size_t(2));
     f.select(f.root());
-    f.form->UpdateItemCommands();
+    f.form->tree().UpdateItemCommands();
     QVERIFY(f.ui().Insert1->isEnabled());
     QVERIFY(!f.ui().Delete1->isEnabled());
     QVERIFY(!f.ui().MoveUp1->isEnabled());
     // A new node's caption is its title, and follows it as it is edited.
-    f.form->Insert1Click();
+    f.form->tree().Insert1Click();
     QTreeWidgetItem* fresh = f.root()->child(1);
     QCOMPARE(fresh->text(0), QStringLiteral("Item"));
     QCOMPARE(f.tree()->currentItem(), f.root());
@@ -56,33 +56,33 @@ void TreeCommandsTest::deleteQuestionsAndBlocks() {
     f.insert(parent, "B");
     f.insert(parent, "C");
     f.insert(f.root(), "After");
-    f.form->SetModified(false);
+    f.form->document().setModified(false);
 
     // Refused or declined, a deletion changes nothing and leaves the project unmodified.
     f.select(f.root());
-    f.form->Delete1Click();
+    f.form->tree().Delete1Click();
     QCOMPARE(f.dialogs.messageTexts(), QStringList{"Root item cannot be deleted."});
-    QVERIFY(!f.form->FModified());
+    QVERIFY(!f.form->document().isModified());
 
-    f.form->SetModified(false);
+    f.form->document().setModified(false);
     f.dialogs.clear();
     f.select(parent);
-    f.form->SetModified(false);
+    f.form->document().setModified(false);
     f.dialogs.answers = {MessageButton::No};
-    f.form->Delete1Click();
+    f.form->tree().Delete1Click();
     QCOMPARE(f.dialogs.messageTexts(),
              QStringList{"Are you sure to delete this item and all its children?"});
     QCOMPARE(f.dialogs.messages[0].buttons,
              (QList<MessageButton>{MessageButton::Yes, MessageButton::No}));
-    QVERIFY(!f.form->FModified());
+    QVERIFY(!f.form->document().isModified());
     QCOMPARE(f.agent().Items.size(), size_t(5));
 
     f.dialogs.answers = {MessageButton::Yes};
-    f.form->Delete1Click();
+    f.form->tree().Delete1Click();
     QCOMPARE(f.titles(), QStringList{"After"});
     QVERIFY(f.treeInStepWithList());
     // The neighbour the tree selected is loaded.
-    QCOMPARE(f.form->CurrentItemNode, f.tree()->currentItem());
+    QCOMPARE(f.form->tree().currentItemNode(), f.tree()->currentItem());
     QCOMPARE(f.ui().edt_Text->text(), QStringLiteral("After"));
 }
 
@@ -96,7 +96,7 @@ void TreeCommandsTest::movesKeepBlocksWholeAndModify() {
     QTreeWidgetItem* third = f.insert(f.root(), "Third");
 
     f.select(second);
-    f.form->MoveUp1Click();
+    f.form->tree().MoveUp1Click();
     QCOMPARE(f.titles(),
              (QStringList{"Second", "Second.1", "Second.2", "First", "First.1", "Third"}));
     QVERIFY(f.treeInStepWithList());
@@ -104,20 +104,20 @@ void TreeCommandsTest::movesKeepBlocksWholeAndModify() {
     QVERIFY(!f.ui().MoveUp1->isEnabled());
 
     // On a first child nothing moves, and nothing is modified.
-    f.form->SetModified(false);
-    f.form->MoveUp1Click();
-    QVERIFY(!f.form->FModified());
+    f.form->document().setModified(false);
+    f.form->tree().MoveUp1Click();
+    QVERIFY(!f.form->document().isModified());
     QCOMPARE(f.titles().first(), QStringLiteral("Second"));
 
     f.select(first);
-    f.form->MoveDown1Click();
+    f.form->tree().MoveDown1Click();
     QCOMPARE(f.titles(),
              (QStringList{"Second", "Second.1", "Second.2", "Third", "First", "First.1"}));
     QVERIFY(f.treeInStepWithList());
     QVERIFY(!f.ui().MoveDown1->isEnabled());
-    f.form->SetModified(false);
-    f.form->MoveDown1Click();
-    QVERIFY(!f.form->FModified());
+    f.form->document().setModified(false);
+    f.form->tree().MoveDown1Click();
+    QVERIFY(!f.form->document().isModified());
     Q_UNUSED(third);
 }
 
@@ -133,14 +133,14 @@ void TreeCommandsTest::selectionStoresAndLoadsTheItemPage() {
     // The root keeps the item as the current one; it is stored again at the next change.
     f.ui().edt_IToolTip->setText("tip B");
     f.select(f.root());
-    QCOMPARE(f.form->CurrentItemNode, b);
+    QCOMPARE(f.form->tree().currentItemNode(), b);
     QCOMPARE(f.agent().Items[1].ToolTip, std::string("tip B"));
     // Selecting is no edit.
     f.select(b);
-    f.form->SetModified(false);
+    f.form->document().setModified(false);
     f.select(f.root());
     f.select(b);
-    QVERIFY(!f.form->FModified());
+    QVERIFY(!f.form->document().isModified());
 }
 
 void TreeCommandsTest::pagesFollowTheSelection() {

@@ -46,19 +46,19 @@ void randomEdit(MainFormFixture& f, std::mt19937& random, int step) {
         case 0:
             f.select(node->parent() != nullptr && node->parent()->parent() == nullptr ? node
                                                                                       : f.root());
-            f.form->Insert1Click();
+            f.form->tree().Insert1Click();
             break;
         case 1:
             if (node != f.root()) {
                 f.dialogs.answers = {MessageButton::Yes};
-                f.form->Delete1Click();
+                f.form->tree().Delete1Click();
             }
             break;
         case 2:
-            f.form->MoveUp1Click();
+            f.form->tree().MoveUp1Click();
             break;
         case 3:
-            f.form->MoveDown1Click();
+            f.form->tree().MoveDown1Click();
             break;
         case 4:
             f.ui().edt_Text->setText(QStringLiteral("Title %1").arg(step));
@@ -94,7 +94,7 @@ void UndoTest::undoingEveryEditGivesTheSavedBytes() {
     f.dialogs.fileAnswers = {file};
     f.form->Save1Click();
     const QByteArray before = ReadFile(file);
-    QUndoStack& history = f.form->undoStack();
+    QUndoStack& history = f.form->document().history();
     const int saved = history.index();
 
     std::mt19937 random(seed);
@@ -112,7 +112,7 @@ void UndoTest::undoingEveryEditGivesTheSavedBytes() {
         f.form->Undo1Click();
         QVERIFY(f.treeInStepWithList());
     }
-    QVERIFY(f.form->FModified());  // the file holds the edits
+    QVERIFY(f.form->document().isModified());  // the file holds the edits
     f.form->Save1Click();
     QCOMPARE(ReadFile(file), before);
     QVERIFY(!f.ui().Save1->isEnabled());
@@ -124,9 +124,9 @@ void UndoTest::undoingEveryEditGivesTheSavedBytes() {
     QCOMPARE(ReadFile(file), after);
     // One step away from the save and back again: clean.
     f.form->Undo1Click();
-    QVERIFY(f.form->FModified());
+    QVERIFY(f.form->document().isModified());
     f.form->Redo1Click();
-    QVERIFY(!f.form->FModified());
+    QVERIFY(!f.form->document().isModified());
 }
 
 void UndoTest::typingIntoAFieldIsOneStep() {
@@ -134,8 +134,8 @@ void UndoTest::typingIntoAFieldIsOneStep() {
     f.form->show();
     QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
     QTreeWidgetItem* node = f.insert(f.root(), "Sky");
-    f.form->SetModified(false);
-    const int steps = f.form->undoStack().count();
+    f.form->document().setModified(false);
+    const int steps = f.form->document().history().count();
     f.select(node);
     QLineEdit* title = f.ui().edt_Text;
     f.form->activateWindow();
@@ -144,13 +144,13 @@ void UndoTest::typingIntoAFieldIsOneStep() {
     title->end(false);
     QTest::keyClicks(title, " at dusk");
     QCOMPARE(node->text(0), QStringLiteral("Sky at dusk"));  // the caption follows the title
-    QCOMPARE(f.form->undoStack().count(), steps + 1);
+    QCOMPARE(f.form->document().history().count(), steps + 1);
 
     // The project's Undo, typed in the field itself, takes the whole step back.
     QTest::keyClick(title, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(title->text(), QStringLiteral("Sky"));
     QCOMPARE(node->text(0), QStringLiteral("Sky"));
-    QVERIFY(!f.form->FModified());
+    QVERIFY(!f.form->document().isModified());
     QTest::keyClick(title, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(f.agent().Items[0].Title, std::string("Sky at dusk"));
     QTest::keyClick(title, Qt::Key_Z, Qt::ControlModifier);
@@ -164,7 +164,7 @@ void UndoTest::typingIntoAFieldIsOneStep() {
     title->setFocus();
     QTRY_VERIFY(title->hasFocus());
     QTest::keyClicks(title, "!");
-    QCOMPARE(f.form->undoStack().count(), steps + 3);
+    QCOMPARE(f.form->document().history().count(), steps + 3);
 
     // In a spin box too.
     f.select(f.root());
@@ -182,22 +182,22 @@ void UndoTest::typingIntoAFieldIsOneStep() {
 void UndoTest::newAndOpenStartAFreshHistory() {
     MainFormFixture f;
     f.insert(f.root(), "A");
-    f.form->Insert1Click();
+    f.form->tree().Insert1Click();
     const QString file = FreshFolder("fresh") + "a.lvx";
     f.dialogs.fileAnswers = {file};
     f.form->Save1Click();
-    QVERIFY(f.form->undoStack().canUndo());
+    QVERIFY(f.form->document().history().canUndo());
     f.form->OpenProjectFile(file);
-    QVERIFY(!f.form->undoStack().canUndo());
+    QVERIFY(!f.form->document().history().canUndo());
     QVERIFY(!f.ui().Undo1->isEnabled());
     // After an open the item commands follow the selection (the root) at once.
     QVERIFY(f.ui().Insert1->isEnabled());
     QVERIFY(!f.ui().Delete1->isEnabled());
-    f.form->Insert1Click();
+    f.form->tree().Insert1Click();
     f.dialogs.answers = {MessageButton::No};
     f.form->New1Click();
-    QVERIFY(!f.form->undoStack().canUndo());
-    QVERIFY(!f.form->FModified());
+    QVERIFY(!f.form->document().history().canUndo());
+    QVERIFY(!f.form->document().isModified());
 }
 
 void UndoTest::theWebOutputIsOneStepAndTravelsWithTheProject() {
@@ -211,7 +211,7 @@ void UndoTest::theWebOutputIsOneStepAndTravelsWithTheProject() {
     QTRY_VERIFY(choice->hasFocus());
     QTest::keyClick(choice, Qt::Key_Down);
     QVERIFY(f.agent().Options.modernWebOutput());
-    QVERIFY(f.form->FModified());
+    QVERIFY(f.form->document().isModified());
     const QString file = FreshFolder("web-output") + "a.lvx";
     f.dialogs.fileAnswers = {file};
     f.form->Save1Click();
@@ -226,7 +226,7 @@ void UndoTest::theWebOutputIsOneStepAndTravelsWithTheProject() {
     MainFormFixture opened;
     opened.form->OpenProjectFile(file);
     QCOMPARE(opened.ui().cmbWebOutput->currentIndex(), 1);
-    QVERIFY(!opened.form->FModified());
+    QVERIFY(!opened.form->document().isModified());
 }
 
 LUMIVEX_UI_TEST(UndoTest);

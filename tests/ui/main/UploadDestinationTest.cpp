@@ -21,12 +21,13 @@ private Q_SLOTS:
     void destinationIsOneStepOfTheProjectsHistory() {
         MainFormFixture f;
         f.form->show();
-        f.form->CurrentFileName = FreshFolder("project") + "Show.lvx";
+        f.dialogs.fileAnswers = {FreshFolder("project") + "Show.lvx"};
+        f.form->Save1Click();
         QTcpServer closed;
         QVERIFY(closed.listen(QHostAddress::LocalHost));
         const QString server = QStringLiteral("127.0.0.1:%1").arg(closed.serverPort());
         closed.close();
-        const int before = f.form->undoStack().count();
+        const int before = f.form->document().history().count();
         QString shownServer;
         QTimer::singleShot(0, [&] {
             auto* dialog = qobject_cast<TfrmPublishToServer*>(QApplication::activeModalWidget());
@@ -43,8 +44,8 @@ private Q_SLOTS:
         QCOMPARE(f.agent().Options.value(ProjectOptions::kUploadServer), server.toStdString());
         QCOMPARE(f.agent().Options.value(ProjectOptions::kUploadFolder), "/srv/show");
         QCOMPARE(f.agent().Options.value(ProjectOptions::kUploadUser), "me");
-        QCOMPARE(f.form->undoStack().count(), before + 1);
-        QVERIFY(f.form->FModified());
+        QCOMPARE(f.form->document().history().count(), before + 1);
+        QVERIFY(f.form->document().isModified());
         QCOMPARE(f.dialogs.messages.size(), 1);
         QVERIFY2(f.dialogs.messages[0].text.contains("cannot connect to " + server),
                  qPrintable(f.dialogs.messages[0].text));
@@ -59,7 +60,7 @@ private Q_SLOTS:
         });
         f.form->PublishToServer1Click();
         QCOMPARE(shownServer, server);
-        QCOMPARE(f.form->undoStack().count(), before + 1);
+        QCOMPARE(f.form->document().history().count(), before + 1);
 
         f.form->Undo1Click();
         for (auto name : {ProjectOptions::kUploadServer, ProjectOptions::kUploadFolder,

@@ -1,5 +1,5 @@
-// The property pages: the binding of every control to its field, the change handlers, the
-// colour, image and link pickers and the check on the reserved separator.
+#include "PropertyBinder.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
@@ -8,18 +8,24 @@
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QToolButton>
+#include <QTreeWidget>
+#include <QUndoStack>
 #include <QUrl>
 #include <algorithm>
 
 #include "ColorSwatch.h"
+#include "EditCommands.h"
 #include "ErrorReport.h"
 #include "FileIO.h"
 #include "Icons.h"
-#include "MainForm.h"
 #include "MessageBox_LinkTip.h"
+#include "Platform.h"
+#include "ProjectDocument.h"
 #include "PropertyInput.h"
+#include "SettingsStore.h"
 #include "Text.h"
 #include "TextBytes.h"
+#include "TreePanel.h"
 #include "TreeWidgetItemTree.h"
 #include "WYSIWYG_Utility.h"
 #include "ui_MainForm.h"
@@ -28,7 +34,7 @@ namespace lumivex::ui {
 
 namespace {
 
-using BindMode = TMainForm::BindMode;
+using BindMode = PropertyBinder::BindMode;
 constexpr BindMode kValue = BindMode::Value;
 constexpr BindMode kComboText = BindMode::ComboText;
 constexpr BindMode kTransparency = BindMode::Transparency;
@@ -158,7 +164,33 @@ RgbColor toRgb(const QColor& c) {
 
 }  // namespace
 
-void TMainForm::GetControlValue(std::string& value, QWidget* control, BindMode mode) {
+PropertyBinder::PropertyBinder(Ui::MainForm& ui, Platform& platform, TzqxAppletAgent& agent,
+                               TreePanel& tree, const ProjectDocument& document, QWidget* window)
+    : QObject(window),
+      ui_(ui),
+      platform_(platform),
+      agent_(agent),
+      tree_(tree),
+      document_(document),
+      window_(window),
+      secondRootChoice_(window->findChild<QWidget*>(QLatin1String(kSecondRootChoice))) {
+    for (const Binding& b : kAppletBindings)
+        settings_.push_back(
+            {window->findChild<QWidget*>(QLatin1String(b.control)), b.mode, b.field, nullptr});
+    for (const ItemBinding& b : kItemBindings)
+        itemFields_.push_back(
+            {window->findChild<QWidget*>(QLatin1String(b.control)), b.mode, nullptr, b.field});
+    for (const Control& c : settings_)
+        Q_ASSERT(c.widget != nullptr);
+    connectEdits();
+    connectPickers();
+}
+
+std::string PropertyBinder::pathBytes(const QString& path) const {
+    return QFile::encodeName(path).toStdString();
+}
+
+void PropertyBinder::GetControlValue(std::string& value, QWidget* control, BindMode mode) {
     if (auto* combo = qobject_cast<QComboBox*>(control)) {
         value = mode == kComboText ? shownBytes(combo, combo->currentText())
                                    : IntToStr(combo->currentIndex());
@@ -180,7 +212,7 @@ void TMainForm::GetControlValue(std::string& value, QWidget* control, BindMode m
     }
 }
 
-void TMainForm::SetControlValue(const std::string& value, QWidget* control, BindMode mode) {
+void PropertyBinder::SetControlValue(const std::string& value, QWidget* control, BindMode mode) {
     if (auto* combo = qobject_cast<QComboBox*>(control)) {
         if (mode == kComboText)
             setShownText(combo, value);
@@ -201,20 +233,20 @@ void TMainForm::SetControlValue(const std::string& value, QWidget* control, Bind
     }
 }
 
-void TMainForm::setRadio(QWidget* radio, bool checked) {
+void PropertyBinder::setRadio(QWidget* radio, bool checked) {
     // The pair is managed here: clearing one must not choose the other.
     auto* button = static_cast<QRadioButton*>(radio);
     button->setChecked(checked);
     if (!checked)
         return;
-    for (QRadioButton* other : {ui_->rdbtnpInternalUse_RootDir_Local_Checked,
-                                ui_->rdbtnpInternalUse_RootDir_Local_Checked2}) {
+    for (QRadioButton* other : {ui_.rdbtnpInternalUse_RootDir_Local_Checked,
+                                ui_.rdbtnpInternalUse_RootDir_Local_Checked2}) {
         if (other != button)
             other->setChecked(false);
     }
 }
 
-QStringList TMainForm::BoundControlNames() {
+QStringList PropertyBinder::BoundControlNames() {
     QStringList names;
     for (const Binding& b : kAppletBindings)
         names << QLatin1String(b.control);
@@ -224,52 +256,57 @@ QStringList TMainForm::BoundControlNames() {
     return names;
 }
 
-std::string TMainForm::colourValue(std::string TAppletData::*field) {
+std::string PropertyBinder::colourValue(std::string TAppletData::*field) const {
     // The swatch gives the digits; its "T" button, when down, makes the field transparent.
-    std::string value = FAgent->AppletData.*field;
-    for (const Binding& b : kAppletBindings) {
-        if (b.field == field) {
-            GetControlValue(value, findChild<QWidget*>(QLatin1String(b.control)), b.mode);
-        }
+    std::string value = agent_.AppletData.*field;
+    for (const Control& c : settings_) {
+        if (c.setting == field)
+            GetControlValue(value, c.widget, c.mode);
     }
     return value;
 }
 
-void TMainForm::StoreAppletProperties() {
+void PropertyBinder::storePanel() {
+    StoreAppletProperties();
+    if (tree_.currentItemNode() != nullptr)
+        StoreItemProperties(tree_.currentItemIndex());
+}
+
+void PropertyBinder::StoreAppletProperties() {
     // Normally the model holds every control's value already; any control that differs is an
     // edit of its own, on the undo stack.
-    for (const Binding& b : kAppletBindings) {
-        if (b.mode != kTransparency)
-            controlEdited(findChild<QWidget*>(QLatin1String(b.control)));
+    for (const Control& c : settings_) {
+        if (c.mode != kTransparency)
+            controlEdited(c.widget);
     }
 }
 
-void TMainForm::LoadAppletProperties() {
+void PropertyBinder::LoadAppletProperties() {
     ShowingModel showing(*this);
-    const TAppletData data = FAgent->GetAppletData();
-    for (const Binding& b : kAppletBindings)
-        SetControlValue(data.*b.field, findChild<QWidget*>(QLatin1String(b.control)), b.mode);
+    const TAppletData data = agent_.GetAppletData();
+    for (const Control& c : settings_)
+        SetControlValue(data.*c.setting, c.widget, c.mode);
     showOption(std::string(ProjectOptions::kWebOutput), false);
 }
 
-void TMainForm::StoreItemProperties(int index) {
-    if (CurrentItemNode == nullptr || index != itemIndexOf(CurrentItemNode))
+void PropertyBinder::StoreItemProperties(int index) {
+    if (tree_.currentItemNode() == nullptr || index != tree_.currentItemIndex())
         return;
-    for (const ItemBinding& b : kItemBindings)
-        controlEdited(findChild<QWidget*>(QLatin1String(b.control)));
+    for (const Control& c : itemFields_)
+        controlEdited(c.widget);
 }
 
-void TMainForm::LoadItemProperties(int index) {
-    if (index < 0 || index >= static_cast<int>(FAgent->Items.size()))
+void PropertyBinder::LoadItemProperties(int index) {
+    if (index < 0 || index >= static_cast<int>(agent_.Items.size()))
         return;
     ShowingModel showing(*this);
-    const TItemData item = FAgent->GetItem(index);
-    for (const ItemBinding& b : kItemBindings)
-        SetControlValue(item.*b.field, findChild<QWidget*>(QLatin1String(b.control)), b.mode);
+    const TItemData item = agent_.GetItem(index);
+    for (const Control& c : itemFields_)
+        SetControlValue(item.*c.itemField, c.widget, c.mode);
 }
 
-void TMainForm::controlEdited(QWidget* control) {
-    if (showingModel_ || FAgent == nullptr || control == nullptr)
+void PropertyBinder::controlEdited(QWidget* control) {
+    if (showing_ || control == nullptr)
         return;
     // Text with the separator is refused by CheckReservedText, which empties the control: that
     // is the edit.
@@ -279,120 +316,112 @@ void TMainForm::controlEdited(QWidget* control) {
     if (const auto* combo = qobject_cast<QComboBox*>(control);
         combo != nullptr && combo->currentText().contains(QLatin1String(kFieldSeparator)))
         return;
-    if (control->objectName() == QLatin1String(kSecondRootChoice))
-        control = ui_->rdbtnpInternalUse_RootDir_Local_Checked;
-    for (const Binding& b : kAppletBindings) {
-        if (findChild<QWidget*>(QLatin1String(b.control)) != control)
-            continue;
-        const bool colour =
-            qobject_cast<ColorSwatch*>(control) != nullptr || b.mode == kTransparency;
-        std::string value = FAgent->AppletData.*b.field;
-        if (colour)
-            value = colourValue(b.field);
-        else
-            GetControlValue(value, control, b.mode);
-        if (value != FAgent->AppletData.*b.field) {
-            undoStack_->push(new SetSettingCommand(*this, b.field, value, control, typingSession_));
-            RefreshPreview();
-        }
-        return;
+    if (control == secondRootChoice_)
+        control = ui_.rdbtnpInternalUse_RootDir_Local_Checked;
+    for (const Control& c : settings_) {
+        if (c.widget == control)
+            return editSetting(c);
     }
-    for (const ItemBinding& b : kItemBindings) {
-        if (findChild<QWidget*>(QLatin1String(b.control)) != control)
-            continue;
-        // The Item page edits the item it shows; without one there is nothing to edit.
-        if (CurrentItemNode == nullptr)
-            return;
-        const int index = itemIndexOf(CurrentItemNode);
-        std::string value = FAgent->Items.at(static_cast<std::size_t>(index)).*b.field;
-        GetControlValue(value, control, b.mode);
-        if (value != FAgent->Items[static_cast<std::size_t>(index)].*b.field) {
-            undoStack_->push(
-                new SetItemFieldCommand(*this, index, b.field, value, control, typingSession_));
-            RefreshPreview();
-        }
-        return;
+    for (const Control& c : itemFields_) {
+        if (c.widget == control)
+            return editItemField(c);
     }
 }
 
-void TMainForm::showSetting(std::string TAppletData::*field, const QWidget* source, bool reveal) {
+void PropertyBinder::editSetting(const Control& c) {
+    const bool colour = qobject_cast<ColorSwatch*>(c.widget) != nullptr || c.mode == kTransparency;
+    std::string value = agent_.AppletData.*c.setting;
+    if (colour)
+        value = colourValue(c.setting);
+    else
+        GetControlValue(value, c.widget, c.mode);
+    if (value == agent_.AppletData.*c.setting)
+        return;
+    document_.history().push(
+        new SetSettingCommand(tree_, c.setting, value, c.widget, typingSession_));
+    Q_EMIT edited();
+}
+
+void PropertyBinder::editItemField(const Control& c) {
+    // The Item page edits the item it shows; without one there is nothing to edit.
+    const int index = tree_.currentItemIndex();
+    if (index < 0)
+        return;
+    std::string value = agent_.Items.at(static_cast<std::size_t>(index)).*c.itemField;
+    GetControlValue(value, c.widget, c.mode);
+    if (value == agent_.Items[static_cast<std::size_t>(index)].*c.itemField)
+        return;
+    document_.history().push(
+        new SetItemFieldCommand(tree_, index, c.itemField, value, c.widget, typingSession_));
+    Q_EMIT edited();
+}
+
+void PropertyBinder::showSetting(std::string TAppletData::*field, const QWidget* source,
+                                 bool reveal) {
     QWidget* shown = nullptr;
     {
         ShowingModel showing(*this);
-        for (const Binding& b : kAppletBindings) {
-            if (b.field != field)
+        for (const Control& c : settings_) {
+            if (c.setting != field)
                 continue;
-            QWidget* control = findChild<QWidget*>(QLatin1String(b.control));
-            shown = shown != nullptr ? shown : control;
+            shown = shown != nullptr ? shown : c.widget;
             // A colour typed through one of its two controls leaves the other as it is: the
             // swatch keeps its colour while its "T" button is down.
             const bool colour =
-                qobject_cast<ColorSwatch*>(control) != nullptr || b.mode == kTransparency;
-            if (source != nullptr && (control == source || colour))
+                qobject_cast<ColorSwatch*>(c.widget) != nullptr || c.mode == kTransparency;
+            if (source != nullptr && (c.widget == source || colour))
                 continue;
-            SetControlValue(FAgent->AppletData.*field, control, b.mode);
+            SetControlValue(agent_.AppletData.*field, c.widget, c.mode);
         }
     }
     if (reveal && shown != nullptr)
         revealSetting(shown);
 }
 
-void TMainForm::revealSetting(QWidget* control) {
+void PropertyBinder::revealSetting(QWidget* control) {
     // Undo and redo show what they changed: the settings' pages, on the control's page.
-    if (QTreeWidgetItem* root = ui_->trvwDesignPanel->topLevelItem(0);
-        ui_->trvwDesignPanel->currentItem() != root)
-        ui_->trvwDesignPanel->setCurrentItem(root);
+    if (QTreeWidgetItem* root = ui_.trvwDesignPanel->topLevelItem(0);
+        ui_.trvwDesignPanel->currentItem() != root)
+        ui_.trvwDesignPanel->setCurrentItem(root);
     for (QWidget* page = control; page != nullptr; page = page->parentWidget()) {
-        if (ui_->pgcntrl1->indexOf(page) >= 0) {
-            ui_->pgcntrl1->setCurrentWidget(page);
+        if (ui_.pgcntrl1->indexOf(page) >= 0) {
+            ui_.pgcntrl1->setCurrentWidget(page);
             break;
         }
     }
 }
 
-void TMainForm::showItemField(int index, std::string TItemData::*field, const QWidget* source,
-                              bool reveal) {
-    const ItemTree::Node node = tree_->nodeAt(index + 1);
-    if (node == nullptr)
-        return;
-    // The caption is the title, following it as it is typed; the picture is the photo's.
-    if (field == &TItemData::Title)
-        tree_->setCaption(node, FAgent->Items.at(static_cast<std::size_t>(index)).Title);
-    if (field == &TItemData::OriginalImagePath)
-        showThumbnails();
-    if (reveal && ui_->trvwDesignPanel->currentItem() != TreeWidgetItemTree::item(node)) {
-        ui_->trvwDesignPanel->setCurrentItem(TreeWidgetItemTree::item(node));
-        return;  // selecting it showed the whole item
-    }
-    if (CurrentItemNode != TreeWidgetItemTree::item(node))
-        return;
+void PropertyBinder::showItemField(int index, std::string TItemData::*field,
+                                   const QWidget* source) {
     ShowingModel showing(*this);
-    for (const ItemBinding& b : kItemBindings) {
-        QWidget* control = findChild<QWidget*>(QLatin1String(b.control));
-        if (b.field == field && control != source)
-            SetControlValue(FAgent->Items.at(static_cast<std::size_t>(index)).*field, control,
-                            b.mode);
+    for (const Control& c : itemFields_) {
+        if (c.itemField == field && c.widget != source)
+            SetControlValue(agent_.Items.at(static_cast<std::size_t>(index)).*field, c.widget,
+                            c.mode);
     }
 }
 
-void TMainForm::connectProperties() {
-    GuardPropertyInput(ui_->pgcntrl1);
+void PropertyBinder::connectEdits() {
+    GuardPropertyInput(ui_.pgcntrl1);
     // Every text that reaches the engine is checked for the separator, however it got there;
     // connected first, so that a refused text is emptied before it is taken as an edit.
-    for (QLineEdit* edit : ui_->pgcntrl1->findChildren<QLineEdit*>()) {
+    for (QLineEdit* edit : ui_.pgcntrl1->findChildren<QLineEdit*>()) {
         if (qobject_cast<QComboBox*>(edit->parentWidget()) != nullptr)
             continue;
         connect(edit, &QLineEdit::textChanged, this,
                 ErrorReport::guarded([this, edit] { CheckReservedText(edit); }));
     }
-    for (QComboBox* combo : ui_->pgcntrl1->findChildren<QComboBox*>())
+    for (QComboBox* combo : ui_.pgcntrl1->findChildren<QComboBox*>())
         connect(combo, &QComboBox::editTextChanged, this,
                 ErrorReport::guarded([this, combo] { CheckReservedText(combo); }));
-
     // Every change of a bound control is an edit, whoever made it; loading the pages from the
     // model makes none.
-    for (const QString& name : BoundControlNames()) {
-        QWidget* control = findChild<QWidget*>(name);
+    std::vector<QWidget*> bound{secondRootChoice_};
+    for (const std::vector<Control>* list : {&settings_, &itemFields_}) {
+        for (const Control& c : *list)
+            bound.push_back(c.widget);
+    }
+    for (QWidget* control : bound) {
         const auto edited = ErrorReport::guarded([this, control] { controlEdited(control); });
         // A spin box's text, not its value: text that is no number is stored too.
         if (auto* spin = qobject_cast<QSpinBox*>(control))
@@ -401,48 +430,48 @@ void TMainForm::connectProperties() {
             connect(edit, &QLineEdit::textChanged, this, edited);
         else if (auto* combo = qobject_cast<QComboBox*>(control))
             connect(combo, &QComboBox::editTextChanged, this, edited);
-        else if (qobject_cast<ColorSwatch*>(control) == nullptr) {
-            if (auto* button = qobject_cast<QAbstractButton*>(control))
-                connect(button, &QAbstractButton::toggled, this, edited);
-        }
+        else if (auto* button = qobject_cast<QAbstractButton*>(control);
+                 button != nullptr && qobject_cast<ColorSwatch*>(control) == nullptr)
+            connect(button, &QAbstractButton::toggled, this, edited);
     }
     // Classic is the default, so choosing it leaves the project as a project without options.
-    connect(ui_->cmbWebOutput, &QComboBox::activated, this, ErrorReport::guarded([this] {
-                const std::string value = ui_->cmbWebOutput->currentIndex() == 1 ? "Modern" : "";
-                if (value != FAgent->Options.value(ProjectOptions::kWebOutput)) {
-                    undoStack_->push(new SetOptionCommand(
-                        *this, std::string(ProjectOptions::kWebOutput), value));
-                    RefreshPreview();
-                }
+    connect(ui_.cmbWebOutput, &QComboBox::activated, this, ErrorReport::guarded([this] {
+                const std::string value = ui_.cmbWebOutput->currentIndex() == 1 ? "Modern" : "";
+                if (value == agent_.Options.value(ProjectOptions::kWebOutput))
+                    return;
+                document_.history().push(
+                    new SetOptionCommand(tree_, std::string(ProjectOptions::kWebOutput), value));
+                Q_EMIT edited();
             }));
     // Typing into one field is one step until the focus moves on.
     connect(qApp, &QApplication::focusChanged, this, [this] { ++typingSession_; });
+}
 
-    for (ColorSwatch* swatch : ui_->pgcntrl1->findChildren<ColorSwatch*>())
+void PropertyBinder::connectPickers() {
+    for (ColorSwatch* swatch : ui_.pgcntrl1->findChildren<ColorSwatch*>())
         connect(swatch, &QToolButton::clicked, this,
                 ErrorReport::guarded([this, swatch] { pnl_BgColorClick(swatch); }));
-    for (QToolButton* picker :
-         {ui_->spdbtn_SlideShowLoadingBgImage, ui_->spdbtnOriginalImagePath}) {
+    for (QToolButton* picker : {ui_.spdbtn_SlideShowLoadingBgImage, ui_.spdbtnOriginalImagePath}) {
         picker->setIcon(AppIcon(IconId::PickFile));
         connect(picker, &QToolButton::clicked, this,
                 ErrorReport::guarded([this, picker] { spdbtnItemImageNormalClick(picker); }));
     }
-    ui_->spdbtnItURL->setIcon(AppIcon(IconId::PickFile));
-    connect(ui_->spdbtnItURL, &QToolButton::clicked, this,
+    ui_.spdbtnItURL->setIcon(AppIcon(IconId::PickFile));
+    connect(ui_.spdbtnItURL, &QToolButton::clicked, this,
             ErrorReport::guarded([this] { spdbtnItURLClick(); }));
-    for (QRadioButton* radio : {ui_->rdbtnpInternalUse_RootDir_Local_Checked,
-                                ui_->rdbtnpInternalUse_RootDir_Local_Checked2}) {
+    for (QRadioButton* radio : {ui_.rdbtnpInternalUse_RootDir_Local_Checked,
+                                ui_.rdbtnpInternalUse_RootDir_Local_Checked2}) {
         connect(radio, &QRadioButton::clicked, this,
                 ErrorReport::guarded([this, radio] { setRadio(radio, true); }));
     }
     // The check box sits over the box's frame, outside any layout: it takes its own size.
-    ui_->chbx_pImageLeadingPathEnabled->adjustSize();
-    ui_->CheckGroupBox1->setCheckComponent(ui_->chbx_pImageLeadingPathEnabled);
+    ui_.chbx_pImageLeadingPathEnabled->adjustSize();
+    ui_.CheckGroupBox1->setCheckComponent(ui_.chbx_pImageLeadingPathEnabled);
     ShowingModel showing(*this);
-    ui_->chbx_pImageLeadingPathEnabled->setChecked(true);
+    ui_.chbx_pImageLeadingPathEnabled->setChecked(true);
 }
 
-void TMainForm::CheckReservedText(QWidget* control) {
+void PropertyBinder::CheckReservedText(QWidget* control) {
     const auto* edit = qobject_cast<QLineEdit*>(control);
     const auto* combo = qobject_cast<QComboBox*>(control);
     const QString text = edit != nullptr    ? edit->text()
@@ -451,7 +480,7 @@ void TMainForm::CheckReservedText(QWidget* control) {
     if (!text.contains(QLatin1String(kFieldSeparator)))
         return;
     platform_.dialogs.message(
-        this, MessageKind::Warning,
+        window_, MessageKind::Warning,
         QStringLiteral("The text can't include \"#$@\", it is used by system!"),
         {MessageButton::Yes});
     if (auto* e = qobject_cast<QLineEdit*>(control))
@@ -460,50 +489,46 @@ void TMainForm::CheckReservedText(QWidget* control) {
         c->setEditText(QString());
 }
 
-void TMainForm::pnl_BgColorClick(ColorSwatch* swatch) {
-    PickColor(swatch);
-}
-
-void TMainForm::PickColor(ColorSwatch* swatch) {
+void PropertyBinder::pnl_BgColorClick(ColorSwatch* swatch) {
     // A cancelled dialog changes nothing, so it is no edit.
-    if (const auto color = platform_.dialogs.pickColor(this, swatch->color())) {
+    if (const auto color = platform_.dialogs.pickColor(window_, swatch->color())) {
         swatch->setColor(*color);
         controlEdited(swatch);
     }
 }
 
-void TMainForm::spdbtnItemImageNormalClick(QObject* sender) {
+void PropertyBinder::spdbtnItemImageNormalClick(QObject* sender) {
     // The folder of the item's picture when it has one, else the project's.
-    const QString current = ui_->edtOriginalImagePath->text().trimmed();
-    const bool item = sender->objectName() == QLatin1String("spdbtnOriginalImagePath");
+    const QString current = ui_.edtOriginalImagePath->text().trimmed();
+    const bool item = sender == ui_.spdbtnOriginalImagePath;
     const QString start = item && !current.isEmpty() && QFileInfo(current).isAbsolute()
                               ? QFileInfo(current).absolutePath()
-                              : projectFolder();
-    const auto path = platform_.dialogs.openFile(this, kPictureFilter, start);
+                              : document_.folder();
+    const auto path = platform_.dialogs.openFile(window_, kPictureFilter, start);
     if (!path)
         return;
-    if (sender->objectName() == QLatin1String("spdbtn_SlideShowLoadingBgImage")) {
-        ui_->edt_SlideShowLoadingBgImage->setText(QFileInfo(*path).fileName());
-        FAgent->CopyToPreview(pathBytes(*path));
-        RefreshPreview();
-    } else {
-        ui_->edtOriginalImagePath->setText(*path);
+    if (item) {
+        ui_.edtOriginalImagePath->setText(*path);
+        return;
     }
+    ui_.edt_SlideShowLoadingBgImage->setText(QFileInfo(*path).fileName());
+    agent_.CopyToPreview(pathBytes(*path));
+    Q_EMIT edited();
 }
 
-void TMainForm::spdbtnItURLClick() {
+void PropertyBinder::spdbtnItURLClick() {
     if (ReadBoolOr(platform_.settings, kSettingsKey, QStringLiteral("ShowLinkTipDialog"), true)) {
-        TfrmMsgBox_LinkTip tip(platform_, this);
+        TfrmMsgBox_LinkTip tip(platform_, window_);
         tip.exec();
     }
-    const auto path = platform_.dialogs.openFile(this, kLinkFilter, projectFolder());
+    const auto path = platform_.dialogs.openFile(window_, kLinkFilter, document_.folder());
     if (!path)
         return;
     // The text's change is the edit.
-    ui_->cmbx_Link->setEditText(PathToFileUrl(*path));
+    ui_.cmbx_Link->setEditText(PathToFileUrl(*path));
 }
 
-QString TMainForm::PathToFileUrl(const QString& path) {
+QString PropertyBinder::PathToFileUrl(const QString& path) {
     static const QRegularExpression drive(QStringLiteral("^[A-Za-z]:"));
     if (path.startsWith('/') && !drive.match(path).hasMatch())
         return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
@@ -512,17 +537,16 @@ QString TMainForm::PathToFileUrl(const QString& path) {
     return QStringLiteral("file:///") + url;
 }
 
-void TMainForm::showOption(const std::string& name, bool reveal) {
+void PropertyBinder::showOption(const std::string& name, bool reveal) {
     // Options without a control here (the upload destination) live in their own dialog.
     if (name != ProjectOptions::kWebOutput)
         return;
-    QComboBox* choice = ui_->cmbWebOutput;
     {
         ShowingModel showing(*this);
-        choice->setCurrentIndex(FAgent->Options.modernWebOutput() ? 1 : 0);
+        ui_.cmbWebOutput->setCurrentIndex(agent_.Options.modernWebOutput() ? 1 : 0);
     }
     if (reveal)
-        revealSetting(choice);
+        revealSetting(ui_.cmbWebOutput);
 }
 
 }  // namespace lumivex::ui

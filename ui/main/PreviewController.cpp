@@ -1,0 +1,226 @@
+#include "PreviewController.h"
+
+#include <QDockWidget>
+#include <QFile>
+#include <QMainWindow>
+#include <QMenu>
+#include <QScopedValueRollback>
+#include <QScreen>
+#include <QSplitter>
+#include <QTimer>
+
+#include "AppletAgent.h"
+#include "ErrorReport.h"
+#include "FileIO.h"
+#include "HTMLBuild.h"
+#include "Platform.h"
+#include "PropertyBinder.h"
+#include "PublishReport.h"
+#include "Publisher.h"
+#include "SettingsStore.h"
+#include "WebBrowser.h"
+#include "ui_MainForm.h"
+
+namespace lumivex::ui {
+
+namespace {
+
+// The preview's own copy of the runtime gets an entry point that shows one slide held, as a
+// visitor's arrow keys would; the copy in the program folder, which publishes, stays as it is.
+void addPreviewEntryPoint(const std::string& runtime) {
+    static constexpr std::string_view kAnchor = "\n  if (!box) return;\n";
+    if (!FileExists(runtime))
+        return;
+    std::string text = ReadWholeFile(runtime, 1 << 22);
+    const std::size_t at = text.find(kAnchor);
+    if (at == std::string::npos)
+        return;
+    text.insert(at + kAnchor.size(), "  box.lumivexPreviewShow = jump;\n");
+    WriteFileAtomically(runtime, text);
+}
+
+}  // namespace
+
+PreviewController::PreviewController(Ui::MainForm& ui, Platform& platform, TzqxAppletAgent& agent,
+                                     ItemTree& tree, PropertyBinder& binder,
+                                     const Publisher& publisher, QMainWindow* window,
+                                     const QString& programFolder, const QString& scratchFolder)
+    : QObject(window),
+      ui_(ui),
+      platform_(platform),
+      agent_(agent),
+      tree_(tree),
+      binder_(binder),
+      publisher_(publisher),
+      window_(window),
+      programFolder_(programFolder),
+      scratch_(scratchFolder) {
+    connect(&binder_, &PropertyBinder::edited, this, [this] { RefreshPreview(); });
+}
+
+std::string PreviewController::pathBytes(const QString& path) const {
+    return QFile::encodeName(path).toStdString();
+}
+
+void PreviewController::createWindows() {
+    formHTML_ = new TformHTML(window_);
+    frmPreview_ = new TfrmPreview(platform_, *this, programFolder_, window_);
+    dock_ = new QDockWidget(QStringLiteral("Preview"), window_);
+    dock_->setObjectName(QStringLiteral("dckPreview"));
+    dock_->setWidget(frmPreview_);
+    dock_->setMinimumWidth(200);
+    window_->addDockWidget(Qt::RightDockWidgetArea, dock_);
+    dock_->hide();
+    const SettingRead layout = platform_.settings.read(kSettingsKey, kWindowLayout);
+    if (layout.status == ReadStatus::Present)
+        window_->restoreState(layout.value.toByteArray());
+    if (dock_->isHidden())
+        frmPreview_->hide();
+    else
+        ui_.PreviewWindow1->setChecked(true);
+    connect(dock_, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (visible)
+            makeRoomForPreview();
+        else if (dock_->isHidden())
+            ui_.PreviewWindow1->setChecked(false);
+    });
+    // The View menu's own entry for it, which start-up does not hide.
+    QAction* shown = dock_->toggleViewAction();
+    shown->setObjectName(QStringLiteral("LivePreview1"));
+    shown->setText(QStringLiteral("Live Pre&view"));
+    shown->setShortcut(QKeySequence(Qt::Key_F9));
+    ui_.mnuView->insertAction(ui_.PreviewWindow1, shown);
+}
+
+void PreviewController::makeRoomForPreview() {
+    frmPreview_->show();
+    if (dock_->isFloating() || window_->isMaximized() || window_->isFullScreen())
+        return;
+    // The window grows by the preview rather than squeezing the tree and the pages.
+    constexpr int kPreviewWidth = 420, kTreeWidth = 337, kPagesWidth = 441;
+    const int needed = kTreeWidth + kPagesWidth + 16 + kPreviewWidth;
+    if (window_->width() < needed && window_->screen() != nullptr)
+        window_->resize(std::min(needed, window_->screen()->availableGeometry().width()),
+                        window_->height());
+    window_->resizeDocks({dock_}, {kPreviewWidth}, Qt::Horizontal);
+    const QList<int> panes = ui_.Splitter1->sizes();
+    if (panes.size() == 2 && panes[0] < kTreeWidth / 2)
+        ui_.Splitter1->setSizes({kTreeWidth, std::max(panes[0] + panes[1] - kTreeWidth, 0)});
+}
+
+void PreviewController::BuildGeneratedCode() {
+    if (tree_.childCount(tree_.root()) == 0) {
+        platform_.dialogs.message(
+            window_, MessageKind::Error,
+            QStringLiteral("No item to build. Please add item to left pane and try again."),
+            {MessageButton::Ok});
+        return;
+    }
+    binder_.storePanel();
+    agent_.GenerateCode("~tmp0001.txt");
+    const std::string page = pathBytes(scratch_) + "~tmp0001.txt";
+    if (FileExists(page)) {
+        formHTML_->SetPageBytes(ReadWholeFile(page));
+        DeleteFileQuietly(page);
+    }
+}
+
+void PreviewController::BuildHTML1Click() {
+    BuildGeneratedCode();
+    formHTML_->exec();
+}
+
+void PreviewController::stagePreviewPage() {
+    const std::string folder = pathBytes(programFolder_);
+    BuildGeneratedCode();
+    agent_.CopyLinkedFilesToPreview(folder);
+    addPreviewEntryPoint(agent_.PreviewFolder() + "lumivex.js");
+    agent_.CopyResourceFilesToPreview(folder);
+    const std::string page = pathBytes(scratch_) + "~preview.html";
+    WriteFileAtomically(page, formHTML_->PageBytes());
+    agent_.CopyToPreview(page);
+    DeleteFileQuietly(page);
+}
+
+void PreviewController::Preview1Click() {
+    stagePreviewPage();
+    TformWebBrowser browser(platform_, window_);
+    browser.OpenInBrowser(programFolder_ + QStringLiteral("preview/"),
+                          QStringLiteral("~preview.html"));
+}
+
+void PreviewController::Publish1Click() {
+    binder_.storePanel();
+    agent_.WritePublishReport("", "PublishReport.txt");
+    const std::string report = pathBytes(scratch_) + "PublishReport.txt";
+    agent_.CopyToPreview(report);
+    DeleteFileQuietly(report);
+    TfrmPublishReport window(window_);
+    window.LoadReport(programFolder_ + QStringLiteral("preview/PublishReport.txt"));
+    window.exec();
+}
+
+void PreviewController::RefreshPreview() {
+    if (frmPreview_ == nullptr || !frmPreview_->isVisible() || publisher_.running())
+        return;
+    if (!refreshArmed_) {
+        // A load under way (or Auto Refresh off): the edit shows when the preview is armed
+        // again, so the last keys typed are never left out.
+        if (!staging_)
+            stale_ = true;
+        return;
+    }
+    CreateFolderQuietly(agent_.PreviewFolder());
+    // Disarmed while it stages: storing the panel for the build may make an edit, which asks
+    // for a refresh of its own.
+    refreshArmed_ = false;
+    stale_ = false;
+    const QScopedValueRollback staging(staging_, true);
+    try {
+        stagePreviewPage();
+    } catch (...) {
+        refreshArmed_ = true;
+        throw;
+    }
+    frmPreview_->Navigate(programFolder_ + QStringLiteral("preview/~preview.html"));
+    window_->activateWindow();
+}
+
+void PreviewController::SetPreviewRefreshArmed(bool armed) {
+    refreshArmed_ = armed;
+    if (!armed || !stale_)
+        return;
+    stale_ = false;
+    QTimer::singleShot(0, this, ErrorReport::guarded([this] {
+                           if (refreshArmed_)
+                               RefreshPreview();
+                       }));
+}
+
+void PreviewController::showFromStart() {
+    refreshArmed_ = true;
+    RefreshPreview();
+}
+
+void PreviewController::showSlide(int index) {
+    if (frmPreview_ != nullptr)
+        frmPreview_->ShowSlide(index);
+}
+
+void PreviewController::ClearPreviewWindowMark() {
+    ui_.PreviewWindow1->setChecked(false);
+    dock_->hide();
+}
+
+void PreviewController::PreviewWindow1Click() {
+    // The action has already taken its new check state.
+    if (!ui_.PreviewWindow1->isChecked()) {
+        dock_->hide();
+        return;
+    }
+    frmPreview_->show();
+    dock_->show();
+    RefreshPreview();
+}
+
+}  // namespace lumivex::ui
