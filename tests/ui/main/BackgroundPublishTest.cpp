@@ -113,6 +113,19 @@ void BackgroundPublishTest::aCancelledSaveLeavesTheFolderAndTheProjectAsTheyWere
     QTRY_COMPARE(f.tree()->currentItem(), f.root()->child(0));
     QVERIFY(QFile::exists(site + "slider5.jpg"));
     QVERIFY(!f.form->document().isModified());
+
+    // Closing during a publish asks, stops it, then asks about the unsaved changes and goes.
+    f.agent().Items[0].OriginalImagePath = (photos + "p1.jpg").toStdString();
+    f.form->document().setModified(true);
+    f.dialogs.clear();
+    f.dialogs.answers = {MessageButton::Yes, MessageButton::No};
+    bool stayedOpen = false;
+    QTimer::singleShot(0, [&] { stayedOpen = !f.form->close() && f.form->isVisible(); });
+    f.form->Save1Click();
+    QVERIFY(stayedOpen);
+    QTRY_VERIFY(!f.form->isVisible());
+    QCOMPARE(f.dialogs.messages.size(), 2);
+    QVERIFY(f.form->document().isModified());
 }
 
 LUMIVEX_UI_TEST(BackgroundPublishTest);
