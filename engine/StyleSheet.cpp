@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <charconv>
 #include <initializer_list>
 
 #include "CodeGeneration.h"
@@ -23,12 +22,14 @@ void rule(std::string& out, const std::string& selector,
 }
 
 // A length of the designed box as a share of the box's width as it is shown: `px` of a box
-// `boxWidth` wide, in container query units ("8.3333cqw"), written the same in any locale.
+// `boxWidth` wide, in container query units ("8.3334cqw"), rounded up so that at the designed
+// width it is never below the designed pixels, and written the same in any locale.
 std::string BoxShare(long long px, long long boxWidth) {
-    char buf[32];
-    const double v = static_cast<double>(px) * 100.0 / static_cast<double>(std::max(1LL, boxWidth));
-    const auto end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 4).ptr;
-    return std::string(buf, end) + "cqw";
+    const long long w = std::max(1LL, boxWidth);
+    const long long tenThousandths = (px * 1'000'000 + w - 1) / w;
+    std::string fraction = IntToStr(tenThousandths % 10'000);
+    fraction.insert(0, 4 - fraction.size(), '0');
+    return IntToStr(tenThousandths / 10'000) + "." + fraction + "cqw";
 }
 
 long long Number(const std::string& text) {
