@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "ItemTree.h"
 #include "Progress.h"
 #include "ProjectOptions.h"
+#include "image/FocalPoint.h"
 
 namespace lumivex {
 
@@ -27,6 +29,8 @@ struct SlideExtras {
     int width2x = 0;  // 0: no double-density JPEG
     bool avif = false;
     bool avif2x = false;
+    // Where the slide's focal point lies in it, when a filled slide or a zoom needs it.
+    std::optional<image::FocalPoint> focus;
 };
 
 // How far a project file was read (LoadFromFile).

@@ -25,11 +25,12 @@ GeneratedCode TzqxAppletAgent::PrepareGeneratedCode() {
     const bool modern = Options.modernWebOutput();
     code.styleSheet = StyleSheetText(settings, modern);
     LinkedFiles[kConfigScriptEntry].FileName = runtime::ConfigScriptFileName(id);
+    const std::string look = RuntimeLook(Options, SlideExtraFiles);
     if (modern) {
-        code.configScript = ConfigScriptText(settings, Items, &SlideExtraFiles);
+        code.configScript = ConfigScriptText(settings, Items, &SlideExtraFiles, look);
         code.page = ModernPageText(id, LinkedFiles, settings, Items, SlideExtraFiles);
     } else {
-        code.configScript = ConfigScriptText(settings, Items);
+        code.configScript = ConfigScriptText(settings, Items, nullptr, look);
         code.page = PageText(id, LinkedFiles);
     }
     return code;

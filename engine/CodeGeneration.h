@@ -21,8 +21,14 @@ inline constexpr const char* kSupportAddress = "http://www.lumivex.com/support/"
 std::string StyleSheetText(const TAppletData& data, bool modern = false);
 // The configuration script, CR LF line ends but inside the start block. With `extras` (the
 // modern web output, one entry per item) every row also describes the slide's sizes and srcsets.
+// `look` (RuntimeLook's) is handed to the runtime as its last argument when not empty.
 std::string ConfigScriptText(const TAppletData& data, const TItemArray& items,
-                             const std::vector<SlideExtras>* extras = nullptr);
+                             const std::vector<SlideExtras>* extras = nullptr,
+                             const std::string& look = {});
+// The options of the slideshow's look as the runtime takes them, a script object:
+// {transition:'Slide',navigation:'ArrowsAndDots',focus:['50% 40%','']} (each slide's focal point
+// for a zoom; "" where it has none); "" when every option is at its default.
+std::string RuntimeLook(const ProjectOptions& options, const std::vector<SlideExtras>& extras);
 // The page that links the files of `linkedFiles` in their order.
 std::string PageText(const std::string& id, const TLinkedFileInfoArray& linkedFiles);
 // The modern web output's HTML5 page; its snippet preloads the first slide when it has a picture.

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cmath>
 #include <unordered_map>
 
 #include "AppletAgent.h"
@@ -52,8 +53,35 @@ SlideSources ModernSlideSources(const TAppletData& d, const TItemData& item,
     return out;
 }
 
+std::string RuntimeLook(const ProjectOptions& options, const std::vector<SlideExtras>& extras) {
+    const std::string transition = options.transition();
+    const std::string navigation = options.navigation();
+    if (transition == "Fade" && navigation == "None")
+        return {};
+    std::string out = "{transition:'" + transition + "',navigation:'" + navigation + "'";
+    if (transition == "Zoom") {
+        out += ",focus:[";
+        for (std::size_t k = 0; k < extras.size(); ++k) {
+            if (k > 0)
+                out += ",";
+            out += "'";
+            if (const auto& f = extras[k].focus) {
+                // Tenths of a percent, written without the locale's decimal sign.
+                auto percent = [](double v) {
+                    const long tenths = std::lround(std::clamp(v, 0.0, 1.0) * 1000);
+                    return IntToStr(tenths / 10) + "." + IntToStr(tenths % 10) + "%";
+                };
+                out += percent(f->x) + " " + percent(f->y);
+            }
+            out += "'";
+        }
+        out += "]";
+    }
+    return out + "}";
+}
+
 std::string ConfigScriptText(const TAppletData& d, const TItemArray& items,
-                             const std::vector<SlideExtras>* extras) {
+                             const std::vector<SlideExtras>* extras, const std::string& look) {
     const std::string& id = d.CtrlId;
     const std::string crlf = "\r\n";
     std::string out;
@@ -91,7 +119,8 @@ std::string ConfigScriptText(const TAppletData& d, const TItemArray& items,
     out += "var " + id + " = new " + runtime::kConstructor + "('" + id + "'," +
            runtime::ItemsArrayName(id) + "," + d.SlideInfoOpacity + "," + d.RotateDelay + "," +
            d.DurImageTransition + "," + d.StepImageTransition + "," + d.DurSlideInfo + "," +
-           d.StepSlideInfo + "," + d.DelayShowSlideInfo + "," + d.DelayHideSlideInfo + ");\n";
+           d.StepSlideInfo + "," + d.DelayShowSlideInfo + "," + d.DelayHideSlideInfo +
+           (look.empty() ? "" : "," + look) + ");\n";
     out += "}\n";
     out += std::string(runtime::kReady) + "(" + runtime::StartFunctionName(id) + ");" + crlf;
     return out;

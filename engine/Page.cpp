@@ -121,7 +121,7 @@ std::string ModernPageText(const std::string& id, const TLinkedFileInfoArray& li
     line("<head>");
     line("<meta charset=\"utf-8\">");
     line("<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">");
-    line("<title>Preview</title>");
+    line("<title>" + HtmlAttribute(id) + "</title>");
     // No icon: a browser would ask the server for one that is not there.
     line("<link rel=\"icon\" href=\"data:,\">");
     line("");

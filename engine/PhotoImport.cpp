@@ -462,7 +462,11 @@ TItemArray PhotoItems(const std::vector<PhotoFacts>& ordered) {
                               kFieldSeparator + "\" in it.");
         }
         TItemData& item = items.emplace_back(TzqxAppletAgent::NewItemDefaults());
+        // A photo publishes as what it is: no placeholder text and no link to nowhere.
         item.Title = photo.title;
+        item.LinkUrl.clear();
+        item.ToolTip = photo.title;
+        item.Description.clear();
         item.OriginalImagePath = std::move(path);
     }
     return items;

@@ -61,7 +61,8 @@ std::vector<PhotoFacts> ReadPhotoFacts(const std::vector<std::string>& paths);
 std::vector<PhotoFacts> OrderPhotos(std::vector<PhotoFacts> facts);
 
 // One new item per photo, in the given order: the defaults of a new item with the photo's title
-// and its absolute, normalised path as the original image. Levels are the caller's. Raises
+// (also its tooltip), no link, no description and its absolute, normalised path as the original
+// image. Levels are the caller's. Raises
 // EngineError, making no item, when a path holds what a project file cannot (a line break, 0x1A
 // or "#$@").
 TItemArray PhotoItems(const std::vector<PhotoFacts>& ordered);

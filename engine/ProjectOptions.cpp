@@ -53,6 +53,16 @@ void ProjectOptions::set(std::string_view name, std::string_view value) {
     }
 }
 
+std::string ProjectOptions::transition() const {
+    const std::string v = value(kTransition);
+    return v == "Slide" || v == "Zoom" ? v : "Fade";
+}
+
+std::string ProjectOptions::navigation() const {
+    const std::string v = value(kNavigation);
+    return v == "Arrows" || v == "ArrowsAndDots" ? v : "None";
+}
+
 void ProjectOptions::readLine(std::string_view line) {
     const std::size_t eq = line.find('=');
     if (eq == std::string_view::npos || eq == 0)

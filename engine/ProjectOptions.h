@@ -21,6 +21,12 @@ public:
     static constexpr std::string_view kUploadServer = "UploadServer";
     static constexpr std::string_view kUploadFolder = "UploadFolder";
     static constexpr std::string_view kUploadUser = "UploadUser";
+    // The look of the slideshow. A value this version does not know reads as the default.
+    static constexpr std::string_view kSlideFit = "SlideFit";  // "Fit" (default) or "Fill"
+    static constexpr std::string_view kTransition =
+        "Transition";  // "Fade" (default), "Slide", "Zoom"
+    static constexpr std::string_view kNavigation = "Navigation";  // "None" (default), "Arrows",
+                                                                   // "ArrowsAndDots"
 
     // The value of `name`, or `fallback` when the project does not set it.
     std::string value(std::string_view name, std::string_view fallback = {}) const;
@@ -37,6 +43,16 @@ public:
     const std::vector<std::pair<std::string, std::string>>& entries() const { return entries_; }
 
     bool modernWebOutput() const { return value(kWebOutput) == "Modern"; }
+    bool fillSlides() const { return value(kSlideFit) == "Fill"; }
+    // "Fade", "Slide" or "Zoom".
+    std::string transition() const;
+    // "None", "Arrows" or "ArrowsAndDots".
+    std::string navigation() const;
+    // Whether any option of the slideshow's look differs from its default: a project without
+    // them publishes exactly as before.
+    bool styledLook() const {
+        return fillSlides() || transition() != "Fade" || navigation() != "None";
+    }
 
     // One "Name=Value" line of the block; lines without "=" or with an empty name are skipped.
     void readLine(std::string_view line);

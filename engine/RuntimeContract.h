@@ -10,7 +10,10 @@ inline constexpr const char* kRuntimeFileName = "lumivex.js";
 // The same runtime minified, published under kRuntimeFileName by the modern web output.
 inline constexpr const char* kMinifiedRuntimeFileName = "lumivex.min.js";
 // Constructor called with new: (id, items, opacity, rotateDelay, transitionDuration,
-// transitionSteps, slideDuration, slideSteps, delayShow, delayHide).
+// transitionSteps, slideDuration, slideSteps, delayShow, delayHide[, look]). `look`, given only
+// when the project sets the slideshow's look, is an object: transition ('Fade', 'Slide' or
+// 'Zoom'), navigation ('None', 'Arrows' or 'ArrowsAndDots') and, for a zoom, focus: each slide's
+// focal point as a CSS position ('72.5% 40.0%'), '' for the centre.
 inline constexpr const char* kConstructor = "bUar";
 // Receives the start function and calls it once the document is ready.
 inline constexpr const char* kReady = "bdas";

@@ -4,6 +4,7 @@
 // PreviewCopies, the error raised) is committed here in item order, exactly as one pass would.
 
 #include <algorithm>
+#include <cmath>
 #include <condition_variable>
 #include <cstdio>
 #include <exception>
@@ -30,18 +31,24 @@ using image::SlidePicture;
 struct Job {
     std::size_t node = 0;  // position among the item nodes
     std::string path;
+    image::Framing framing;
     ModernSlide slide;  // only its picture in the classic output
     std::exception_ptr error;
     bool done = false;
 };
 
-// A modern slide's files as one cache entry: the slide's picture, whose bytes begin with a line
-// giving the double size and the lengths of the extra files, which follow the slide's own.
+// A modern or framed slide's files as one cache entry: the slide's picture, whose bytes begin
+// with a line giving the double size, the lengths of the extra files, which follow the slide's
+// own, and the slide's focal point in millionths when it has one (integers: the locale does not
+// change how they are written).
 SlidePicture Packed(const ModernSlide& slide) {
     SlidePicture packed = slide.picture;
-    char head[96];
-    std::snprintf(head, sizeof head, "%d %d %zu %zu %zu\n", slide.size2x.width, slide.size2x.height,
-                  slide.jpeg2x.size(), slide.avif.size(), slide.avif2x.size());
+    char head[128];
+    const auto& focus = slide.picture.focus;
+    std::snprintf(head, sizeof head, focus ? "%d %d %zu %zu %zu %ld %ld\n" : "%d %d %zu %zu %zu\n",
+                  slide.size2x.width, slide.size2x.height, slide.jpeg2x.size(), slide.avif.size(),
+                  slide.avif2x.size(), focus ? std::lround(focus->x * 1e6) : 0L,
+                  focus ? std::lround(focus->y * 1e6) : 0L);
     packed.encoded = head + slide.picture.encoded + slide.jpeg2x + slide.avif + slide.avif2x;
     return packed;
 }
@@ -50,11 +57,14 @@ std::optional<ModernSlide> Unpacked(SlidePicture packed) {
     const std::size_t headEnd = packed.encoded.find('\n');
     int w2 = 0, h2 = 0;
     std::size_t jpeg2x = 0, avif = 0, avif2x = 0;
-    if (headEnd == std::string::npos ||
-        std::sscanf(packed.encoded.substr(0, headEnd).c_str(), "%d %d %zu %zu %zu", &w2, &h2,
-                    &jpeg2x, &avif, &avif2x) != 5) {
+    long fx = 0, fy = 0;
+    const int fields =
+        headEnd == std::string::npos
+            ? 0
+            : std::sscanf(packed.encoded.substr(0, headEnd).c_str(), "%d %d %zu %zu %zu %ld %ld",
+                          &w2, &h2, &jpeg2x, &avif, &avif2x, &fx, &fy);
+    if (fields != 5 && fields != 7)
         return std::nullopt;
-    }
     const std::size_t extra = jpeg2x + avif + avif2x;
     if (extra > packed.encoded.size() - headEnd - 1)
         return std::nullopt;
@@ -73,12 +83,39 @@ std::optional<ModernSlide> Unpacked(SlidePicture packed) {
     slide.jpeg2x = take(jpeg2x);
     slide.avif = take(avif);
     slide.avif2x = take(avif2x);
+    if (fields == 7)
+        slide.picture.focus =
+            image::FocalPoint{static_cast<double>(fx) / 1e6, static_cast<double>(fy) / 1e6};
     return slide;
 }
 
+// What tells one framing's slides from another's in the cache.
+std::string FramingKey(const image::Framing& framing) {
+    return std::string(framing.fill ? "fill " : "fit ") +
+           (framing.focus ? image::FocalPointText(*framing.focus)
+                          : std::string(image::kFocalPointVersion)) +
+           (framing.wantFocus ? " focus" : "");
+}
+
 ModernSlide makeSlide(const image::SlideImageCache& cache, const std::string& path, int width,
-                      int height, image::Rgb background, bool modern) {
+                      int height, image::Rgb background, bool modern,
+                      const image::Framing& framing) {
     const image::PictureKind kind = image::KindForPath(path);
+    if (!framing.plain()) {
+        const std::string key = cache.KeyFor(path, width, height, kind, background,
+                                             (modern ? "modern " : "") + FramingKey(framing));
+        if (auto cached = cache.Find(key)) {
+            if (auto slide = Unpacked(std::move(*cached)))
+                return std::move(*slide);
+        }
+        ModernSlide slide;
+        if (modern)
+            slide = image::MakeModernSlide(path, width, height, background, {}, framing);
+        else
+            slide.picture = image::MakeSlidePicture(path, width, height, background, {}, framing);
+        cache.Store(key, Packed(slide));
+        return slide;
+    }
     if (!modern) {
         const std::string key = cache.KeyFor(path, width, height, kind, background);
         ModernSlide slide;
@@ -160,7 +197,8 @@ public:
 private:
     void run(Job& job) {
         try {
-            job.slide = makeSlide(cache_, job.path, width_, height_, background_, modern_);
+            job.slide =
+                makeSlide(cache_, job.path, width_, height_, background_, modern_, job.framing);
         } catch (...) {
             job.error = std::current_exception();
         }
@@ -180,6 +218,7 @@ private:
             }
             Job result;
             result.path = jobs_[j].path;
+            result.framing = jobs_[j].framing;
             run(result);
             {
                 std::lock_guard lock(mutex_);
@@ -221,6 +260,8 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
     // into the preview folder; read now, since this build may write another slide under its name.
     std::vector<std::optional<std::string>> keptSlide(nodes.size());
     MissingSlides.clear();
+    const bool fill = Options.fillSlides();
+    const bool zoom = Options.transition() == "Zoom";
     for (std::size_t k = 0; k < nodes.size() && k < Items.size(); ++k) {
         std::string path = Trim(Items[k].OriginalImagePath);
         if (FileExists(path)) {
@@ -228,6 +269,11 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
             Job job;
             job.node = k;
             job.path = std::move(path);
+            if (fill || zoom) {
+                job.framing.fill = fill;
+                job.framing.wantFocus = zoom;
+                job.framing.focus = image::ParseFocalPoint(Items[k].Reserved6);
+            }
             jobs.push_back(std::move(job));
             continue;
         }
@@ -242,7 +288,7 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
     }
 
     const bool modern = Options.modernWebOutput();
-    SlideExtraFiles.assign(modern ? Items.size() : 0, SlideExtras{});
+    SlideExtraFiles.assign(modern || fill || zoom ? Items.size() : 0, SlideExtras{});
     const image::SlideImageCache cache(ImageCacheFolder);
     std::vector<std::string> unreadable;
     auto place = [&](const std::string& name, std::string& bytes) {
@@ -300,6 +346,8 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
             item.SlideImageFile = "slider" + IntToStr(static_cast<long long>(k)) +
                                   image::ExtensionOf(slide.picture.kind);
             place(item.SlideImageFile, slide.picture.encoded);
+            if (k < SlideExtraFiles.size())
+                SlideExtraFiles[k].focus = slide.picture.focus;
             if (modern) {
                 SlideExtras& extras = SlideExtraFiles[k];
                 const std::string slide2x = runtime::DoubleDensityName(item.SlideImageFile);

@@ -1,6 +1,8 @@
+#include <algorithm>
 #include <initializer_list>
 
 #include "CodeGeneration.h"
+#include "EngineErrors.h"
 #include "Text.h"
 #include "WYSIWYG_Utility.h"
 
@@ -19,6 +21,62 @@ void rule(std::string& out, const std::string& selector,
     out += "}\n\n";
 }
 
+// A length of the designed box as a share of the box's width as it is shown: `px` of a box
+// `boxWidth` wide, in container query units ("8.3334cqw"), rounded up so that at the designed
+// width it is never below the designed pixels, and written the same in any locale.
+std::string BoxShare(long long px, long long boxWidth) {
+    const long long w = std::max(1LL, boxWidth);
+    const long long tenThousandths = (px * 1'000'000 + w - 1) / w;
+    std::string fraction = IntToStr(tenThousandths % 10'000);
+    fraction.insert(0, 4 - fraction.size(), '0');
+    return IntToStr(tenThousandths / 10'000) + "." + fraction + "cqw";
+}
+
+long long Number(const std::string& text) {
+    try {
+        return std::max(0, StrToInt(text));
+    } catch (const ConversionError&) {
+        return 0;
+    }
+}
+
+// The caption of the modern output shrinks with its box: paddings and indent in proportion,
+// fonts too but never below a legible 12px, the height in proportion or, if more, up to 40 % of
+// the box. At the designed width every value is the designed one. Browsers without container
+// queries keep the designed pixels.
+void ScalingCaption(std::string& out, const TAppletData& d, const std::string& cls) {
+    const long long w = Number(d.SlideShowWidth);
+    auto scaled = [&](const std::string& px) {
+        return "min(" + CssPixels(IntToStr(Number(px))) + ", " + BoxShare(Number(px), w) + ")";
+    };
+    auto font = [&](const std::string& px) {
+        const long long f = Number(px);
+        return "clamp(" + IntToStr(std::min(12LL, f)) + "px, " + BoxShare(f, w) + ", " +
+               IntToStr(f) + "px)";
+    };
+    const std::string info = cls + " ." + d.CtrlId + "_SlideInfo";
+    out += "@supports (width: 1cqw) {\n";
+    if (d.SlideInfoHeightAuto == "1") {
+        rule(out, info,
+             {"max-height: 40%;", "overflow: hidden;",
+              "text-indent: " + scaled(d.SlideInfoTextIndent) + ";"});
+    } else {
+        const std::string h = scaled(d.SlideInfoHeight);
+        rule(out, info,
+             {"height: auto;", "min-height: " + h + ";", "max-height: max(40%, " + h + ");",
+              "overflow: hidden;", "text-indent: " + scaled(d.SlideInfoTextIndent) + ";"});
+    }
+    rule(out, info + " ." + d.CtrlId + "_SlideInfoTitle",
+         {"font-size: " + font(d.SlideInfoTitleFontSize) + ";",
+          "padding-left: " + scaled(d.SlideInfoTitlePaddingLeft) + ";"});
+    rule(out, info + " ." + d.CtrlId + "_SlideInfoDesc",
+         {"font-size: " + font(d.SlideInfoDescFontSize) + ";",
+          "padding: " + scaled(d.SlideInfoDescPaddingTop) + " " +
+              scaled(d.SlideInfoDescPaddingRight) + " " + scaled(d.SlideInfoDescPaddingBottom) +
+              " " + scaled(d.SlideInfoDescPaddingLeft) + ";"});
+    out += "}\n\n";
+}
+
 }  // namespace
 
 std::string StyleSheetText(const TAppletData& d, bool modern) {
@@ -32,7 +90,7 @@ std::string StyleSheetText(const TAppletData& d, bool modern) {
              {"width: " + CssPixels(d.SlideShowWidth) + ";", "height: auto;", "max-width: 100%;",
               "aspect-ratio: " + IntToStr(StrToInt(d.SlideShowWidth)) + " / " +
                   IntToStr(StrToInt(d.SlideShowHeight)) + ";",
-              "z-index: " + d.SlideShowZIndex + ";"});
+              "z-index: " + d.SlideShowZIndex + ";", "container-type: inline-size;"});
         rule(out, cls,
              {"position: relative;", "display: block;", "overflow: hidden;",
               "background-color: " + CssColor(d.SlideShowBackgroundColor) + ";"});
@@ -88,6 +146,8 @@ std::string StyleSheetText(const TAppletData& d, bool modern) {
           "padding-right: " + CssPixels(d.SlideInfoDescPaddingRight) + ";",
           "padding-bottom: " + CssPixels(d.SlideInfoDescPaddingBottom) + ";",
           "padding-left: " + CssPixels(d.SlideInfoDescPaddingLeft) + ";", "margin: 0px;"});
+    if (modern)
+        ScalingCaption(out, d, cls);
     return out;
 }
 

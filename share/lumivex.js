@@ -1,18 +1,18 @@
 /* Lumivex 1.0 slideshow runtime. The page's configuration script calls bUar and bdas; nothing
-   else is global. Times are milliseconds, the opacity a percentage. Each slide fades in over the
-   transition duration and then stays for the rotation delay; its caption starts sliding up
-   "Delay Show" after the fade and starts sliding away "Delay Hide" before the next one. A button
-   in the top corner stops and starts the rotation; keyboard focus entering the slideshow, or a
-   visitor who prefers reduced motion, stops it until that button is pressed. Rows of eleven
-   entries (the six, width, height, JPEG srcset, AVIF srcset, sizes) make a modern slideshow of
-   <picture>s that a swipe or the arrow keys also move. */
+   else is global. Times are milliseconds, the opacity a percentage. Each slide comes in over the
+   transition duration, then stays for the rotation delay; its caption slides up "Delay Show"
+   after and away "Delay Hide" before the next. A button stops and starts the rotation, as do
+   keyboard focus inside and reduced motion. Rows of eleven entries (the six, width, height, JPEG
+   and AVIF srcsets, sizes) make a modern slideshow of <picture>s, moved by swipes and arrow keys.
+   `look`: transition 'Slide' or 'Zoom' (towards each slide's focus), navigation 'Arrows' or
+   'ArrowsAndDots'. */
 
 function bdas(start) {
   if (document.readyState == 'loading') document.addEventListener('DOMContentLoaded', function () { start() });
   else start();
 }
 
-function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideSteps, showDelay, hideDelay) {
+function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideSteps, showDelay, hideDelay, look) {
   'use strict';
   var doc = document,
     box = doc.getElementById(id + '_div'),
@@ -22,14 +22,19 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
     slides = [],
     cur = -1,
     aim = 0, // the slide shown or on its way
-    ticket = 0, // the latest show; an older one whose picture decodes late gives way
+    ticket = 0, // the latest show; an older one decoded late gives way
     held = 0, // 1: pointer over, 2: focus inside (not on the button), 4: page hidden, 8: stopped
     mouse = 0, // the last input was a pointer, not a key
     touched = 0, // the last touch or pen was inside the slideshow
     want = 0, // where the timeline puts the caption
     // The button and its focus ring keep out of this square of the top corner.
     corner = 46,
-    timer, due, left, next, info, title, desc, loading, first, button, icon, gap, swipe,
+    motion = (look = look || {}).transition,
+    controls = [],
+    dots = [],
+    dir = 1, // 1: the coming slide enters from the right
+    start = 0, // how far a swipe has moved it
+    timer, due, left, next, info, title, desc, loading, first, button, icon, gap, swipe, drags,
     now = function () { return performance.now() };
 
   function num(x) { return Math.max(0, +x || 0) }
@@ -81,16 +86,19 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
     }
     if (was && !held) run();
     if ((was ^ held) & 8) mark();
+    var z = slides[cur] && slides[cur].zoom;
+    if (z && z.playState != 'finished') held ? z.pause() : z.play();
     if (button) paint();
   }
 
-  // Styled here rather than by a rule in the page, so that a page's content policy cannot hide it.
-  // The ring shows for keyboard focus only, as browsers do.
+  // Styled here, where a page's content policy cannot hide them; a ring for keyboard focus.
   function paint() {
-    var s = button.style, ring = doc.activeElement == button && !mouse;
-    s.opacity = held & 1 || touched || box.contains(doc.activeElement) ? 1 : 0;
-    s.outline = ring ? '2px solid #fff' : '';
-    s.boxShadow = ring ? '0 0 0 2px #000' : '';
+    controls.forEach(function (c) {
+      var s = c.style, ring = doc.activeElement == c && !mouse;
+      s.opacity = held & 1 || touched || box.contains(doc.activeElement) ? 1 : 0;
+      s.outline = ring ? '2px solid #fff' : '';
+      s.boxShadow = ring ? '0 0 0 2px #000' : '';
+    });
   }
 
   // The button offers what it will do: start a stopped slideshow, stop a rotating one.
@@ -100,20 +108,19 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
     caption();
   }
 
-  // A stopped slideshow keeps the caption of its slide up, since it may be all the visitor reads.
+  // A stopped slideshow keeps its caption up: it may be all the visitor reads.
   function caption(to) {
     var it = items[cur] || [];
     if (to != null) want = to;
     tween(info, held & 8 ? +!!(it[3] || it[4]) : want, slideTime, slideSteps, slide);
   }
 
-  // Caption text flows around the button where the caption reaches the top corner.
+  // Caption text flows around the button in the top corner.
   function fit() {
     for (var k = 0; k < 3; k++) gap.style.height = Math.max(0, corner - info.offsetTop) + 'px';
   }
 
-  // Images are fetched one slide ahead instead of all at once. Classic rotation does not wait for
-  // them: a late image appears when it arrives, a broken one leaves the background colour.
+  // Fetched one slide ahead; classic rotation does not wait for them.
   function load(k) {
     var s = slides[k % n], img = s.img, it = items[k % n];
     if (img && !img.src) {
@@ -132,14 +139,16 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
       if (o != s) {
         cancelAnimationFrame(o.frame);
         o.style.visibility = 'hidden';
+        o.style.transform = '';
         fade(o, o.v = 0);
+        if (o.zoom) o.zoom = o.zoom.cancel();
       }
     });
     s.style.zIndex = 0;
+    s.style.transform = '';
   }
 
-  // A picture fades in decoded and whole; one that cannot be decoded fades in all the same. The
-  // first has loaded and shows at once: waiting for its decoding would only delay it.
+  // A picture comes in decoded (or undecodable), except the first, which has loaded.
   function show(k) {
     var t = ++ticket, img = slides[aim = k].img;
     function go() { if (t == ticket) enter(k) }
@@ -148,47 +157,84 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
     else go();
   }
 
+  function shift(e, f) { e.style.transform = f ? 'translateX(' + f * dir * 100 + '%)' : '' }
+
   function enter(k) {
-    var s = slides[k], prev = slides[cur] || loading, it = items[k],
+    var s = slides[k], prev = slides[cur] || loading, it = items[k], draw = fade,
       hideAt = Math.max(showDelay, rotate - hideDelay);
     cur = k;
+    dots.forEach(function (d, j) {
+      d.firstChild.style.background = j == k ? '#fff' : 'rgba(0,0,0,.6)';
+      j == k ? d.setAttribute('aria-current', 'true') : d.removeAttribute('aria-current');
+    });
     title.textContent = it[3];
     desc.textContent = it[4];
     if (gap) fit();
     if (held & 8) caption();
-    // Modern: once this picture is on the screen, so that nothing competes with the page's first.
+    // Modern: later, so that nothing competes with the page's first picture.
     if (modern) setTimeout(load, 500, k + 1);
     else load(k + 1);
     s.style.visibility = 'visible';
     s.style.zIndex = 1;
-    // Keyboard focus on the slide that goes moves on to the one that comes.
+    // Focus on the going slide moves on.
     if (prev.contains(doc.activeElement)) (s.a.href ? s.a : button).focus();
+    if (motion == 'Slide' && prev != loading) {
+      fade(s, 1);
+      s.v = start;
+      draw = function (e, v) { shift(e, 1 - v); shift(prev, -v) };
+    }
+    start = 0;
+    // A slow zoom towards the slide's focus while it shows.
+    if (motion == 'Zoom' && s.a.animate && !reduce.matches) {
+      s.a.style.transformOrigin = (look.focus || [])[k] || '';
+      s.zoom = s.a.animate([{ transform: 'none' }, { transform: 'scale(1.1)' }],
+        { duration: fadeTime + rotate, easing: 'ease-out', fill: 'forwards' });
+      if (held) s.zoom.pause();
+    }
     // The first picture shows at once: a fade would only delay the page's largest paint.
-    tween(s, 1, modern && prev == loading ? 0 : fadeTime, fadeSteps, fade, function () {
+    tween(s, 1, modern && prev == loading ? 0 : fadeTime, fadeSteps, draw, function () {
       settle(s);
       box.removeAttribute('aria-busy');
       wait(showDelay, function () {
         if (it[3] || it[4]) caption(1);
         if (n > 1) wait(hideAt - showDelay, function () {
           caption(0);
-          wait(rotate - hideAt, function () { show((cur + 1) % n) });
+          wait(rotate - hideAt, function () { dir = 1; show((cur + 1) % n) });
         });
       });
     });
   }
 
-  // A swipe or an arrow key shows the slide on its way whole, then the chosen one, and stops the
-  // rotation as the button does.
-  function jump(k) {
+  // Shows the slide on its way whole (unless a swipe `moved` them), then k; stops the rotation.
+  function jump(k, moved) {
     var s = slides[cur];
     if (!s) return;
     hold(8, 1);
     clearTimeout(timer);
     next = 0;
+    dir = k < aim ? -1 : 1;
     cancelAnimationFrame(s.frame);
-    fade(s, s.v = 1);
-    settle(s);
+    if (!moved) {
+      fade(s, s.v = 1);
+      settle(s);
+    }
     show((k + n) % n);
+  }
+
+  function control(label, d, css, act, parent) {
+    var b = el('button', '_Control', parent || box, 'box-sizing:border-box;margin:0;padding:0;border:2px solid #fff;' +
+      'border-radius:50%;background:rgba(0,0,0,.7);color:#fff;cursor:pointer;outline-offset:2px;z-index:' +
+      (+getComputedStyle(info).zIndex + 1 || 1) + ';' + css);
+    b.type = 'button';
+    attr(b, 'aria-label', label);
+    if (d) {
+      b.innerHTML = '<svg viewBox="0 0 16 16" fill="currentColor" aria-hidden="true"><path d="' + d + '"/></svg>';
+      b.firstChild.style.cssText = 'display:block;margin:auto;width:16px;height:16px;pointer-events:none';
+      b.icon = b.firstChild.firstChild;
+    }
+    on(b, 'click', act);
+    controls.push(b);
+    return b;
   }
 
   if (!box) return;
@@ -207,14 +253,14 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
   on(box, 'focusin', function (e) {
     var t = e.target;
     hold(2, t != button);
-    // Focus from the keyboard or a screen reader stops the rotation, a click only holds it. Moving
-    // between the button and the slide keeps a rotation the visitor has just started.
+    // Focus from the keyboard or a screen reader stops the rotation, a click only holds it; but
+    // not a move between the button and the slide.
     if (button && !mouse && (t != button || !box.contains(e.relatedTarget))) hold(8, 1);
   });
   on(box, 'focusout', function (e) { var r = e.relatedTarget; hold(2, box.contains(r) && r != button) });
   on(doc, 'pointerdown', function (e) {
     mouse = 1;
-    // A touch leaves no pointer over the slideshow: the button stays until a touch elsewhere.
+    // A touch leaves no pointer over: the controls stay until a touch elsewhere.
     touched = e.pointerType != 'mouse' && box.contains(e.target);
     if (button) paint();
   }, true);
@@ -224,13 +270,14 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
   if (!n) return;
 
   box.setAttribute('aria-busy', 'true');
-  // A loading image would only compete with a first picture the page already shows.
+  // No loading image under a first picture the page already shows.
   first = modern && box.querySelector('img');
   loading = el('div', '_Loading', box, first && first.complete ? 'background-image:none' : '');
   loading.v = 1;
   items.forEach(function (it, k) {
     var s = el('div', '_SlideImgCntr', box, 'position:absolute;left:0;top:0;opacity:0;visibility:hidden'),
-      a = el('a', '', s, 'display:flex;align-items:center;justify-content:center;width:100%;height:100%;outline-offset:-3px');
+      // No URL, no link.
+      a = el(it[1] ? 'a' : 'div', '', s, 'display:flex;align-items:center;justify-content:center;width:100%;height:100%;outline-offset:-3px');
     s.v = 0;
     attr(s, 'role', 'group');
     attr(s, 'aria-roledescription', 'slide');
@@ -240,8 +287,7 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
     attr(a, 'title', it[5]);
     s.a = a;
     if (it[0]) {
-      // A picture at its own size (the chosen density's, by sizes), shrunk to fit the slide; width
-      // and height give its proportions while the image is on its way.
+      // A picture at its own size, shrunk to fit; width and height hold its place while it loads.
       var p = modern ? el('picture', '', a, 'display:contents') : a;
       if (modern && it[9]) {
         s.avif = el('source', '', p);
@@ -265,30 +311,57 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
   info.v = 0;
   if (n > 1) {
     gap = el('div', '', info, 'float:right;width:' + corner + 'px');
-    // First in the tab order, above the caption; it shows while the pointer or focus is inside.
-    button = el('button', '_Rotation', box, 'position:absolute;top:6px;right:6px;z-index:' +
-      (+getComputedStyle(info).zIndex + 1 || 1) + ';box-sizing:border-box;width:32px;height:32px;' +
-      'margin:0;padding:0;border:2px solid #fff;border-radius:50%;background:rgba(0,0,0,.7);color:#fff;' +
-      'cursor:pointer;outline-offset:2px');
-    button.type = 'button';
+    // First in the tab order, above the caption; shown while the pointer or focus is inside.
+    button = control('', 'M0 0', 'position:absolute;top:6px;right:6px;width:32px;height:32px', function () { hold(8, !(held & 8)) });
+    button.className = id + '_Rotation';
+    icon = button.icon;
     box.insertBefore(button, box.firstChild);
-    on(button, 'click', function () { hold(8, !(held & 8)) });
-    var svg = 'http://www.w3.org/2000/svg', g = button.appendChild(doc.createElementNS(svg, 'svg'));
-    icon = g.appendChild(doc.createElementNS(svg, 'path'));
-    attr(g, 'viewBox', '0 0 16 16');
-    attr(g, 'fill', 'currentColor');
-    attr(g, 'aria-hidden', 'true');
-    g.style.cssText = 'display:block;margin:auto;width:16px;height:16px;pointer-events:none';
+    if (/Arrows/.test(look.navigation)) {
+      // After the button in the tab order; 44 px, a finger's size.
+      var side = 'position:absolute;top:50%;margin-top:-22px;width:44px;height:44px;',
+        after = button.nextSibling,
+        place = function (e) { box.insertBefore(e, after) };
+      place(control('Previous slide', 'M10.5 1.5 4 8l6.5 6.5 1.5-1.5-5-5 5-5z', side + 'left:6px', function () { jump(aim - 1) }));
+      place(control('Next slide', 'M5.5 1.5 12 8l-6.5 6.5L4 13l5-5-5-5z', side + 'right:6px', function () { jump(aim + 1) }));
+      if (look.navigation == 'ArrowsAndDots') {
+        var picker = el('div', '_Picker', box, 'position:absolute;top:6px;left:52px;right:52px;display:flex;flex-wrap:wrap;justify-content:center'),
+          size = matchMedia('(pointer:coarse)').matches ? 44 : 24;
+        place(picker);
+        attr(picker, 'role', 'group');
+        attr(picker, 'aria-label', 'Choose a slide');
+        items.forEach(function (it, k) {
+          var d = control('Slide ' + (k + 1) + ' of ' + n, '', 'width:' + size + 'px;height:' + size + 'px;border:0;background:0', function () { if (k != aim) jump(k) }, picker);
+          el('span', '', d, 'display:block;margin:auto;box-sizing:border-box;width:12px;height:12px;border:2px solid #fff;border-radius:50%;background:rgba(0,0,0,.6)');
+          dots.push(d);
+        });
+      }
+    }
     hold(8, reduce.matches);
     mark();
     reduce.onchange = function () { if (reduce.matches) hold(8, 1) };
     if (modern) {
       // Vertical strokes still scroll the page and two fingers still zoom it.
       box.style.touchAction = 'pan-y pinch-zoom';
-      on(box, 'pointerdown', function (e) { swipe = e.pointerType != 'mouse' && e.isPrimary && e });
+      on(box, 'pointerdown', function (e) {
+        swipe = e.pointerType != 'mouse' && e.isPrimary && e;
+        drags = motion == 'Slide' && !reduce.matches;
+      });
+      // Sliding, both slides follow the finger.
+      function drag(f) {
+        var s = slides[cur], o = slides[(cur + n + (dir = f < 0 ? 1 : -1)) % n];
+        slides.forEach(function (x) { x.style.visibility = x == s || f && x == o ? 'visible' : 'hidden' });
+        fade(o, 1);
+        shift(o, f && 1 - Math.abs(f));
+        shift(s, f && -Math.abs(f));
+      }
+      on(box, 'pointermove', function (e) { if (swipe && drags && cur == aim) drag((e.clientX - swipe.clientX) / box.offsetWidth) });
+      on(box, 'pointercancel', function () { if (swipe && drags) drag(0); swipe = 0 });
       on(box, 'pointerup', function (e) {
         var dx = swipe ? e.clientX - swipe.clientX : 0;
-        if (Math.abs(dx) > 40 && Math.abs(dx) > 2 * Math.abs(e.clientY - swipe.clientY)) jump(aim + (dx < 0 ? 1 : -1));
+        if (Math.abs(dx) > 40 && Math.abs(dx) > 2 * Math.abs(e.clientY - swipe.clientY)) {
+          start = drags ? Math.abs(dx) / box.offsetWidth : 0;
+          jump(aim + (dx < 0 ? 1 : -1), drags);
+        } else if (swipe && drags) drag(0);
         swipe = 0;
       });
       on(box, 'keydown', function (e) {

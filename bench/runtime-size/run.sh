@@ -15,7 +15,7 @@ version() { node -p "require('./node_modules/$1/package.json').version"; }
 gz() { gzip -9 -c "$1" | wc -c; }
 
 ours=$(gz "$root/share/lumivex.js")
-target=5120  # the runtime stays within 5 KB gzipped, with the modern slideshow
+target=6144  # the runtime stays within 6 KB gzipped, with every option of the look
 
 printf '%-34s %9s %9s %9s\n' 'file' 'bytes' 'gzip -9' 'x ours'
 row() { # label, file

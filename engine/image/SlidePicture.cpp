@@ -146,59 +146,95 @@ std::string Encode(PictureKind kind, const RgbImage& scaled) {
     return EncodeJpeg(scaled);
 }
 
-// The fitted size in the box, with the checks every slide needs.
+// The fitted (or, to fill the box, covering) size in the box, with the checks every slide needs.
 Size CheckedFit(const std::string& path, int w, int h, int boxWidth, int boxHeight,
-                const DecodeLimits& limits) {
+                const DecodeLimits& limits, bool fill = false) {
     if (boxWidth <= 0 || boxHeight <= 0) {
         throw InvalidProjectError(
             "The slideshow width and height must be greater than 0 to scale \"" + path + "\".");
     }
     if (w <= 0 || h <= 0)
         throw ImageError(path, "the picture has no pixels");
-    const Size size = FitIntoBox(w, h, boxWidth, boxHeight);
+    const Size size =
+        fill ? CoverBox(w, h, boxWidth, boxHeight) : FitIntoBox(w, h, boxWidth, boxHeight);
     if (static_cast<std::int64_t>(size.width) * size.height > limits.maxPixels)
         throw InvalidProjectError("The slideshow box is too large to scale \"" + path +
                                   "\" into it.");
     return size;
 }
 
+// A scaled picture as the framing wants it: cropped to the box around its focal point when it
+// fills the box, as it is otherwise; `focus` gets the focal point in the result when asked for.
+RgbImage Framed(RgbImage scaled, int boxWidth, int boxHeight, const Framing& framing,
+                std::optional<FocalPoint>& focus) {
+    if (framing.plain())
+        return scaled;
+    const FocalPoint point = framing.focus ? *framing.focus : FindFocalPoint(scaled);
+    if (!framing.fill) {
+        focus = point;
+        return scaled;
+    }
+    focus = FocusInCrop(Size{scaled.width, scaled.height}, boxWidth, boxHeight, point);
+    return CropAround(scaled, boxWidth, boxHeight, point);
+}
+
 }  // namespace
 
 SlidePicture MakeSlidePicture(const std::string& path, int boxWidth, int boxHeight, Rgb background,
-                              const DecodeLimits& limits) {
+                              const DecodeLimits& limits, const Framing& framing) {
     SlidePicture out;
     out.kind = KindForPath(path);
-    const RgbImage scaled = ScaledOriginal(
-        path, out.kind,
-        [&](int w, int h) { return CheckedFit(path, w, h, boxWidth, boxHeight, limits); },
-        background, limits);
+    const RgbImage scaled =
+        Framed(ScaledOriginal(
+                   path, out.kind,
+                   [&](int w, int h) {
+                       return CheckedFit(path, w, h, boxWidth, boxHeight, limits, framing.fill);
+                   },
+                   background, limits),
+               boxWidth, boxHeight, framing, out.focus);
     out.size = Size{scaled.width, scaled.height};
     out.encoded = Encode(out.kind, scaled);
     return out;
 }
 
+FocalPoint PhotoFocalPoint(const std::string& path, const DecodeLimits& limits) {
+    // Twice the side FindFocalPoint looks at, so that its own averaging does the rest.
+    constexpr int kSide = 128;
+    const RgbImage small = ScaledOriginal(
+        path, KindForPath(path),
+        [&](int w, int h) { return CheckedFit(path, w, h, kSide, kSide, limits); }, Rgb{}, limits);
+    return FindFocalPoint(small);
+}
+
 ModernSlide MakeModernSlide(const std::string& path, int boxWidth, int boxHeight, Rgb background,
-                            const DecodeLimits& limits) {
+                            const DecodeLimits& limits, const Framing& framing) {
     ModernSlide out;
     out.picture.kind = KindForPath(path);
     if (out.picture.kind == PictureKind::Gif || out.picture.kind == PictureKind::Bmp) {
         // Drawings keep their own kind and size: no second density and no AVIF.
-        out.picture = MakeSlidePicture(path, boxWidth, boxHeight, background, limits);
+        out.picture = MakeSlidePicture(path, boxWidth, boxHeight, background, limits, framing);
         return out;
     }
     // Decoded once, at the double size when the original has the pixels for it.
     Size single;
     bool twice = false;
-    const RgbImage scaled = ScaledOriginal(
+    const bool fill = framing.fill;
+    RgbImage decoded = ScaledOriginal(
         path, out.picture.kind,
         [&](int w, int h) {
-            single = CheckedFit(path, w, h, boxWidth, boxHeight, limits);
-            const Size doubled = FitIntoBox(w, h, 2 * boxWidth, 2 * boxHeight);
+            single = CheckedFit(path, w, h, boxWidth, boxHeight, limits, fill);
+            const Size doubled = fill ? CoverBox(w, h, 2 * boxWidth, 2 * boxHeight)
+                                      : FitIntoBox(w, h, 2 * boxWidth, 2 * boxHeight);
             twice = doubled.width <= w && doubled.height <= h &&
                     static_cast<std::int64_t>(doubled.width) * doubled.height <= limits.maxPixels;
             return twice ? doubled : single;
         },
         background, limits);
+    if (fill)
+        single = Size{boxWidth, boxHeight};
+    const int scale = twice ? 2 : 1;
+    const RgbImage scaled =
+        Framed(std::move(decoded), scale * boxWidth, scale * boxHeight, framing, out.picture.focus);
     const RgbImage slide = twice ? Resample(scaled, single.width, single.height) : scaled;
     out.picture.size = single;
     out.picture.encoded = EncodeJpeg(slide);

@@ -2,6 +2,9 @@
 
 #include <string>
 
+#include <optional>
+
+#include "image/FocalPoint.h"
 #include "image/Image.h"
 
 namespace lumivex::image {
@@ -11,6 +14,19 @@ struct SlidePicture {
     PictureKind kind = PictureKind::Jpeg;
     Size size;
     std::string encoded;
+    // Where the picture's focal point lies in the slide; only when the framing asked for it.
+    std::optional<FocalPoint> focus;
+};
+
+// How a picture becomes a slide. Fitted (the default), it is shrunk or enlarged whole into the
+// box; filled, it covers the box and is cropped to exactly the box's size around its focal point:
+// `focus` when given, otherwise the one FindFocalPoint finds. `wantFocus` asks for the slide's
+// focal point even for a fitted slide (a zoom moves towards it).
+struct Framing {
+    bool fill = false;
+    std::optional<FocalPoint> focus;
+    bool wantFocus = false;
+    bool plain() const { return !fill && !wantFocus; }
 };
 
 // The decoder that a file's extension selects (".jpg", ".jpeg", ".gif", ".bmp", ".png", ".webp",
@@ -25,7 +41,7 @@ Rgb BackgroundColour(const std::string& value);
 // Decodes the original at `path`, fits it into the box, resamples and encodes it. Raises
 // ImageError (or FileError) for the file, InvalidProjectError for a box without area.
 SlidePicture MakeSlidePicture(const std::string& path, int boxWidth, int boxHeight, Rgb background,
-                              const DecodeLimits& limits = {});
+                              const DecodeLimits& limits = {}, const Framing& framing = {});
 
 // A slide of the modern web output: the slide as MakeSlidePicture makes it (for photos, scaled
 // from a picture decoded at twice the box's size when the original has the pixels), a JPEG at
@@ -40,6 +56,10 @@ struct ModernSlide {
     std::string avif2x;
 };
 ModernSlide MakeModernSlide(const std::string& path, int boxWidth, int boxHeight, Rgb background,
-                            const DecodeLimits& limits = {});
+                            const DecodeLimits& limits = {}, const Framing& framing = {});
+
+// The focal point FindFocalPoint finds in the photo at `path`, from a small decoded copy: what a
+// filled slide of it is cropped around when its item sets none. Raises as MakeSlidePicture.
+FocalPoint PhotoFocalPoint(const std::string& path, const DecodeLimits& limits = {});
 
 }  // namespace lumivex::image

@@ -284,5 +284,31 @@ TEST(PrepareItems, LevelsParentsAndLinkRoots) {
     EXPECT_EQ(h.agent.Items[1].LinkUrl, "file:///C|/site/c.html");
 }
 
+// Options at their defaults, or unknown values, hand the runtime nothing: the script stays as it
+// was. A zoom gets each slide's focal point, written the same in any locale.
+TEST(ConfigScript, LookOptionsReachTheRuntimeOnlyWhenSet) {
+    struct Row {
+        const char* transition;
+        const char* navigation;
+        const char* look;
+    };
+    std::vector<SlideExtras> extras(2);
+    extras[0].focus = image::FocalPoint{0.725, 0.4};
+    for (const Row& row :
+         {Row{"", "", ""}, Row{"Fade", "None", ""}, Row{"Spin", "Everywhere", ""},
+          Row{"Slide", "", "{transition:'Slide',navigation:'None'}"},
+          Row{"", "ArrowsAndDots", "{transition:'Fade',navigation:'ArrowsAndDots'}"},
+          Row{"Zoom", "Arrows",
+              "{transition:'Zoom',navigation:'Arrows',focus:['72.5% 40.0%','']}"}}) {
+        ProjectOptions options;
+        options.set(ProjectOptions::kTransition, row.transition);
+        options.set(ProjectOptions::kNavigation, row.navigation);
+        const std::string look = RuntimeLook(options, extras);
+        EXPECT_EQ(look, row.look) << row.transition << " " << row.navigation;
+        const std::string script = ConfigScriptText(DefaultAppletData(), {}, nullptr, look);
+        EXPECT_EQ(script.find("1000,1000," + look + ");") != std::string::npos, !look.empty());
+    }
+}
+
 }  // namespace
 }  // namespace lumivex

@@ -294,6 +294,9 @@ TEST(PhotoItems, NewItemsWithTitleAndAbsolutePath) {
     const std::string cwd = std::filesystem::current_path().string();
     TItemData expected = TzqxAppletAgent::NewItemDefaults();
     expected.Title = "Harbour";
+    expected.ToolTip = "Harbour";
+    expected.LinkUrl = "";
+    expected.Description = "";
     expected.OriginalImagePath = cwd + "/photos/a.jpg";
     const TItemArray items = PhotoItems({{"photos/./old/../a.jpg", "Harbour", std::nullopt, "", ""},
                                          {"/b//c.png", "", std::nullopt, "", ""}});

@@ -39,8 +39,9 @@ protected:
         return cache.KeyFor(original, 400, 300, image::PictureKind::Jpeg, image::Rgb{});
     }
     void store(const SlideImageCache& cache, int i) const {
-        cache.Store(key(cache, i), image::SlidePicture{
-                                       image::PictureKind::Jpeg, {10, 10}, std::string(2000, 'a')});
+        cache.Store(
+            key(cache, i),
+            image::SlidePicture{image::PictureKind::Jpeg, {10, 10}, std::string(2000, 'a'), {}});
     }
     // Entry files by the original they hold ("" once gone), aged by the given seconds.
     std::string entry(int i) const {
@@ -142,7 +143,7 @@ TEST(CacheKey, EachKindHasItsOwnEntryAndTheBackgroundCountsWhereItCanShow) {
         EXPECT_EQ(key != cache.KeyFor(original, 400, 300, kind, green), transparent) << number;
         keys.insert(key);
         const std::string bytes = "slide of kind " + std::to_string(number);
-        cache.Store(key, image::SlidePicture{kind, {10, 10}, bytes});
+        cache.Store(key, image::SlidePicture{kind, {10, 10}, bytes, {}});
         const std::optional<image::SlidePicture> found = cache.Find(key);
         ASSERT_TRUE(found.has_value()) << number;
         EXPECT_EQ(found->kind, kind);
@@ -172,7 +173,7 @@ TEST(CacheLimitDefault, NeverFillsASmallFileSystem) {
         testing::WriteFile(original, "x");
         cache.Store(
             cache.KeyFor(original, 400, 300, image::PictureKind::Jpeg, image::Rgb{}),
-            image::SlidePicture{image::PictureKind::Jpeg, {10, 10}, std::string(50'000, 'a')});
+            image::SlidePicture{image::PictureKind::Jpeg, {10, 10}, std::string(50'000, 'a'), {}});
     }
     cache.Trim();
     std::uint64_t cached = 0;

@@ -95,4 +95,36 @@ describe('a published project', { skip }, () => {
     assert.deepEqual(s.errors, []);
     await s.close();
   });
+
+  // Each template as published, its first caption measured at a phone's width and at its own.
+  it('keeps each template\'s caption within 40 % of a 320 px box with its title on one or two lines, as designed at full width', async () => {
+    const templates = path.join(root, 'share/templates');
+    for (const name of fs.readdirSync(templates).filter((n) => n.endsWith('.lvx'))) {
+      const site = path.join(work, 'template-' + name.replace('.lvx', ''));
+      execFileSync(cli, ['publish', path.join(templates, name), site],
+        { env: { ...process.env, XDG_CACHE_HOME: path.join(work, 'cache') }, stdio: 'pipe' });
+      const files = Object.fromEntries(fs.readdirSync(site).map((n) => [n, fs.readFileSync(path.join(site, n))]));
+      const page = Object.keys(files).find((n) => n.endsWith('.html'));
+      const url = env.server.add(files) + page;
+      const measures = [];
+      for (const width of [336, 1300]) {
+        const s = await open(env.browser, url, { viewport: { width, height: 800 }, reducedMotion: 'reduce' });
+        measures.push(await until(s.page, () => {
+          const info = document.querySelector('[class$="_SlideInfo"]'), box = info?.parentElement;
+          const title = info?.querySelector('[class$="_SlideInfoTitle"]');
+          if (!title?.textContent) return null;
+          return { box: box.offsetWidth, share: info.offsetHeight / box.offsetHeight, titleHeight: title.offsetHeight,
+            font: parseFloat(getComputedStyle(title).fontSize) };
+        }));
+        await s.close();
+      }
+      const [phone, full] = measures;
+      assert.ok(phone.box <= 320, `${name}: ${JSON.stringify(phone)}`);
+      assert.ok(phone.titleHeight <= 2.6 * phone.font, `${name}: the title takes more than two lines: ${JSON.stringify(phone)}`);
+      // A design whose caption covers more than 40 % of its box keeps that share.
+      assert.ok(phone.share <= Math.max(0.405, full.share + 0.01), `${name}: ${JSON.stringify(phone)} ${JSON.stringify(full)}`);
+      const settings = files[page.replace('.html', '.lvx')].toString('latin1').split('<Applet_Parameters>\r\n')[1].split('#$@');
+      assert.equal(full.font, Number(settings[22]), `${name}: the designed title size at full width`);
+    }
+  });
 });

@@ -62,15 +62,15 @@ describe('elements built in the placeholder', () => {
     ];
     const s = await show([{ items }], { 'slider0.png': red, 'slider1.png': green });
     const links = await s.page.evaluate(() => [...document.querySelectorAll('.Lumivex1_SlideImgCntr')].map((sl) => {
-      const a = sl.querySelector('a');
+      const a = sl.firstElementChild;
       const img = a.querySelector('img');
-      return [a.getAttribute('href'), a.getAttribute('target'), a.getAttribute('title'), img && img.alt];
+      return [a.tagName, a.getAttribute('href'), a.getAttribute('target'), a.getAttribute('title'), img && img.alt];
     }));
     assert.deepEqual(links, [
-      ['https://example.test/a?x=1&y=2', '_blank', 'Tip one', 'First'],
-      ['page2.html', 'frameX', null, 'Second'],
-      // No URL: no link that would reload the page.
-      [null, null, 'Only a tip', null],
+      ['A', 'https://example.test/a?x=1&y=2', '_blank', 'Tip one', 'First'],
+      ['A', 'page2.html', 'frameX', null, 'Second'],
+      // No URL: no link element at all.
+      ['DIV', null, null, 'Only a tip', null],
     ]);
     assert.deepEqual(s.errors, []);
     await s.close();

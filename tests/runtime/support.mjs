@@ -131,7 +131,7 @@ export function configScript(o, items) {
   const id = o.id;
   const rows = items.map((r) => '[' + r.map((v) => typeof v === 'number' ? v : `'${jsText(v)}'`).join(',') + ']');
   const nums = [o.opacity, o.rotate, o.fadeTime, o.fadeSteps, o.slideTime, o.slideSteps, o.showDelay,
-    o.hideDelay].join(',');
+    o.hideDelay].join(',') + (o.look ? ',' + JSON.stringify(o.look) : '');
   return ['/*', 'Lumivex 1.0', 'Copyright (c) Lumivex', 'http://www.lumivex.test/', 'http://www.lumivex.test/support/',
     '*/', `var ${id}PropsArray = [`, rows.join(',\r\n'), '];'].filter((l, k) => k !== 7 || rows.length)
     .join('\r\n') + '\r\n' +
@@ -171,7 +171,7 @@ export function modernPage(ids, first, { head = '', body = '', after = '' } = {}
   const preload = first?.[0] ? [`<link rel="preload" as="image"${first[9] ? ' type="image/avif"' : ''} ` +
     `imagesrcset="${attribute(first[9] || first[8])}" imagesizes="${attribute(first[10])}" fetchpriority="high">`] : [];
   const lines = ['<!DOCTYPE html>', '<html lang="en">', '<head>', '<meta charset="utf-8">',
-    '<meta name="viewport" content="width=device-width, initial-scale=1">', '<title>Preview</title>', '',
+    '<meta name="viewport" content="width=device-width, initial-scale=1">', `<title>${ids[0]}</title>`, '',
     '<!-- BEGIN -->', ...preload, ...ids.map((id) => `<link href="./${id}.css" rel="stylesheet">`), '<!-- END -->',
     head, '</head>', '<body>', body];
   ids.forEach((id, k) => {
