@@ -58,6 +58,7 @@ QString HelpCommands::HelpPageForTag(int tag) {
         "customizing_js_item_item_tooltip.htm",
         "customizing_js_script_path_path.htm",
         "customizing_js_script_web_output.htm",
+        "customizing_js_script_look.htm",
     };
     if (tag >= 1 && tag <= static_cast<int>(std::size(kPages)))
         return QLatin1String(kPages[tag - 1]);

@@ -1,4 +1,4 @@
-// Creation of the main window, its commands, recent files and the program's start.
+// Creation of the main window and its subjects, and the program's start.
 #include <QAction>
 #include <QDockWidget>
 #include <QFile>

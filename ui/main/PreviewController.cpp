@@ -1,3 +1,4 @@
+// The preview of the project: the live preview dock, the page built, the publish report.
 #include "PreviewController.h"
 
 #include <QDockWidget>

@@ -286,7 +286,8 @@ void PropertyBinder::LoadAppletProperties() {
     const TAppletData data = agent_.GetAppletData();
     for (const Control& c : settings_)
         SetControlValue(data.*c.setting, c.widget, c.mode);
-    showOption(std::string(ProjectOptions::kWebOutput), false);
+    for (const OptionChoice& choice : optionChoices())
+        showOption(std::string(choice.name), false);
 }
 
 void PropertyBinder::StoreItemProperties(int index) {
@@ -434,15 +435,11 @@ void PropertyBinder::connectEdits() {
                  button != nullptr && qobject_cast<ColorSwatch*>(control) == nullptr)
             connect(button, &QAbstractButton::toggled, this, edited);
     }
-    // Classic is the default, so choosing it leaves the project as a project without options.
-    connect(ui_.cmbWebOutput, &QComboBox::activated, this, ErrorReport::guarded([this] {
-                const std::string value = ui_.cmbWebOutput->currentIndex() == 1 ? "Modern" : "";
-                if (value == agent_.Options.value(ProjectOptions::kWebOutput))
-                    return;
-                document_.history().push(
-                    new SetOptionCommand(tree_, std::string(ProjectOptions::kWebOutput), value));
-                Q_EMIT edited();
-            }));
+    for (const OptionChoice& choice : optionChoices()) {
+        QComboBox* combo = choice.combo;
+        connect(combo, &QComboBox::activated, this,
+                ErrorReport::guarded([this, combo] { optionChosen(combo); }));
+    }
     // Typing into one field is one step until the focus moves on.
     connect(qApp, &QApplication::focusChanged, this, [this] { ++typingSession_; });
 }
@@ -537,16 +534,61 @@ QString PropertyBinder::PathToFileUrl(const QString& path) {
     return QStringLiteral("file:///") + url;
 }
 
+std::vector<PropertyBinder::OptionChoice> PropertyBinder::optionChoices() const {
+    // The first value is the default, chosen as the option's absence: a project left at the
+    // defaults stays a project without options.
+    return {
+        {ui_.cmbWebOutput, ProjectOptions::kWebOutput, {"Classic", "Modern"}},
+        {ui_.cmbSlideFit, ProjectOptions::kSlideFit, {"Fit", "Fill"}},
+        {ui_.cmbTransition, ProjectOptions::kTransition, {"Fade", "Slide", "Zoom"}},
+        {ui_.cmbNavigation, ProjectOptions::kNavigation, {"None", "Arrows", "ArrowsAndDots"}},
+    };
+}
+
+void PropertyBinder::optionChosen(QComboBox* combo) {
+    for (const OptionChoice& choice : optionChoices()) {
+        if (choice.combo != combo)
+            continue;
+        const int index = combo->currentIndex();
+        const std::string value = index <= 0 ? std::string() : std::string(choice.values.at(index));
+        if (value == agent_.Options.value(choice.name))
+            return;
+        QUndoStack& history = document_.history();
+        // A project made Modern gets the buttons and dots of new Modern projects, in the same
+        // step, unless it chose its navigation already.
+        const bool navigation = choice.name == ProjectOptions::kWebOutput && value == "Modern" &&
+                                !agent_.Options.has(ProjectOptions::kNavigation);
+        if (navigation)
+            history.beginMacro(tr("Change Web Output"));
+        history.push(new SetOptionCommand(tree_, std::string(choice.name), value));
+        if (navigation) {
+            history.push(new SetOptionCommand(tree_, std::string(ProjectOptions::kNavigation),
+                                              "ArrowsAndDots"));
+            history.endMacro();
+        }
+        Q_EMIT edited();
+        return;
+    }
+}
+
 void PropertyBinder::showOption(const std::string& name, bool reveal) {
     // Options without a control here (the upload destination) live in their own dialog.
-    if (name != ProjectOptions::kWebOutput)
-        return;
-    {
-        ShowingModel showing(*this);
-        ui_.cmbWebOutput->setCurrentIndex(agent_.Options.modernWebOutput() ? 1 : 0);
+    for (const OptionChoice& choice : optionChoices()) {
+        if (name != choice.name)
+            continue;
+        const std::string value = agent_.Options.value(choice.name);
+        int index = 0;  // a value this version does not know reads as the default
+        for (std::size_t k = 0; k < choice.values.size(); ++k) {
+            if (choice.values[k] == value)
+                index = static_cast<int>(k);
+        }
+        {
+            ShowingModel showing(*this);
+            choice.combo->setCurrentIndex(index);
+        }
+        if (reveal)
+            revealSetting(choice.combo);
     }
-    if (reveal)
-        revealSetting(ui_.cmbWebOutput);
 }
 
 }  // namespace lumivex::ui

@@ -8,6 +8,7 @@
 
 #include "AppletData.h"
 
+class QComboBox;
 class QUndoStack;
 class QWidget;
 
@@ -85,6 +86,14 @@ private:
         PropertyBinder& binder_;
         bool was_;
     };
+    // A project option chosen in a combo box, its values in the combo's order.
+    struct OptionChoice {
+        QComboBox* combo;
+        std::string_view name;
+        std::vector<std::string_view> values;
+    };
+    std::vector<OptionChoice> optionChoices() const;
+    void optionChosen(QComboBox* combo);
     void connectEdits();
     void connectPickers();
     void controlEdited(QWidget* control);

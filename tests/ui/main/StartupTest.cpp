@@ -175,7 +175,7 @@ void StartupTest::helpButtonsAndMenuPages() {
             PropertyBinder::PathToFileUrl(f.folder + "help/" + page), 20000);
     }
     QCOMPARE(HelpCommands::HelpPageForTag(0), QStringLiteral("getting_started.htm"));
-    QCOMPARE(HelpCommands::HelpPageForTag(14), QStringLiteral("getting_started.htm"));
+    QCOMPARE(HelpCommands::HelpPageForTag(15), QStringLiteral("getting_started.htm"));
     f.ui().Topic1->trigger();
     f.ui().tlbtnHelp->trigger();
     f.ui().ViewSample1->trigger();

@@ -19,7 +19,8 @@ private Q_SLOTS:
     void undoingEveryEditGivesTheSavedBytes();
     void typingIntoAFieldIsOneStep();
     void newAndOpenStartAFreshHistory();
-    void theWebOutputIsOneStepAndTravelsWithTheProject();
+    void eachOptionIsOneStepAndTravelsWithTheProject_data();
+    void eachOptionIsOneStepAndTravelsWithTheProject();
 };
 
 namespace {
@@ -200,32 +201,48 @@ void UndoTest::newAndOpenStartAFreshHistory() {
     QVERIFY(!f.form->document().isModified());
 }
 
-void UndoTest::theWebOutputIsOneStepAndTravelsWithTheProject() {
+void UndoTest::eachOptionIsOneStepAndTravelsWithTheProject_data() {
+    QTest::addColumn<QString>("combo");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("block");  // the options block saved
+    QTest::newRow("modern") << "cmbWebOutput" << 1
+                            << "WebOutput=Modern\r\nNavigation=ArrowsAndDots\r\n";
+    QTest::newRow("fill") << "cmbSlideFit" << 1 << "SlideFit=Fill\r\n";
+    QTest::newRow("zoom (End)") << "cmbTransition" << 2 << "Transition=Zoom\r\n";
+    QTest::newRow("arrows") << "cmbNavigation" << 1 << "Navigation=Arrows\r\n";
+}
+
+void UndoTest::eachOptionIsOneStepAndTravelsWithTheProject() {
+    QFETCH(QString, combo);
+    QFETCH(int, index);
+    QFETCH(QString, block);
     MainFormFixture f;
     f.form->show();
     QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
     f.select(f.root());
-    QComboBox* choice = f.ui().cmbWebOutput;
+    auto* choice = f.form->findChild<QComboBox*>(combo);
     f.form->activateWindow();
     choice->setFocus();
     QTRY_VERIFY(choice->hasFocus());
-    QTest::keyClick(choice, Qt::Key_Down);
-    QVERIFY(f.agent().Options.modernWebOutput());
+    // One key, one choice: Down to the second value, End to the last.
+    QTest::keyClick(choice, index == 1 ? Qt::Key_Down : Qt::Key_End);
     QVERIFY(f.form->document().isModified());
-    const QString file = FreshFolder("web-output") + "a.lvx";
+    const QString file = FreshFolder("options") + "a.lvx";
     f.dialogs.fileAnswers = {file};
     f.form->Save1Click();
-    QVERIFY(ReadFile(file).contains("\r\n<Lumivex_Options>\r\nWebOutput=Modern\r\n"));
+    QVERIFY2(ReadFile(file).contains("\r\n<Lumivex_Options>\r\n" + block.toUtf8() +
+                                     "</Lumivex_Options>"),
+             qPrintable(ReadFile(file)));
 
     f.form->Undo1Click();
     QCOMPARE(choice->currentIndex(), 0);
-    QVERIFY(f.agent().Options.empty());  // Classic is a project without the option
+    QVERIFY(f.agent().Options.empty());  // the defaults are a project without options
     f.form->Redo1Click();
-    QCOMPARE(choice->currentIndex(), 1);
+    QCOMPARE(choice->currentIndex(), index);
 
     MainFormFixture opened;
     opened.form->OpenProjectFile(file);
-    QCOMPARE(opened.ui().cmbWebOutput->currentIndex(), 1);
+    QCOMPARE(opened.form->findChild<QComboBox*>(combo)->currentIndex(), index);
     QVERIFY(!opened.form->document().isModified());
 }
 
