@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QRegularExpression>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QUrl>
@@ -37,6 +38,16 @@ HelpCommands::HelpCommands(Ui::MainForm& ui, Shell& shell, const QString& progra
         connect(help, &QToolButton::clicked, this,
                 ErrorReport::guarded([this, help] { SpeedButton1Click(help); }));
     }
+    // F1: the help of the property page in front.
+    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), window, nullptr, nullptr,
+                             Qt::WindowShortcut);
+    QTabWidget* pages = ui.pgcntrl1;
+    connect(f1, &QShortcut::activated, this, ErrorReport::guarded([this, pages] {
+                const QRegularExpression help(QStringLiteral("^SpeedButton\\d+$"));
+                const auto buttons = pages->currentWidget()->findChildren<QToolButton*>(help);
+                QToolButton* first = buttons.isEmpty() ? nullptr : buttons.first();
+                SpeedButton1Click(first != nullptr ? static_cast<QObject*>(first) : this);
+            }));
 }
 
 void HelpCommands::createWindow() {

@@ -166,9 +166,20 @@ void StartupTest::helpButtonsAndMenuPages() {
         {"SpeedButton18", "customizing_js_script_slide_info_slide_info_description.htm"},
         {"SpeedButton28", "customizing_js_script_path_path.htm"},
         {"SpeedButton13", "customizing_js_script_web_output.htm"},
+        {"SpeedButton14", "customizing_js_script_look.htm"},
+        {"F1", "customizing_js_script_script_slideshow.htm"},  // the page in front's first
     };
+    f.form->show();
     for (const auto& [name, page] : buttons) {
-        f.form->findChild<QToolButton*>(QLatin1String(name))->click();
+        if (QLatin1String(name) == QLatin1String("F1")) {
+            f.form->help().frmHelp()->hide();
+            f.form->activateWindow();
+            f.tree()->setFocus();
+            QTRY_VERIFY(f.tree()->hasFocus());
+            QTest::keyClick(f.tree(), Qt::Key_F1);
+        } else {
+            f.form->findChild<QToolButton*>(QLatin1String(name))->click();
+        }
         QVERIFY(f.form->help().frmHelp()->isVisible());
         QTRY_COMPARE_WITH_TIMEOUT(
             f.form->help().frmHelp()->WebBrowser1()->url().toString(QUrl::FullyEncoded),
