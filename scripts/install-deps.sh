@@ -14,7 +14,7 @@ packages=(
   libglib2.0-dev libglib2.0-bin libexif-dev liblcms2-dev dpkg-dev
   libexiv2-dev libimage-exiftool-perl libavif-dev libssh-dev libssl-dev libsecret-1-dev openssh-server
   xvfb xauth xdotool openbox wmctrl x11-utils imagemagick
-  lintian appstream desktop-file-utils
+  lintian appstream desktop-file-utils groff-base
   nodejs chromium fonts-dejavu-core
 )
 if [[ "${1:-}" == "--bench" ]]; then
