@@ -25,6 +25,7 @@
 #include "MainFormStartup.h"
 #include "ProgramFolder.h"
 #include "PublishRecord.h"
+#include "RecentDocuments.h"
 #include "Publisher.h"
 #include "SettingsStore.h"
 #include "Text.h"
@@ -285,6 +286,7 @@ void TMainForm::LoadRecentFiles() {
 void TMainForm::AddRecentFile(const QString& path) {
     if (path.isEmpty())
         return;
+    RecentDocuments::forDesktop().record(path);
     const std::string file = pathBytes(programFolder_ + RecentFilesName());
     std::string slots[4];
     int n = 0;
