@@ -26,6 +26,32 @@ if(TARGET lumivex)
   install(FILES ${CMAKE_SOURCE_DIR}/share/desktop/lumivex.desktop DESTINATION share/applications)
 endif()
 install(FILES ${CMAKE_SOURCE_DIR}/share/desktop/lumivex.xml DESTINATION share/mime/packages)
+if(TARGET lumivex)
+  install(FILES ${CMAKE_SOURCE_DIR}/share/metainfo/org.lumivex.Lumivex.metainfo.xml
+          DESTINATION share/metainfo)
+endif()
+
+# Manual pages and the package's changelog, compressed as Debian's policy asks: at the highest
+# level and without a time stamp, so that the same sources give the same files.
+find_program(LUMIVEX_GZIP gzip REQUIRED)
+set(lumivex_compressed)
+function(lumivex_gzip source output)
+  add_custom_command(OUTPUT ${output}
+    COMMAND ${LUMIVEX_GZIP} -9 -n -c ${source} > ${output}
+    DEPENDS ${source} VERBATIM)
+  set(lumivex_compressed ${lumivex_compressed} ${output} PARENT_SCOPE)
+endfunction()
+set(lumivex_man_pages)
+foreach(program ${lumivex_programs})
+  lumivex_gzip(${CMAKE_SOURCE_DIR}/share/man/${program}.1 ${CMAKE_BINARY_DIR}/man/${program}.1.gz)
+  list(APPEND lumivex_man_pages ${CMAKE_BINARY_DIR}/man/${program}.1.gz)
+endforeach()
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/man)
+lumivex_gzip(${CMAKE_SOURCE_DIR}/share/debian/changelog ${CMAKE_BINARY_DIR}/changelog.gz)
+add_custom_target(lumivex_compressed_docs ALL DEPENDS ${lumivex_compressed})
+install(FILES ${lumivex_man_pages} DESTINATION share/man/man1)
+install(FILES ${CMAKE_SOURCE_DIR}/share/debian/copyright ${CMAKE_BINARY_DIR}/changelog.gz
+        DESTINATION share/doc/lumivex)
 install(FILES ${CMAKE_SOURCE_DIR}/share/icons/lumivex.svg
         DESTINATION share/icons/hicolor/scalable/apps)
 

@@ -14,6 +14,7 @@ packages=(
   libglib2.0-dev libglib2.0-bin libexif-dev liblcms2-dev dpkg-dev
   libexiv2-dev libimage-exiftool-perl libavif-dev libssh-dev libssl-dev libsecret-1-dev openssh-server
   xvfb xauth xdotool openbox wmctrl x11-utils imagemagick
+  lintian appstream desktop-file-utils groff-base
   nodejs chromium fonts-dejavu-core
 )
 if [[ "${1:-}" == "--bench" ]]; then
@@ -31,13 +32,13 @@ for p in "${packages[@]}"; do
 done
 if ((${#missing[@]})); then
   echo "install-deps: installing ${missing[*]}"
-  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 update -qq
+  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -qq "${missing[@]}"
 fi
 
 # Some Node.js builds carry their own npm and conflict with Debian's package.
 if ! command -v npm >/dev/null; then
-  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq npm
+  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -qq npm
 fi
 
 # The browser tests' packages, from the committed lock file; skipped when already in place.

@@ -5,6 +5,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -22,6 +23,7 @@
 #include "EngineErrors.h"
 #include "FileIO.h"
 #include "ProgramFolder.h"
+#include "ProjectFromPhotos.h"
 #include "PublishRecord.h"
 #include "TerminalProgress.h"
 #include "Text.h"
@@ -66,6 +68,16 @@ const char* const kHelp =
     "  export-gms PROJECT.lvx OUT.gms  write the project's item tree as a menu structure file\n"
     "  import-gms IN.gms OUT.lvx     make a project of a menu structure file (settings at their\n"
     "                                defaults) and save it, without publishing\n"
+    "  new PHOTOS... OUT.lvx [--size WxH] [--template NAME] [--web-output Modern|Classic]\n"
+    "                                make a project of photos and folders (a folder gives its\n"
+    "                                own photos, not its subfolders'), one slide per photo,\n"
+    "                                ordered and titled as the editor's Add Photos does, and\n"
+    "                                save it as OUT.lvx without publishing; OUT.lvx must not\n"
+    "                                exist. --template takes a template's settings (NAME is a\n"
+    "                                template's file name without .lvx, or a project file) and\n"
+    "                                copies its loading image beside OUT.lvx; --size sets the\n"
+    "                                box (1 to 9999 pixels a side); --web-output the web\n"
+    "                                output. Then publish OUT.lvx publishes it.\n"
     "\n"
     "Options:\n"
     "  -h, --help                    show this help\n"
@@ -431,6 +443,93 @@ int importGms(const std::string& in, const std::string& out) {
     return 0;
 }
 
+// A template by its file name without ".lvx", in any letter case, from the program folder's
+// templates or the installed ones; anything with a "/" or ending in ".lvx" is a file.
+std::optional<std::string> findTemplate(const std::string& name, std::string& known) {
+    if (name.find('/') != std::string::npos || LowerCase(name).ends_with(".lvx"))
+        return absolutePath(name);
+    const ProgramFolderContext context = ProgramFolderContext::FromEnvironment();
+    std::vector<std::string> names;
+    for (const std::string& folder : {ResolveProgramFolder(context) + "templates/",
+                                      context.installedDataFolder + "templates/"}) {
+        std::error_code ec;
+        for (const auto& entry : fs::directory_iterator(folder, ec)) {
+            const fs::path file = entry.path();
+            if (!LowerCase(file.extension().string()).ends_with(".lvx"))
+                continue;
+            if (LowerCase(file.stem().string()) == LowerCase(name))
+                return file.string();
+            names.push_back(file.stem().string());
+        }
+        if (!names.empty())
+            break;
+    }
+    std::sort(names.begin(), names.end());
+    for (const std::string& n : names)
+        known += (known.empty() ? "" : ", ") + n;
+    return std::nullopt;
+}
+
+// The options of `new`, taken out of `args`; a message when one is wrong.
+std::optional<std::string> takeNewOptions(std::vector<std::string>& args,
+                                          PhotoProjectSettings& settings) {
+    for (auto a = args.begin(); a != args.end();) {
+        std::string name = *a, value;
+        const std::size_t equals = name.find('=');
+        if (name.starts_with("--") && equals != std::string::npos) {
+            value = name.substr(equals + 1);
+            name.resize(equals);
+        } else if (name == "--size" || name == "--template" || name == "--web-output") {
+            if (a + 1 == args.end())
+                return "'" + name + "' needs a value";
+            value = *(a + 1);
+            a = args.erase(a);
+        }
+        if (name == "--size") {
+            int width = 0, height = 0;
+            char x = 0, rest = 0;
+            if (value.size() > 9 ||
+                std::sscanf(value.c_str(), "%d%c%d%c", &width, &x, &height, &rest) != 3 ||
+                (x != 'x' && x != 'X') || width < 1 || height < 1 || width > kMaxBoxSide ||
+                height > kMaxBoxSide || value.find_first_not_of("0123456789xX") != value.npos)
+                return "'--size' takes WIDTHxHEIGHT, 1 to 9999 pixels each, not '" + value + "'";
+            settings.width = width;
+            settings.height = height;
+        } else if (name == "--web-output") {
+            if (value != "Modern" && value != "Classic")
+                return "'--web-output' takes Modern or Classic, not '" + value + "'";
+            settings.webOutput = value;
+        } else if (name == "--template") {
+            std::string known;
+            const std::optional<std::string> file = findTemplate(value, known);
+            if (!file)
+                return "no template '" + value + "'" +
+                       (known.empty() ? std::string(" (none are installed)")
+                                      : " (templates: " + known + ")");
+            settings.templateFile = *file;
+        } else {
+            ++a;
+            continue;
+        }
+        a = args.erase(a);
+    }
+    return std::nullopt;
+}
+
+int newProject(const std::vector<std::string>& args, const PhotoProjectSettings& settings) {
+    const std::string out = absolutePath(args.back());
+    Session session(out);
+    try {
+        MakeProjectFromPhotos(session.agent, {args.begin(), args.end() - 1}, settings);
+        SaveNewPhotoProject(session.agent, out, settings.templateFile);
+    } catch (const PhotoProjectError& e) {
+        std::fprintf(stderr, "lumivex-cli: %s\n", e.what());
+        return kFailure;
+    }
+    std::printf("%s\n", out.c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -465,18 +564,27 @@ int main(int argc, char** argv) {
             }
         }
     }
+    PhotoProjectSettings newSettings;
+    if (command == "new") {
+        if (const std::optional<std::string> problem = takeNewOptions(args, newSettings))
+            return usage(*problem);
+    }
     for (const std::string& a : args) {
         if (a.size() > 1 && a[0] == '-')
             return usage("unknown option '" + a + "'");
     }
     const bool known = command == "publish" || command == "export-gms" || command == "import-gms" ||
-                       command == "upload";
+                       command == "upload" || command == "new";
     if (!known)
         return usage("unknown command '" + command + "'");
-    if (args.size() != 2)
+    if (command == "new" && (args.size() < 2 || !LowerCase(args.back()).ends_with(".lvx")))
+        return usage("'new' takes photos or folders, then the project file to make (OUT.lvx)");
+    if (command != "new" && args.size() != 2)
         return usage("'" + command + "' takes two arguments");
     cleanUpOnSignals();
     try {
+        if (command == "new")
+            return finish(newProject(args, newSettings));
         if (command == "publish")
             return finish(publish(args[0], args[1]));
         if (command == "upload")

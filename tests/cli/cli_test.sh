@@ -332,6 +332,70 @@ else
   rm -rf "$work/slow"
 fi
 
+# --- new: photos and folders become a project as Add Photos makes it, saved without publishing
+ph=$work/photos
+mkdir -p "$ph/album/deeper" "$work/empty-folder"
+convert -size 64x48 xc:navy "$ph/album/img10.jpg"
+convert -size 64x48 xc:teal "$ph/album/Img2.png"
+cp "$samples/slider0.jpg" "$ph/album/deeper/"  # a subfolder's photos stay out
+: >"$ph/album/notes.txt"
+cp "$samples/slider1.jpg" "$ph/single.jpg"
+head -c 300 /dev/urandom >"$work/damaged.jpg"
+# Titles: the file name, or the photo's own caption.
+exiftool -q -overwrite_original -ImageDescription='Harbour at dusk' "$ph/single.jpg"
+titles() { sed -n '/^<Item_Parameters>\r$/,/^<\/Item_Parameters>\r$/{/^</!p}' "$1" | awk -F'#[$]@' '{print $1}' | tr '\n' '|'; }
+field() { sed -n '12p' "$2" | awk -F'#[$]@' -v i="$1" '{print $(i + 1)}'; }
+mkdir -p "$work/made"
+expect_exit 0 "new from a folder and a file" "$cli" new "$ph/single.jpg" "$ph/album" "$work/made/Show.lvx"
+[[ "$(titles "$work/made/Show.lvx")" == "Img2|img10|Harbour at dusk|" ]] || fail "new: titles and order '$(titles "$work/made/Show.lvx")'"
+grep -qaF "$ph/album/Img2.png#\$@" "$work/made/Show.lvx" || fail "new: the photo's absolute path is not kept"
+[[ "$(ls "$work/made")" == Show.lvx ]] || fail "new published something: $(ls "$work/made")"
+expect_exit 0 "publish a new project" "$cli" publish "$work/made/Show.lvx" "$work/made-site"
+[[ -f "$work/made-site/Show.html" && -f "$work/made-site/slider2.jpg" && ! -e "$work/made-site/slider3.jpg" ]] ||
+  fail "published new project: $(ls "$work/made-site" | tr '\n' ' ')"
+
+# A template's settings and loading image, a size and a web output of one's own.
+template=$samples/../templates/Gallery_960x400.lvx
+template_name=$template
+[[ -d "$(dirname "$cli")/templates" ]] && template_name=gallery_960X400
+mkdir -p "$work/styled"
+expect_exit 0 "new on a template" "$cli" new "$ph/album" "$work/styled/Show.lvx" --template "$template_name" \
+  --size 640x200 --web-output=Modern
+[[ "$(field 0 "$work/styled/Show.lvx")|$(field 10 "$work/styled/Show.lvx")x$(field 11 "$work/styled/Show.lvx")" == "$(field 0 "$template")|640x200" ]] ||
+  fail "new on a template: id and size $(sed -n 12p "$work/styled/Show.lvx" | head -c 80)"
+grep -qa '^WebOutput=Modern' "$work/styled/Show.lvx" || fail "new: --web-output not kept"
+cmp -s "$samples/../templates/gallery_wait.gif" "$work/styled/gallery_wait.gif" || fail "new: the template's loading image is not beside the project"
+[[ "$(titles "$work/styled/Show.lvx")" == "Img2|img10|" ]] || fail "new on a template kept its slides: $(titles "$work/styled/Show.lvx")"
+expect_exit 0 "publish a new project on a template" "$cli" publish "$work/styled/Show.lvx" "$work/styled-site"
+[[ -f "$work/styled-site/gallery_wait.gif" && -f "$work/styled-site/slider1.jpg" ]] || fail "published template project: $(ls "$work/styled-site" | tr '\n' ' ')"
+
+# Bad input: a clear message, the exit status, and nothing written.
+printf 'kept\n' >"$work/made/Kept.lvx"
+new_refusals=(
+  "2|'new' takes photos or folders|$work/made/N.lvx"
+  "2|'new' takes photos or folders|$ph/album $work/made/N.txt"
+  "1|$work/nope.jpg: No such file or directory|$work/nope.jpg $ph/album $work/made/N.lvx"
+  "1|not a photo|$ph/album/notes.txt $work/made/N.lvx"
+  "1|$work/damaged.jpg|$ph/album $work/damaged.jpg $work/made/N.lvx"
+  "1|no photos|$work/empty-folder $work/made/N.lvx"
+  "1|exists already|$ph/album $work/made/Kept.lvx"
+  "2|'--size' takes WIDTHxHEIGHT|$ph/album $work/made/N.lvx --size 640"
+  "2|'--size' takes WIDTHxHEIGHT|$ph/album $work/made/N.lvx --size 10000x20"
+  "2|'--size' needs a value|$ph/album $work/made/N.lvx --size"
+  "2|'--web-output' takes Modern or Classic|$ph/album $work/made/N.lvx --web-output Fancy"
+  "2|no template 'Nope'|$ph/album $work/made/N.lvx --template Nope"
+  "1|is not a whole project|$ph/album $work/made/N.lvx --template $work/made/Kept.lvx"
+)
+before=$(snapshot "$work/made")
+for row in "${new_refusals[@]}"; do
+  IFS='|' read -r want message arguments <<<"$row"
+  read -ra argv <<<"$arguments"
+  expect_exit "$want" "new ${arguments//$work/}" "$cli" new "${argv[@]}"
+  expect_err "$message"
+  [[ "$(snapshot "$work/made")" == "$before" ]] || fail "new ${arguments//$work/}: wrote $(ls "$work/made" | tr '\n' ' ')"
+done
+rm -rf "$ph" "$work/made" "$work/made-site" "$work/styled" "$work/styled-site" "$work/empty-folder"
+
 # --- the private folders of the run are gone
 leftovers=$(find "${TMPDIR:-/tmp}" -maxdepth 1 -name 'lumivex-cli-*' -newer "$work/err" 2>/dev/null | head -1)
 [[ -z "$leftovers" ]] || fail "left a private folder behind: $leftovers"

@@ -51,4 +51,27 @@ for program in lumivex lumivex-cli; do
     fail "$program is not stripped"
   fi
 done
+# The desktop's own checkers, as a software centre and Debian's archive run them.
+for tool in lintian appstreamcli desktop-file-validate; do
+  command -v "$tool" >/dev/null || fail "$tool is missing; scripts/install-deps.sh installs it"
+done
+lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 || {
+  cat "$work/lintian.log" >&2
+  fail "lintian"
+}
+metainfo=$work/root/usr/share/metainfo/org.lumivex.Lumivex.metainfo.xml
+appstreamcli validate --pedantic --no-net "$metainfo" >"$work/appstream.log" 2>&1 &&
+  appstreamcli validate-tree --pedantic --no-net "$work/root" >>"$work/appstream.log" 2>&1 || {
+  cat "$work/appstream.log" >&2
+  fail "appstreamcli"
+}
+grep -E '^ *[EW]: ' "$work/appstream.log" && fail "appstreamcli warns"
+desktop-file-validate "$work/root/usr/share/applications/lumivex.desktop" || fail "desktop-file-validate"
+# The metainfo names what the package holds: its desktop entry, programs and file type.
+grep -qF '<launchable type="desktop-id">lumivex.desktop</launchable>' "$metainfo" || fail "metainfo launchable"
+grep -qF "<mediatype>$(sed -n 's/.*mime-type type="\([^"]*\)".*/\1/p' "$source/share/desktop/lumivex.xml")</mediatype>" "$metainfo" ||
+  fail "metainfo does not provide the project file type"
+for program in lumivex lumivex-cli; do
+  zcat "$work/root/usr/share/man/man1/$program.1.gz" | grep -q "^\.TH ${program^^} 1" || fail "manual page of $program"
+done
 echo "deb test passed"

@@ -39,8 +39,8 @@ HelpCommands::HelpCommands(Ui::MainForm& ui, Shell& shell, const QString& progra
                 ErrorReport::guarded([this, help] { SpeedButton1Click(help); }));
     }
     // F1: the help of the property page in front.
-    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), window, nullptr, nullptr,
-                             Qt::WindowShortcut);
+    auto* f1 =
+        new QShortcut(QKeySequence(Qt::Key_F1), window, nullptr, nullptr, Qt::WindowShortcut);
     QTabWidget* pages = ui.pgcntrl1;
     connect(f1, &QShortcut::activated, this, ErrorReport::guarded([this, pages] {
                 const QRegularExpression help(QStringLiteral("^SpeedButton\\d+$"));

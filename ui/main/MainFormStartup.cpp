@@ -37,6 +37,7 @@
 #include "PropertyBinder.h"
 #include "PublishRecord.h"
 #include "Publisher.h"
+#include "RecentDocuments.h"
 #include "RecentFiles.h"
 #include "ServerUpload.h"
 #include "SettingsStore.h"
@@ -249,6 +250,9 @@ void TMainForm::createSubjects() {
     document_ = new ProjectDocument(platform_.dialogs, this, *agent_, *itemTree_, *agentTree_,
                                     programFolder_, *documentShown_);
     QUndoStack& history = document_->history();
+    // Saved projects join the desktop's recent documents, as opened ones do.
+    connect(document_, &ProjectDocument::saved, this,
+            [](const QString& path) { RecentDocuments::forDesktop().record(path); });
     connect(document_, &ProjectDocument::modifiedChanged, this, [this](bool modified) {
         ui_->tlbtnSave->setEnabled(modified);
         ui_->Save1->setEnabled(modified);

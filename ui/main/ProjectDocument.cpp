@@ -262,6 +262,7 @@ bool ProjectDocument::mayWriteOver(const QString& path) {
 void ProjectDocument::named(const QString& path) {
     fileName_ = path;
     incomplete_ = false;
+    Q_EMIT saved(projectFileFor(path));
 }
 
 void ProjectDocument::publishTo(const QString& path) {

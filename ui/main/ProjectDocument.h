@@ -86,6 +86,8 @@ public:
 
 Q_SIGNALS:
     void modifiedChanged(bool modified);
+    // The project file was written to `path`.
+    void saved(const QString& path);
 
 private:
     // The project file as last read or written (path, size, time, inode), to see a change made

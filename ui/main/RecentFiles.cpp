@@ -7,6 +7,7 @@
 
 #include "ErrorReport.h"
 #include "FileIO.h"
+#include "RecentDocuments.h"
 #include "TextBytes.h"
 
 namespace lumivex::ui {
@@ -59,6 +60,7 @@ void RecentFiles::LoadRecentFiles() {
 void RecentFiles::AddRecentFile(const QString& path) {
     if (path.isEmpty())
         return;
+    RecentDocuments::forDesktop().record(path);
     const std::string file = QFile::encodeName(programFolder_ + RecentFilesName()).toStdString();
     std::string slots[4];
     int n = 0;
