@@ -17,6 +17,7 @@
 #include "PropertyBinder.h"
 #include "Publisher.h"
 #include "RecentFiles.h"
+#include "RecoveryCopy.h"
 #include "ServerUpload.h"
 #include "SettingsStore.h"
 #include "Thumbnails.h"

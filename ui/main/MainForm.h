@@ -26,6 +26,7 @@ class ProjectDocument;
 class PropertyBinder;
 class Publisher;
 class RecentFiles;
+class RecoveryCopy;
 class ServerUpload;
 class SwitchableItemTree;
 class Thumbnails;
@@ -42,6 +43,7 @@ class WidgetProgress;
 //   BackgroundPublish  publishing off the window's thread, with Cancel
 //   PhotosIn           Add Photos and dropped photos
 //   ServerUpload       File > Publish to Server
+//   RecoveryCopy       the unsaved project copied every 30 s, offered after a crash
 //   HelpCommands, RecentFiles
 // Its own handlers are the menu commands, each handed to the subject it belongs to.
 class TMainForm : public QMainWindow, public TemplateHost {
@@ -82,6 +84,7 @@ public:
     PhotosIn& photos() const { return *photos_; }
     HelpCommands& help() const { return *help_; }
     RecentFiles& recentFiles() const { return *recentFiles_; }
+    RecoveryCopy& recovery() const { return *recovery_; }
     Thumbnails* thumbnails() const { return thumbnails_; }
     TzqxAppletAgent& agent() const { return *agent_; }
     TreeWidgetItemTree& itemTree() const { return *itemTree_; }
@@ -120,6 +123,7 @@ private:
     ServerUpload* upload_ = nullptr;
     HelpCommands* help_ = nullptr;
     RecentFiles* recentFiles_ = nullptr;
+    RecoveryCopy* recovery_ = nullptr;
     Thumbnails* thumbnails_ = nullptr;
     QObject* historyFilter_ = nullptr;
     QObject* escapeFilter_ = nullptr;

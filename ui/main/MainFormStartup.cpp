@@ -39,6 +39,7 @@
 #include "Publisher.h"
 #include "RecentDocuments.h"
 #include "RecentFiles.h"
+#include "RecoveryCopy.h"
 #include "ServerUpload.h"
 #include "SettingsStore.h"
 #include "Text.h"
@@ -282,6 +283,8 @@ void TMainForm::createSubjects() {
     upload_ = new ServerUpload({platform_, *agent_, *agentTree_, *treePanel_, *document_, *binder_,
                                 *publishing_, *progress_},
                                scratch_, this);
+    recovery_ =
+        new RecoveryCopy(*document_, *agent_, *publishing_, RecoveryCopy::DefaultFolder(), this);
     documentShown_->attach({*treePanel_, ui_->trvwDesignPanel, *binder_, *preview_, *publishing_,
                             *progress_, *recentFiles_});
 }
@@ -301,7 +304,9 @@ QString CommandLine(const QStringList& arguments) {
 void StartWithCommandLine(TMainForm& form, Platform& platform, const QString& programFolder,
                           const QStringList& arguments) {
     const QString commandLine = CommandLine(arguments);
-    if (!commandLine.isEmpty()) {
+    // What a crash left unsaved comes first; restored, it is the project to work on.
+    const bool restored = form.recovery().offerLeftCopies(platform.dialogs, &form);
+    if (!restored && !commandLine.isEmpty()) {
         form.document().setModified(false);
         try {
             form.OpenProjectFile(commandLine);
@@ -316,8 +321,8 @@ void StartWithCommandLine(TMainForm& form, Platform& platform, const QString& pr
                                          .arg(commandLine, QString::fromLocal8Bit(e.what())),
                                      {MessageButton::Ok});
         }
-    } else if (ReadBoolOr(platform.settings, kSettingsKey, QStringLiteral("ShowTempletsDialog"),
-                          true)) {
+    } else if (!restored && ReadBoolOr(platform.settings, kSettingsKey,
+                                       QStringLiteral("ShowTempletsDialog"), true)) {
         TfrmTemplet chooser(platform, form, programFolder, &form);
         chooser.exec();
     }

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QUndoStack>
 
 #include "AppletAgent.h"
@@ -142,6 +143,8 @@ void ProjectDocument::opened(const QString& path, bool incomplete, const std::st
              QStringLiteral("The project \"%1\" is incomplete. %2 What it holds is shown; "
                             "Save asks before writing over the file.")
                  .arg(path, QString::fromStdString(problem)));
+    if (restoring_)
+        return;
     // The project is open whatever becomes of the list.
     try {
         view_.addRecentFile(path);
@@ -159,6 +162,22 @@ void ProjectDocument::openChosen() {
     agent_.ClearPreviewFolder();
     if (const auto path = dialogs_.openFile(dialogParent_, kProjectFilter, folder()))
         load(*path);
+    view_.showInPreview();
+}
+
+void ProjectDocument::restore(const QString& copy, const QString& original) {
+    if (!askToSave())
+        return;
+    agent_.ClearPreviewFolder();
+    {
+        const QScopedValueRollback restoring(restoring_, true);
+        load(copy);
+    }
+    if (fileName_ != copy)
+        return;  // not taken: the open project stays
+    fileName_ = original;
+    onDisk_ = original.isEmpty() ? DiskState{} : diskStateOf(original);
+    setModified(true);
     view_.showInPreview();
 }
 

@@ -62,6 +62,8 @@ public:
     void openFile(const QString& path);
     // Opens the project the user picks.
     void openChosen();
+    // Opens the recovery copy `copy` as the unsaved state of `original` (empty: untitled).
+    void restore(const QString& copy, const QString& original);
     void importMenuStructure();
     void exportMenuStructure();
     // The save question; false when the user cancelled the command, or declined to write over
@@ -127,6 +129,8 @@ private:
     // The current file was opened although it ends early; Save asks before writing over it.
     bool incomplete_ = false;
     DiskState onDisk_;
+    // Set while a recovery copy is opened: it is no document of the user's own.
+    bool restoring_ = false;
 };
 
 }  // namespace lumivex::ui
