@@ -5,7 +5,8 @@
 # title, save it under a new name typed without extension; build, publish, delete, save, export,
 # undo and redo an insert (Ctrl+Z, Ctrl+Shift+Z, Ctrl+Y) comparing the saves,
 # import, start a new project, reopen from the recent files, answering each question on the way;
-# then check what the saves published and what the program folder remembers.
+# then check what the saves published and what the program folder remembers; last, an unsaved
+# insert survives kill -9 through the recovery copy and is restored at the next start.
 #
 # usage: editor_e2e.sh LUMIVEX SAMPLES_FOLDER
 # LUMIVEX_E2E_KEEP=1 keeps the temporary folder, with a screenshot of every step, after a pass too.
@@ -344,6 +345,46 @@ rc=$?
 app_pid=
 ((rc == 0)) || die "the editor ended with status $rc"
 log "the editor ended"
+
+# ---- a crash: an unsaved insert is copied within 30 s, survives kill -9 and is offered again
+recovery=$XDG_DATA_HOME/lumivex/recovery
+[[ -z $(ls -A "$recovery" 2>/dev/null) ]] || fail "a clean exit left a recovery copy: $(ls "$recovery")"
+(cd "$work" && exec "$prog/lumivex") >"$work/lumivex-crash.log" 2>&1 &
+app_pid=$!
+wait_for 30 "the main window after the restart" main_window
+xdotool windowactivate --sync "$main" >/dev/null 2>&1
+wait_for 10 "the main window to take the focus" main_active
+keys alt+i n
+copied() { grep -qa '^Item#\$@' "$recovery/$app_pid.lvx" 2>/dev/null; }
+wait_for 40 "the recovery copy of the insert" copied
+kill -9 "$app_pid"
+wait "$app_pid" 2>/dev/null
+[[ -f $recovery/$app_pid.lvx ]] || fail "kill -9 took the recovery copy with it"
+crashed=$app_pid
+(cd "$work" && exec "$prog/lumivex") >"$work/lumivex-restored.log" 2>&1 &
+app_pid=$!
+# The question comes over the main window as soon as it is shown; Return is its first button.
+named_count() { visible_named Lumivex | wc -l; }
+question_up() { app_running || die "the editor ended after the crash"; (($(named_count) >= 2)); }
+wait_for 30 "the restore question" question_up
+shot recovery-offered
+sleep 0.5
+keys Return
+question_gone() { (($(named_count) == 1)); }
+wait_for 15 "the restore question to close" question_gone
+main_window
+xdotool windowactivate --sync "$main" >/dev/null 2>&1
+restored_copy() { [[ ! -e $recovery/$crashed.lvx ]] && grep -qa '^Item#\$@' "$recovery/$app_pid.lvx" 2>/dev/null; }
+wait_for 40 "the restored project as the new copy" restored_copy
+# A clean exit without saving takes the copy with it.
+keys alt+f x
+expect_dialog Lumivex
+keys n
+wait_for 20 "the editor to end after the restore" app_ended
+wait "$app_pid" 2>/dev/null
+app_pid=
+[[ -z $(ls -A "$recovery" 2>/dev/null) ]] || fail "the recovery copy outlived a clean exit: $(ls "$recovery")"
+log "an unsaved edit survived kill -9"
 
 # ---- the files
 settings() { grep -a -A1 '^<Applet_Parameters>' "$1" | tail -n 1; }
