@@ -125,8 +125,9 @@ std::string fileNameTitle(std::string_view path) {
     return title.empty() ? PhotoTitleText(name) : title;
 }
 
-std::string xmpDescription(const Exiv2::XmpData& xmp) {
-    const auto it = xmp.findKey(Exiv2::XmpKey("Xmp.dc.description"));
+// An XMP language alternative (dc:title, dc:description): the default language, else any.
+std::string xmpText(const Exiv2::XmpData& xmp, const char* key) {
+    const auto it = xmp.findKey(Exiv2::XmpKey(key));
     if (it == xmp.end())
         return {};
     const auto* alternatives = dynamic_cast<const Exiv2::LangAltValue*>(&it->value());
@@ -154,8 +155,8 @@ bool declaresUtf8(const Exiv2::IptcData& iptc) {
            declared == "\x1B%/I";
 }
 
-std::string iptcCaption(const Exiv2::IptcData& iptc) {
-    const auto it = iptc.findKey(Exiv2::IptcKey("Iptc.Application2.Caption"));
+std::string iptcText(const Exiv2::IptcData& iptc, const char* key) {
+    const auto it = iptc.findKey(Exiv2::IptcKey(key));
     if (it == iptc.end())
         return {};
     const std::string bytes = it->toString();
@@ -291,12 +292,27 @@ void readMetadata(const std::string& path, PhotoFacts& facts) {
         const std::optional<CaptureTime> captured =
             captureTime(exifText(exif, "Exif.Photo.DateTimeOriginal"),
                         exifText(exif, "Exif.Photo.SubSecTimeOriginal"));
-        for (std::string title : {titleFrom(exifText(exif, "Exif.Image.ImageDescription")),
-                                  xmpDescription(xmp), iptcCaption(image->iptcData())}) {
-            if (!title.empty()) {
-                facts.title = std::move(title);
-                break;
+        const Exiv2::IptcData& iptc = image->iptcData();
+        const auto first = [](std::initializer_list<std::string> texts) {
+            for (const std::string& text : texts) {
+                if (!text.empty())
+                    return text;
             }
+            return std::string();
+        };
+        std::string title =
+            first({xmpText(xmp, "Xmp.dc.title"), iptcText(iptc, "Iptc.Application2.ObjectName"),
+                   iptcText(iptc, "Iptc.Application2.Headline")});
+        std::string description = first({titleFrom(exifText(exif, "Exif.Image.ImageDescription")),
+                                         xmpText(xmp, "Xmp.dc.description"),
+                                         iptcText(iptc, "Iptc.Application2.Caption")});
+        // A photo that is only described keeps its description as its title, as it always did;
+        // the caption then says it once.
+        if (title.empty())
+            std::swap(title, description);
+        if (!title.empty()) {
+            facts.title = std::move(title);
+            facts.description = std::move(description);
         }
         facts.captured = captured;
     } catch (const Exiv2::AnyError& e) {
@@ -466,7 +482,7 @@ TItemArray PhotoItems(const std::vector<PhotoFacts>& ordered) {
         item.Title = photo.title;
         item.LinkUrl.clear();
         item.ToolTip = photo.title;
-        item.Description.clear();
+        item.Description = photo.description;
         item.OriginalImagePath = std::move(path);
     }
     return items;

@@ -34,6 +34,7 @@ struct PhotoFacts {
     // Why no slide can be made of it, from its header (naming the file); empty when one can.
     // Apart from `problem`: some kinds hold no metadata the reader knows.
     std::string unreadable;
+    std::string description;  // as the title; "" when it would only repeat the title
 
     friend bool operator==(const PhotoFacts&, const PhotoFacts&) = default;
 };
@@ -46,13 +47,16 @@ inline constexpr std::size_t kMaxPhotoTitleBytes = 2000;
 // longer than kMaxPhotoTitleBytes is cut there on a character boundary.
 std::string PhotoTitleText(std::string_view utf8);
 
-// Each photo's facts, in the order of `paths`. Title: the EXIF ImageDescription, else the XMP
-// dc:description, else the IPTC caption (in its declared character set: UTF-8, else Latin-1);
-// texts that are empty or a camera's placeholder are passed over; else the file name without
-// its extension. Capture time: EXIF DateTimeOriginal with SubSecTimeOriginal. Only the metadata
-// is read, on up to one thread per usable core. A file that cannot be read (missing, not a
-// regular file, damaged, of no known kind) gives the file-name title, no time and its problem;
-// nothing is raised. Each header is probed as its decoder checks it, giving `unreadable`.
+// Each photo's facts, in the order of `paths`. Title: the XMP dc:title, else the IPTC object
+// name, else the IPTC headline. Description: the EXIF ImageDescription, else the XMP
+// dc:description, else the IPTC caption. IPTC texts are read in their declared character set
+// (UTF-8, else Latin-1); texts that are empty or a camera's placeholder are passed over. A photo
+// with a description but no title takes the description as its title (and no description);
+// one with neither, the file name without its extension. Capture time: EXIF DateTimeOriginal with
+// SubSecTimeOriginal. Only the metadata is read, on up to one thread per usable core. A file that
+// cannot be read (missing, not a regular file, damaged, of no known kind) gives the file-name
+// title, no time and its problem; nothing is raised. Each header is probed as its decoder checks
+// it, giving `unreadable`.
 std::vector<PhotoFacts> ReadPhotoFacts(const std::vector<std::string>& paths);
 
 // The order in which the photos become slides: by capture time when every photo has one,

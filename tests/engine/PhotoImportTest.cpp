@@ -57,6 +57,7 @@ struct TitleCase {
     Tags tags;
     const char* options;
     const char* title;
+    const char* description = "";
 };
 
 void PrintTo(const TitleCase& c, std::ostream* os) {
@@ -71,6 +72,7 @@ TEST_P(PhotoTitle, ComesFromTheFirstSourceThatSaysSomething) {
     const std::vector<PhotoFacts> facts = ReadPhotoFacts({folder.file(GetParam().file)});
     ASSERT_EQ(facts.size(), 1u);
     EXPECT_EQ(facts[0].title, GetParam().title);
+    EXPECT_EQ(facts[0].description, GetParam().description);
     EXPECT_EQ(facts[0].problem, "");
     EXPECT_EQ(facts[0].unreadable, "");
 }
@@ -88,6 +90,18 @@ INSTANTIATE_TEST_SUITE_P(
         TitleCase{"camera.jpg", {{kExif, "OLYMPUS DIGITAL CAMERA  "}, {kXmp, "Xmp"}}, "", "Xmp"},
         TitleCase{"default.jpg", {{kXmp + "-de", "Hafen"}, {kXmp, "Harbour"}}, "", "Harbour"},
         TitleCase{"german.jpg", {{kXmp + "-de", "Hafen"}}, "", "Hafen"},
+        // A title of its own, and the description beside it.
+        TitleCase{"titled.jpg",
+                  {{"XMP-dc:Title", "Harbour"}, {kExif, "Boats at dusk"}, {kIptc, "Iptc"}},
+                  "",
+                  "Harbour",
+                  "Boats at dusk"},
+        TitleCase{"object.jpg",
+                  {{"IPTC:ObjectName", "Pier"}, {"IPTC:Headline", "Head"}, {kIptc, "Caption"}},
+                  "",
+                  "Pier",
+                  "Caption"},
+        TitleCase{"headline.jpg", {{"IPTC:Headline", "Head"}}, "", "Head"},
         TitleCase{"lines.jpg",
                   {{kExif,
                     "Line one\r\nLine two\nthree\x1A"
@@ -222,7 +236,7 @@ TEST(PhotoOrder, NamesInNaturalOrderThenWholePaths) {
                                             "/b/z.jpg"};
     std::vector<PhotoFacts> facts;
     for (auto it = order.rbegin(); it != order.rend(); ++it)
-        facts.push_back(PhotoFacts{*it, "", std::nullopt, "", ""});
+        facts.push_back(PhotoFacts{*it, "", std::nullopt, "", "", ""});
     // One capture time is not enough to order by time.
     facts.front().captured = CaptureTime{};
     std::vector<std::string> sorted;
@@ -296,15 +310,16 @@ TEST(PhotoItems, NewItemsWithTitleAndAbsolutePath) {
     expected.Title = "Harbour";
     expected.ToolTip = "Harbour";
     expected.LinkUrl = "";
-    expected.Description = "";
+    expected.Description = "Boats at dusk";
     expected.OriginalImagePath = cwd + "/photos/a.jpg";
-    const TItemArray items = PhotoItems({{"photos/./old/../a.jpg", "Harbour", std::nullopt, "", ""},
-                                         {"/b//c.png", "", std::nullopt, "", ""}});
+    const TItemArray items =
+        PhotoItems({{"photos/./old/../a.jpg", "Harbour", std::nullopt, "", "", "Boats at dusk"},
+                    {"/b//c.png", "", std::nullopt, "", "", ""}});
     ASSERT_EQ(items.size(), 2u);
     EXPECT_EQ(items[0], expected);
     EXPECT_EQ(items[1].OriginalImagePath, "/b/c.png");
     for (const char* path : {"/p/a\nb.jpg", "/p/a\rb.jpg", "/p/a\x1A.jpg", "/p/a#$@b.jpg"})
-        EXPECT_THROW(PhotoItems({{path, "t", std::nullopt, "", ""}}), EngineError) << path;
+        EXPECT_THROW(PhotoItems({{path, "t", std::nullopt, "", "", ""}}), EngineError) << path;
 }
 
 }  // namespace
