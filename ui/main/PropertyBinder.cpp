@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScopedValueRollback>
 #include <QSpinBox>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -282,7 +283,7 @@ void PropertyBinder::StoreAppletProperties() {
 }
 
 void PropertyBinder::LoadAppletProperties() {
-    ShowingModel showing(*this);
+    const QScopedValueRollback showing(showing_, true);
     const TAppletData data = agent_.GetAppletData();
     for (const Control& c : settings_)
         SetControlValue(data.*c.setting, c.widget, c.mode);
@@ -300,7 +301,7 @@ void PropertyBinder::StoreItemProperties(int index) {
 void PropertyBinder::LoadItemProperties(int index) {
     if (index < 0 || index >= static_cast<int>(agent_.Items.size()))
         return;
-    ShowingModel showing(*this);
+    const QScopedValueRollback showing(showing_, true);
     const TItemData item = agent_.GetItem(index);
     for (const Control& c : itemFields_)
         SetControlValue(item.*c.itemField, c.widget, c.mode);
@@ -361,7 +362,7 @@ void PropertyBinder::showSetting(std::string TAppletData::*field, const QWidget*
                                  bool reveal) {
     QWidget* shown = nullptr;
     {
-        ShowingModel showing(*this);
+        const QScopedValueRollback showing(showing_, true);
         for (const Control& c : settings_) {
             if (c.setting != field)
                 continue;
@@ -394,7 +395,7 @@ void PropertyBinder::revealSetting(QWidget* control) {
 
 void PropertyBinder::showItemField(int index, std::string TItemData::*field,
                                    const QWidget* source) {
-    ShowingModel showing(*this);
+    const QScopedValueRollback showing(showing_, true);
     for (const Control& c : itemFields_) {
         if (c.itemField == field && c.widget != source)
             SetControlValue(agent_.Items.at(static_cast<std::size_t>(index)).*field, c.widget,
@@ -464,7 +465,7 @@ void PropertyBinder::connectPickers() {
     // The check box sits over the box's frame, outside any layout: it takes its own size.
     ui_.chbx_pImageLeadingPathEnabled->adjustSize();
     ui_.CheckGroupBox1->setCheckComponent(ui_.chbx_pImageLeadingPathEnabled);
-    ShowingModel showing(*this);
+    const QScopedValueRollback showing(showing_, true);
     ui_.chbx_pImageLeadingPathEnabled->setChecked(true);
 }
 
@@ -583,7 +584,7 @@ void PropertyBinder::showOption(const std::string& name, bool reveal) {
                 index = static_cast<int>(k);
         }
         {
-            ShowingModel showing(*this);
+            const QScopedValueRollback showing(showing_, true);
             choice.combo->setCurrentIndex(index);
         }
         if (reveal)

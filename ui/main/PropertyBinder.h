@@ -72,20 +72,6 @@ private:
         std::string TAppletData::*setting;  // or
         std::string TItemData::*itemField;
     };
-    // Set while the controls are loaded from the model: their changes are no edits.
-    class ShowingModel {
-    public:
-        explicit ShowingModel(PropertyBinder& binder) : binder_(binder), was_(binder.showing_) {
-            binder_.showing_ = true;
-        }
-        ~ShowingModel() { binder_.showing_ = was_; }
-        ShowingModel(const ShowingModel&) = delete;
-        ShowingModel& operator=(const ShowingModel&) = delete;
-
-    private:
-        PropertyBinder& binder_;
-        bool was_;
-    };
     // A project option chosen in a combo box, its values in the combo's order.
     struct OptionChoice {
         QComboBox* combo;
@@ -117,6 +103,7 @@ private:
     std::vector<Control> settings_;
     std::vector<Control> itemFields_;
     QWidget* secondRootChoice_;
+    // Set while the controls are loaded from the model: their changes are no edits.
     bool showing_ = false;
     // Edits of one field merge while the focus stays; a focus change starts a new session.
     int typingSession_ = 0;

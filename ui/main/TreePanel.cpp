@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QShortcut>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -198,7 +199,7 @@ void TreePanel::UpdatePropertyPages(bool force) {
 void TreePanel::refill(const std::function<void()>& fill) {
     if (thumbnails_ != nullptr)
         thumbnails_->forgetPending();
-    Updating updating(*this);
+    const QScopedValueRollback updating(updating_, true);
     currentItemNode_ = nullptr;
     tree_.clear();
     ui_.trvwDesignPanel->setCurrentItem(ui_.trvwDesignPanel->topLevelItem(0));
@@ -206,7 +207,7 @@ void TreePanel::refill(const std::function<void()>& fill) {
 }
 
 void TreePanel::selectRoot() {
-    Updating updating(*this);
+    const QScopedValueRollback updating(updating_, true);
     ui_.trvwDesignPanel->setCurrentItem(ui_.trvwDesignPanel->topLevelItem(0));
 }
 
@@ -223,7 +224,7 @@ void TreePanel::changeTree(const std::function<int()>& change) {
     {
         // The tree picks a neighbour while a node is half removed; the selection is handled
         // once tree and list agree again.
-        Updating updating(*this);
+        const QScopedValueRollback updating(updating_, true);
         const int select = change();
         if (QTreeWidgetItem* node = TreeWidgetItemTree::item(tree_.nodeAt(select)))
             ui_.trvwDesignPanel->setCurrentItem(node);

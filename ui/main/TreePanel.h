@@ -75,20 +75,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Holds updating() for a scope.
-    class Updating {
-    public:
-        explicit Updating(TreePanel& panel) : panel_(panel), was_(panel.updating_) {
-            panel_.updating_ = true;
-        }
-        ~Updating() { panel_.updating_ = was_; }
-        Updating(const Updating&) = delete;
-        Updating& operator=(const Updating&) = delete;
-
-    private:
-        TreePanel& panel_;
-        bool was_;
-    };
     void connectCommands();
     // A drag inside the tree dropped: the item moves as a command. True when taken.
     bool dropInside(QEvent* event);

@@ -4,9 +4,9 @@
 
 namespace lumivex::ui {
 
-// The desktop's list of recent documents, recently-used.xbel, as the Desktop Bookmark
-// Specification describes it: projects the editor opens are added there too, so that file
-// choosers and launchers offer them.
+// The desktop's list of recent documents, recently-used.xbel (the freedesktop.org bookmark
+// file): projects the editor opens or saves are added there too, so that file choosers and
+// launchers offer them.
 class RecentDocuments {
 public:
     // `file` is the list; `exec` the command that opens a document, "%f" standing for it.
