@@ -261,6 +261,11 @@ answer Lumivex n
 keys alt+i d
 answer Lumivex y
 keys ctrl+s
+# The menu's access keys typed while a save runs would be held for afterwards, and a menu does
+# not open from held keys: the save ends first, as a user sees it end.
+saved_after_delete() { (($(items "$site/Show.lvx" | wc -l) == sample_items)); }
+wait_for 30 "the save after the delete" saved_after_delete
+sleep 1
 log "deleted the item and saved"
 
 # ---- Export the item tree under a name without extension
