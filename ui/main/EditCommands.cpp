@@ -18,6 +18,7 @@ int fieldNumber(const std::array<std::string Record::*, N>& fields, std::string 
 // Ids of mergeable commands: settings by field, item fields after them.
 constexpr int kSettingIds = 1000;
 constexpr int kItemFieldIds = 2000;
+constexpr int kItemFieldsIds = 3000;
 
 QString tr(const char* text) {
     return QCoreApplication::translate("EditCommands", text);
@@ -115,6 +116,70 @@ bool SetItemFieldCommand::mergeWith(const QUndoCommand* other) {
     return true;
 }
 
+SetItemFieldsCommand::SetItemFieldsCommand(EditTarget& target, std::string TItemData::*field,
+                                           std::vector<Change> changes, const QWidget* source,
+                                           int session, QUndoCommand* parent)
+    : QUndoCommand(tr("Change Items"), parent),
+      target_(target),
+      field_(field),
+      source_(source),
+      session_(session) {
+    for (Change& change : changes) {
+        indices_.push_back(change.index);
+        before_.push_back(target.model().Items.at(static_cast<std::size_t>(change.index)).*field);
+        after_.push_back(std::move(change.value));
+    }
+}
+
+void SetItemFieldsCommand::show(bool reveal) {
+    target_.showItemFields(indices_, field_, done_ ? nullptr : source_, reveal);
+}
+
+void SetItemFieldsCommand::redo() {
+    for (std::size_t k = 0; k < indices_.size(); ++k)
+        target_.model().Items.at(static_cast<std::size_t>(indices_[k])).*field_ = after_[k];
+    show(done_);
+    done_ = true;
+}
+
+void SetItemFieldsCommand::undo() {
+    for (std::size_t k = 0; k < indices_.size(); ++k)
+        target_.model().Items.at(static_cast<std::size_t>(indices_[k])).*field_ = before_[k];
+    target_.showItemFields(indices_, field_, nullptr, true);
+}
+
+int SetItemFieldsCommand::id() const {
+    return kItemFieldsIds + fieldNumber(TItemData::kFields, field_);
+}
+
+bool SetItemFieldsCommand::mergeWith(const QUndoCommand* other) {
+    const auto* next = static_cast<const SetItemFieldsCommand*>(other);
+    if (next->field_ != field_ || next->indices_ != indices_ || next->session_ != session_)
+        return false;
+    after_ = next->after_;
+    setObsolete(after_ == before_);
+    return true;
+}
+
+BatchCommand::BatchCommand(EditTarget& target, const QString& text)
+    : QUndoCommand(text), target_(target) {}
+
+void BatchCommand::add(QUndoCommand* command) {
+    target_.batch([command] { command->redo(); });
+}
+
+void BatchCommand::redo() {
+    if (ran_) {
+        ran_ = false;
+        return;
+    }
+    target_.batch([this] { QUndoCommand::redo(); });
+}
+
+void BatchCommand::undo() {
+    target_.batch([this] { QUndoCommand::undo(); });
+}
+
 InsertItemCommand::InsertItemCommand(EditTarget& target, int parent)
     : QUndoCommand(tr("Insert")), target_(target), parent_(parent) {}
 
@@ -133,8 +198,8 @@ void InsertItemCommand::undo() {
     });
 }
 
-DeleteItemCommand::DeleteItemCommand(EditTarget& target, int node)
-    : QUndoCommand(tr("Delete")), target_(target), node_(node) {}
+DeleteItemCommand::DeleteItemCommand(EditTarget& target, int node, QUndoCommand* parent)
+    : QUndoCommand(tr("Delete"), parent), target_(target), node_(node) {}
 
 void DeleteItemCommand::redo() {
     target_.changeTree([this] {
@@ -152,8 +217,11 @@ void DeleteItemCommand::undo() {
     });
 }
 
-MoveItemCommand::MoveItemCommand(EditTarget& target, int node, bool up)
-    : QUndoCommand(up ? tr("Move Up") : tr("Move Down")), target_(target), node_(node), up_(up) {}
+MoveItemCommand::MoveItemCommand(EditTarget& target, int node, bool up, QUndoCommand* parent)
+    : QUndoCommand(up ? tr("Move Up") : tr("Move Down"), parent),
+      target_(target),
+      node_(node),
+      up_(up) {}
 
 // The moved node stays selected where it went, both ways.
 void MoveItemCommand::redo() {
@@ -203,8 +271,9 @@ void AddItemsCommand::undo() {
     });
 }
 
-MoveItemToCommand::MoveItemToCommand(EditTarget& target, int node, int parent, int position)
-    : QUndoCommand(tr("Move")),
+MoveItemToCommand::MoveItemToCommand(EditTarget& target, int node, int parent, int position,
+                                     QUndoCommand* parentCommand)
+    : QUndoCommand(tr("Move"), parentCommand),
       target_(target),
       node_(node),
       parent_(parent),

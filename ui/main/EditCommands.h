@@ -3,6 +3,7 @@
 #include <QUndoCommand>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "AppletAgent.h"
 
@@ -31,6 +32,29 @@ public:
     // The model changed a project option (ProjectOptions): the controls that show it show it
     // again; `reveal` as above.
     virtual void showOption(const std::string& name, bool reveal) = 0;
+    // Many items' field changed at once (a bulk edit, a relink): shown as one change; `reveal`
+    // selects those items.
+    virtual void showItemFields(const std::vector<int>& indices, std::string TItemData::*field,
+                                const QWidget* source, bool reveal) = 0;
+    // Runs the changes of one step, showing the tree and the pages once at the end.
+    virtual void batch(const std::function<void()>& run) = 0;
+};
+
+// Several commands as one step, shown once: each is run as it is added, so the next one is
+// made against the tree the previous one left.
+class BatchCommand final : public QUndoCommand {
+public:
+    BatchCommand(EditTarget& target, const QString& text);
+    // Runs `command` (made with this batch as its parent) now, inside the batch.
+    void add(QUndoCommand* command);
+    bool empty() const { return childCount() == 0; }
+    void redo() override;
+    void undo() override;
+
+private:
+    EditTarget& target_;
+    // The children ran as they were added; the push that follows must not run them again.
+    bool ran_ = true;
 };
 
 // One project option (the web output, the upload destination); an empty value removes it.
@@ -62,6 +86,33 @@ private:
     EditTarget& target_;
     std::string TAppletData::*field_;
     std::string before_, after_;
+    const QWidget* source_;
+    int session_;
+    bool done_ = false;
+};
+
+// One field of many items, each to its own value: one step, and typing into the field for the
+// same items merges as for one item.
+class SetItemFieldsCommand final : public QUndoCommand {
+public:
+    struct Change {
+        int index;
+        std::string value;
+    };
+    SetItemFieldsCommand(EditTarget& target, std::string TItemData::*field,
+                         std::vector<Change> changes, const QWidget* source, int session,
+                         QUndoCommand* parent = nullptr);
+    void redo() override;
+    void undo() override;
+    int id() const override;
+    bool mergeWith(const QUndoCommand* other) override;
+
+private:
+    void show(bool reveal);
+    EditTarget& target_;
+    std::string TItemData::*field_;
+    std::vector<int> indices_;
+    std::vector<std::string> before_, after_;
     const QWidget* source_;
     int session_;
     bool done_ = false;
@@ -103,7 +154,7 @@ private:
 // The node at absolute index `node` with its whole subtree.
 class DeleteItemCommand final : public QUndoCommand {
 public:
-    DeleteItemCommand(EditTarget& target, int node);
+    DeleteItemCommand(EditTarget& target, int node, QUndoCommand* parent = nullptr);
     void redo() override;
     void undo() override;
 
@@ -117,7 +168,7 @@ private:
 // its next one.
 class MoveItemCommand final : public QUndoCommand {
 public:
-    MoveItemCommand(EditTarget& target, int node, bool up);
+    MoveItemCommand(EditTarget& target, int node, bool up, QUndoCommand* parent = nullptr);
     void redo() override;
     void undo() override;
 
@@ -146,7 +197,8 @@ private:
 // absolute index `parent` once the subtree is taken out, at child position `position` there.
 class MoveItemToCommand final : public QUndoCommand {
 public:
-    MoveItemToCommand(EditTarget& target, int node, int parent, int position);
+    MoveItemToCommand(EditTarget& target, int node, int parent, int position,
+                      QUndoCommand* parentCommand = nullptr);
     void redo() override;
     void undo() override;
 

@@ -294,17 +294,43 @@ void PropertyBinder::LoadAppletProperties() {
 void PropertyBinder::StoreItemProperties(int index) {
     if (tree_.currentItemNode() == nullptr || index != tree_.currentItemIndex())
         return;
-    for (const Control& c : itemFields_)
-        controlEdited(c.widget);
+    for (const Control& c : itemFields_) {
+        // A mixed field holds no value of its own.
+        if (std::find(mixed_.begin(), mixed_.end(), c.widget) == mixed_.end())
+            controlEdited(c.widget);
+    }
 }
 
-void PropertyBinder::LoadItemProperties(int index) {
+void PropertyBinder::LoadItemProperties(int index, const QWidget* except) {
     if (index < 0 || index >= static_cast<int>(agent_.Items.size()))
         return;
     const QScopedValueRollback showing(showing_, true);
-    const TItemData item = agent_.GetItem(index);
-    for (const Control& c : itemFields_)
-        SetControlValue(item.*c.itemField, c.widget, c.mode);
+    std::vector<int> edited = tree_.editedItems();
+    if (edited.empty())
+        edited = {index};
+    for (const Control& c : itemFields_) {
+        if (c.widget == except)
+            continue;
+        const std::string& value = agent_.Items.at(static_cast<std::size_t>(edited[0])).*c.itemField;
+        const bool same = std::all_of(edited.begin(), edited.end(), [&](int k) {
+            return agent_.Items.at(static_cast<std::size_t>(k)).*c.itemField == value;
+        });
+        showMixed(c.widget, !same);
+        SetControlValue(same ? value : std::string(), c.widget, c.mode);
+    }
+}
+
+void PropertyBinder::showMixed(QWidget* control, bool mixed) {
+    auto* edit = qobject_cast<QLineEdit*>(control);
+    if (auto* combo = qobject_cast<QComboBox*>(control))
+        edit = combo->lineEdit();
+    if (edit != nullptr)
+        edit->setPlaceholderText(mixed ? tr("(mixed)") : QString());
+    const auto known = std::find(mixed_.begin(), mixed_.end(), control);
+    if (mixed && known == mixed_.end())
+        mixed_.push_back(control);
+    else if (!mixed && known != mixed_.end())
+        mixed_.erase(known);
 }
 
 void PropertyBinder::controlEdited(QWidget* control) {
@@ -349,12 +375,33 @@ void PropertyBinder::editItemField(const Control& c) {
     const int index = tree_.currentItemIndex();
     if (index < 0)
         return;
+    if (const std::vector<int> edited = tree_.editedItems(); edited.size() > 1)
+        return editItemsField(c, edited);
     std::string value = agent_.Items.at(static_cast<std::size_t>(index)).*c.itemField;
     GetControlValue(value, c.widget, c.mode);
     if (value == agent_.Items[static_cast<std::size_t>(index)].*c.itemField)
         return;
     document_.history().push(
         new SetItemFieldCommand(tree_, index, c.itemField, value, c.widget, typingSession_));
+    Q_EMIT edited();
+}
+
+void PropertyBinder::editItemsField(const Control& c, const std::vector<int>& indices) {
+    std::string value;
+    GetControlValue(value, c.widget, c.mode);
+    const bool same = std::all_of(indices.begin(), indices.end(), [&](int k) {
+        return agent_.Items.at(static_cast<std::size_t>(k)).*c.itemField == value;
+    });
+    if (same)
+        return;
+    // Typed, the field is no longer mixed: every edited item takes what it shows.
+    showMixed(c.widget, false);
+    std::vector<SetItemFieldsCommand::Change> changes;
+    changes.reserve(indices.size());
+    for (const int k : indices)
+        changes.push_back({k, value});
+    document_.history().push(new SetItemFieldsCommand(tree_, c.itemField, std::move(changes),
+                                                      c.widget, typingSession_));
     Q_EMIT edited();
 }
 

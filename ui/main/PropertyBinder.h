@@ -46,7 +46,9 @@ public:
     void StoreAppletProperties();
     void LoadAppletProperties();
     void StoreItemProperties(int index);
-    void LoadItemProperties(int index);
+    // Shows the item, or the items the page edits together (a field they differ in shows as
+    // mixed), in every control but `except`.
+    void LoadItemProperties(int index, const QWidget* except = nullptr);
     // The settings, then the item on the Item page.
     void storePanel();
     // What the history changed, shown in its controls but `source`, where the user typed it.
@@ -85,6 +87,8 @@ private:
     void controlEdited(QWidget* control);
     void editSetting(const Control& control);
     void editItemField(const Control& control);
+    void editItemsField(const Control& control, const std::vector<int>& indices);
+    void showMixed(QWidget* control, bool mixed);
     static void GetControlValue(std::string& value, QWidget* control, BindMode mode);
     void SetControlValue(const std::string& value, QWidget* control, BindMode mode);
     void setRadio(QWidget* radio, bool checked);
@@ -105,6 +109,8 @@ private:
     QWidget* secondRootChoice_;
     // Set while the controls are loaded from the model: their changes are no edits.
     bool showing_ = false;
+    // Controls that show a field the edited items differ in, until the user types there.
+    std::vector<QWidget*> mixed_;
     // Edits of one field merge while the focus stays; a focus change starts a new session.
     int typingSession_ = 0;
 };

@@ -1,6 +1,7 @@
 #include "TreePanel.h"
 
 #include <QDropEvent>
+#include <QFrame>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
@@ -10,6 +11,7 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QUndoStack>
+#include <unordered_set>
 
 #include "Dialogs.h"
 #include "EngineErrors.h"
@@ -60,6 +62,51 @@ QTreeWidgetItem* TreePanel::selectedNode() const {
     return ui_.trvwDesignPanel->currentItem();
 }
 
+std::vector<int> TreePanel::editedItems() const {
+    if (currentItemNode_ == nullptr)
+        return {};
+    if (!currentItemNode_->isSelected())
+        return {currentItemIndex()};
+    // One walk of the tree: item k is the k-th node after the root.
+    std::vector<int> indices;
+    const std::vector<ItemTree::Node> nodes = tree_.itemNodes();
+    for (std::size_t k = 0; k < nodes.size(); ++k) {
+        if (TreeWidgetItemTree::item(nodes[k])->isSelected())
+            indices.push_back(static_cast<int>(k));
+    }
+    return indices;
+}
+
+std::vector<QTreeWidgetItem*> TreePanel::movedNodes() const {
+    QTreeWidgetItem* current = selectedNode();
+    QTreeWidgetItem* root = ui_.trvwDesignPanel->topLevelItem(0);
+    if (current != nullptr && current != root && !current->isSelected())
+        return {current};
+    std::vector<QTreeWidgetItem*> nodes;
+    for (const ItemTree::Node node : tree_.itemNodes()) {
+        QTreeWidgetItem* item = TreeWidgetItemTree::item(node);
+        if (!item->isSelected())
+            continue;
+        bool withParent = false;
+        for (QTreeWidgetItem* up = item->parent(); up != root && up != nullptr; up = up->parent())
+            withParent = withParent || up->isSelected();
+        if (!withParent)
+            nodes.push_back(item);
+    }
+    return nodes;
+}
+
+void TreePanel::selectNodes(const std::vector<QTreeWidgetItem*>& nodes, QTreeWidgetItem* current) {
+    {
+        const QScopedValueRollback updating(updating_, true);
+        ui_.trvwDesignPanel->setCurrentItem(current);
+        for (QTreeWidgetItem* node : nodes)
+            node->setSelected(true);
+    }
+    currentItemNode_ = nullptr;
+    trvwDesignPanelChange();
+}
+
 int TreePanel::itemIndexOf(QTreeWidgetItem* node) const {
     return tree_.absoluteIndex(node) - 1;
 }
@@ -74,13 +121,23 @@ void TreePanel::connectCommands() {
             ErrorReport::guarded([this] { trvwDesignPanelChange(); }));
     connect(tree, &QTreeWidget::itemPressed, this,
             ErrorReport::guarded([this] { trvwDesignPanelMouseDown(); }));
+    connect(tree, &QTreeWidget::itemSelectionChanged, this, ErrorReport::guarded([this] {
+                // Ctrl+A and Ctrl+click change what the Item page edits, not always the node.
+                if (!updating_ && currentItemNode_ != nullptr)
+                    binder_->LoadItemProperties(currentItemIndex());
+            }));
+    tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
     tree->viewport()->installEventFilter(this);
     // Items are dragged into order; the moves are commands (see dropInside). Not the view's own
     // internal move: it would take the dragged item out of the tree itself once the drop
     // reports a move. The drop reports a copy instead.
     tree->setDragEnabled(true);
     tree->viewport()->setAcceptDrops(true);
-    tree->setDropIndicatorShown(true);
+    // Our own line shows where a drop goes (see showDropLine), by the rule the drop follows.
+    tree->setDropIndicatorShown(false);
+    dropLine_ = new QFrame(tree->viewport());
+    dropLine_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    dropLine_->hide();
     tree->setDragDropMode(QAbstractItemView::DragDrop);
     tree->setDefaultDropAction(Qt::MoveAction);
     using Handler = void (TreePanel::*)();
@@ -89,6 +146,8 @@ void TreePanel::connectCommands() {
         {QKeySequence(Qt::Key_Insert), &TreePanel::Insert1Click},
         {QKeySequence(Qt::CTRL | Qt::Key_Up), &TreePanel::MoveUp1Click},
         {QKeySequence(Qt::CTRL | Qt::Key_Down), &TreePanel::MoveDown1Click},
+        {QKeySequence(Qt::Key_Menu), &TreePanel::openContextMenu},
+        {QKeySequence(Qt::SHIFT | Qt::Key_F10), &TreePanel::openContextMenu},
     };
     for (const auto& [key, handler] : keys) {
         auto* shortcut = new QShortcut(key, tree, nullptr, nullptr, Qt::WidgetShortcut);
@@ -102,6 +161,8 @@ void TreePanel::connectCommands() {
             ui_.PopupMenu1->exec(tree->viewport()->mapToGlobal(at));
         })();
     });
+    ui_.PopupMenu1->addSeparator();
+    ui_.PopupMenu1->addAction(ui_.AddPhotos1);
     // The context menu, the Item menu and the tool buttons share the four commands.
     const std::pair<QList<QAction*>, Handler> commands[] = {
         {{ui_.Insert1, ui_.Insert2, ui_.tlbtnInsert}, &TreePanel::Insert1Click},
@@ -221,11 +282,46 @@ ItemTree& TreePanel::items() {
 }
 
 void TreePanel::changeTree(const std::function<int()>& change) {
+    int select = -1;
     {
         // The tree picks a neighbour while a node is half removed; the selection is handled
         // once tree and list agree again.
         const QScopedValueRollback updating(updating_, true);
-        const int select = change();
+        select = change();
+    }
+    if (batch_ == nullptr)
+        return treeShown(select);
+    batch_->treeChanged = true;
+    if (QTreeWidgetItem* node = TreeWidgetItemTree::item(tree_.nodeAt(select)))
+        batch_->selected.push_back(node);
+}
+
+void TreePanel::batch(const std::function<void()>& run) {
+    if (batch_ != nullptr)
+        return run();
+    Batch done;
+    {
+        const QScopedValueRollback inBatch(batch_, &done);
+        run();
+    }
+    if (!done.treeChanged)
+        return;
+    // A later change of the batch may have replaced a node it selected: only nodes still in
+    // the tree are selected.
+    const std::unordered_set<QTreeWidgetItem*> wanted(done.selected.begin(), done.selected.end());
+    std::vector<QTreeWidgetItem*> selected;
+    for (const ItemTree::Node node : tree_.itemNodes()) {
+        if (wanted.count(TreeWidgetItemTree::item(node)) != 0)
+            selected.push_back(TreeWidgetItemTree::item(node));
+    }
+    treeShown(selected.empty() ? -1 : tree_.absoluteIndex(selected.back()));
+    if (selected.size() > 1)
+        selectNodes(selected, selected.back());
+}
+
+void TreePanel::treeShown(int select) {
+    {
+        const QScopedValueRollback updating(updating_, true);
         if (QTreeWidgetItem* node = TreeWidgetItemTree::item(tree_.nodeAt(select)))
             ui_.trvwDesignPanel->setCurrentItem(node);
     }
@@ -264,6 +360,36 @@ void TreePanel::showItemField(int index, std::string TItemData::*field, const QW
         binder_->showItemField(index, field, source);
 }
 
+void TreePanel::showItemFields(const std::vector<int>& indices, std::string TItemData::*field,
+                               const QWidget* source, bool reveal) {
+    const std::vector<ItemTree::Node> nodes = tree_.itemNodes();
+    std::vector<QTreeWidgetItem*> changed;
+    for (const int index : indices) {
+        changed.push_back(TreeWidgetItemTree::item(nodes.at(static_cast<std::size_t>(index))));
+        if (field == &TItemData::Title)
+            tree_.setCaption(nodes[static_cast<std::size_t>(index)],
+                             agent_.Items.at(static_cast<std::size_t>(index)).Title);
+    }
+    if (field == &TItemData::OriginalImagePath)
+        showThumbnails();
+    if (reveal && !changed.empty()) {
+        const bool shown = std::find(changed.begin(), changed.end(), currentItemNode_) !=
+                           changed.end();
+        selectNodes(changed, shown ? currentItemNode_ : changed.front());
+        return;  // selecting them showed the items
+    }
+    if (currentItemNode_ != nullptr)
+        binder_->LoadItemProperties(currentItemIndex(), source);
+}
+
+void TreePanel::openContextMenu() {
+    QTreeWidget* tree = ui_.trvwDesignPanel;
+    QTreeWidgetItem* current = selectedNode();
+    const QRect row = current != nullptr ? tree->visualItemRect(current) : QRect();
+    UpdateItemCommands();
+    ui_.PopupMenu1->exec(tree->viewport()->mapToGlobal(row.isValid() ? row.center() : QPoint()));
+}
+
 void TreePanel::Insert1Click() {
     QTreeWidgetItem* selected = selectedNode();
     // The command is disabled below the second level; a file may hold deeper items.
@@ -273,54 +399,125 @@ void TreePanel::Insert1Click() {
 }
 
 void TreePanel::Delete1Click() {
-    QTreeWidgetItem* selected = selectedNode();
-    if (selected == nullptr || selected->parent() == nullptr) {
+    const std::vector<QTreeWidgetItem*> nodes = movedNodes();
+    if (nodes.empty()) {
         dialogs_.message(window_, MessageKind::Error,
                          QStringLiteral("Root item cannot be deleted."), {MessageButton::Ok});
         return;
     }
-    const MessageButton answer =
-        dialogs_.message(window_, MessageKind::Warning,
-                         QStringLiteral("Are you sure to delete this item and all its children?"),
-                         {MessageButton::Yes, MessageButton::No});
-    if (answer != MessageButton::Yes)
+    const int count = static_cast<int>(nodes.size());
+    const QString question =
+        count == 1 ? QStringLiteral("Are you sure to delete this item and all its children?")
+                   : tr("Are you sure to delete these %n items and all their children?", "", count);
+    if (dialogs_.message(window_, MessageKind::Warning, question,
+                         {MessageButton::Yes, MessageButton::No}) != MessageButton::Yes)
         return;
-    history_.push(new DeleteItemCommand(*this, tree_.absoluteIndex(selected)));
+    if (count == 1)
+        return history_.push(new DeleteItemCommand(*this, tree_.absoluteIndex(nodes.front())));
+    auto* step = new BatchCommand(*this, tr("Delete %n Items", "", count));
+    // From the last one, so that the places of those before it stay as they are.
+    for (auto node = nodes.rbegin(); node != nodes.rend(); ++node)
+        step->add(new DeleteItemCommand(*this, tree_.absoluteIndex(*node), step));
+    history_.push(step);
+}
+
+void TreePanel::moveSelected(bool up) {
+    std::vector<QTreeWidgetItem*> nodes = movedNodes();
+    if (nodes.size() == 1) {
+        QTreeWidgetItem* node = nodes.front();
+        if ((up ? tree_.previousSibling(node) : tree_.nextSibling(node)) != nullptr)
+            history_.push(new MoveItemCommand(*this, tree_.absoluteIndex(node), up));
+    } else if (nodes.size() > 1) {
+        // Each one passes a neighbour that is not moving; a block at the end stays together.
+        if (!up)
+            std::reverse(nodes.begin(), nodes.end());
+        const std::unordered_set<QTreeWidgetItem*> moving(nodes.begin(), nodes.end());
+        auto* step = new BatchCommand(*this, up ? tr("Move Up") : tr("Move Down"));
+        for (QTreeWidgetItem* node : nodes) {
+            QTreeWidgetItem* neighbour = TreeWidgetItemTree::item(
+                up ? tree_.previousSibling(node) : tree_.nextSibling(node));
+            if (neighbour != nullptr && moving.count(neighbour) == 0)
+                step->add(new MoveItemCommand(*this, tree_.absoluteIndex(node), up, step));
+        }
+        if (step->empty()) {
+            delete step;
+        } else {
+            history_.push(step);
+            selectNodes(nodes, up ? nodes.back() : nodes.front());
+        }
+    }
+    UpdateItemCommands();
 }
 
 void TreePanel::MoveUp1Click() {
-    QTreeWidgetItem* selected = selectedNode();
-    if (selected != nullptr && selected->parent() != nullptr &&
-        tree_.previousSibling(selected) != nullptr)
-        history_.push(new MoveItemCommand(*this, tree_.absoluteIndex(selected), true));
-    UpdateItemCommands();
+    moveSelected(true);
 }
 
 void TreePanel::MoveDown1Click() {
-    QTreeWidgetItem* selected = selectedNode();
-    if (selected != nullptr && selected->parent() != nullptr &&
-        tree_.nextSibling(selected) != nullptr)
-        history_.push(new MoveItemCommand(*this, tree_.absoluteIndex(selected), false));
-    UpdateItemCommands();
+    moveSelected(false);
 }
 
 bool TreePanel::eventFilter(QObject* watched, QEvent* event) {
     QTreeWidget* tree = ui_.trvwDesignPanel;
     if (watched != tree->viewport())
         return false;
+    showDropLine(event);
     if (dropInside(event))
         return true;
     if (event->type() == QEvent::MouseButtonPress) {
-        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
-        // A right click selects the node under the pointer before its menu opens.
-        if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
-            if (QTreeWidgetItem* under = tree->itemAt(at))
+        auto* press = static_cast<QMouseEvent*>(event);
+        const QPoint at = press->position().toPoint();
+        // A right click selects the node under the pointer before its menu opens, keeping a
+        // selection it belongs to.
+        if (press->button() == Qt::RightButton) {
+            if (QTreeWidgetItem* under = tree->itemAt(at); under != nullptr && !under->isSelected())
                 tree->setCurrentItem(under);
         }
         if (tree->itemAt(at) == nullptr)
             trvwDesignPanelMouseDown();
     }
     return false;
+}
+
+void TreePanel::showDropLine(QEvent* event) {
+    QTreeWidget* tree = ui_.trvwDesignPanel;
+    const auto type = event->type();
+    if (type == QEvent::DragLeave || type == QEvent::Drop) {
+        dropLine_->hide();
+        return;
+    }
+    if ((type != QEvent::DragMove && type != QEvent::DragEnter) ||
+        static_cast<QDropEvent*>(event)->source() != tree)
+        return;
+    const QPoint at = static_cast<QDropEvent*>(event)->position().toPoint();
+    QTreeWidgetItem* over = tree->itemAt(at);
+    const DropPlace place = dropPlace(over, at);
+    QRect row = over != nullptr ? tree->visualItemRect(over) : QRect();
+    if (!row.isValid()) {
+        // Below every row: after the last one shown.
+        QTreeWidgetItem* last = tree->topLevelItem(0);
+        while (last != nullptr && tree->itemBelow(last) != nullptr)
+            last = tree->itemBelow(last);
+        row = last != nullptr ? tree->visualItemRect(last) : QRect();
+    }
+    const int right = tree->viewport()->width();
+    constexpr int kLine = 3;
+    dropLine_->setFrameShape(place.mark == DropPlace::Mark::Into ? QFrame::Box : QFrame::NoFrame);
+    dropLine_->setLineWidth(2);
+    dropLine_->setAutoFillBackground(place.mark != DropPlace::Mark::Into);
+    QPalette colours = dropLine_->palette();
+    colours.setColor(QPalette::Window, tree->palette().color(QPalette::Highlight));
+    colours.setColor(QPalette::WindowText, tree->palette().color(QPalette::Highlight));
+    dropLine_->setPalette(colours);
+    if (place.mark == DropPlace::Mark::Into)
+        dropLine_->setGeometry(row.left(), row.top(), right - row.left(), row.height());
+    else
+        dropLine_->setGeometry(row.left(),
+                               (place.mark == DropPlace::Mark::Above ? row.top() : row.bottom()) -
+                                   kLine / 2,
+                               right - row.left(), kLine);
+    dropLine_->show();
+    dropLine_->raise();
 }
 
 bool TreePanel::dropInside(QEvent* event) {
@@ -337,48 +534,66 @@ bool TreePanel::dropInside(QEvent* event) {
     return true;
 }
 
-void TreePanel::moveDraggedItem(QTreeWidgetItem* over, const QPoint& at) {
-    QTreeWidgetItem* moving = selectedNode();
+TreePanel::DropPlace TreePanel::dropPlace(QTreeWidgetItem* over, const QPoint& at) const {
     QTreeWidgetItem* root = ui_.trvwDesignPanel->topLevelItem(0);
-    if (moving == nullptr || moving == root)
+    // Below every item, or on the slideshow: last under the root.
+    if (over == nullptr || over == root)
+        return {root, nullptr, DropPlace::Mark::Below};
+    // Between rows unless the pointer is in the middle third of a row, which nests into it.
+    const QRect rect = ui_.trvwDesignPanel->visualItemRect(over);
+    const int band = std::max(2, rect.height() / 3);
+    if (at.y() - rect.top() < band)
+        return {over->parent(), over, DropPlace::Mark::Above};
+    if (rect.bottom() - at.y() < band || tree_.depth(over) >= 2)
+        return {over->parent(), TreeWidgetItemTree::item(tree_.nextSibling(over)),
+                DropPlace::Mark::Below};
+    return {over, nullptr, DropPlace::Mark::Into};
+}
+
+void TreePanel::moveDraggedItem(QTreeWidgetItem* over, const QPoint& at) {
+    const std::vector<QTreeWidgetItem*> moving = movedNodes();
+    if (moving.empty())
         return;
-    // Where it goes: before or after the item under the pointer near its edges, into it in its
-    // middle; below every item, last under the root.
-    QTreeWidgetItem* parent = root;
-    QTreeWidgetItem* before = nullptr;
-    if (over != nullptr && over != root) {
-        const QRect rect = ui_.trvwDesignPanel->visualItemRect(over);
-        const int margin = std::clamp(static_cast<int>(rect.height() / 5.5), 2, 12);
-        if (at.y() - rect.top() < margin) {
-            parent = over->parent();
-            before = over;
-        } else if (rect.bottom() - at.y() < margin || tree_.depth(over) >= 2) {
-            parent = over->parent();
-            before = TreeWidgetItemTree::item(tree_.nextSibling(over));
-        } else {
-            parent = over;
-        }
-    }
+    DropPlace place = dropPlace(over, at);
+    // The items keep their order before the first one that stays.
+    const std::unordered_set<QTreeWidgetItem*> moved(moving.begin(), moving.end());
+    while (place.before != nullptr && moved.count(place.before) != 0)
+        place.before = TreeWidgetItemTree::item(tree_.nextSibling(place.before));
+    const int count = static_cast<int>(moving.size());
+    auto* step = new BatchCommand(*this, count == 1 ? tr("Move") : tr("Move %n Items", "", count));
+    for (QTreeWidgetItem* node : moving)
+        moveTo(node, place, *step);
+    if (step->empty())
+        delete step;
+    else
+        history_.push(step);
+}
+
+bool TreePanel::moveTo(QTreeWidgetItem* moving, const DropPlace& place, BatchCommand& step) {
+    QTreeWidgetItem* parent = place.parent;
     // Never into itself, and never deeper than the two levels the commands make.
     for (QTreeWidgetItem* up = parent; up != nullptr; up = up->parent()) {
         if (up == moving)
-            return;
+            return false;
     }
     const int height = moving->childCount() > 0 ? 1 : 0;
     if (tree_.depth(parent) + height >= 2)
-        return;
+        return false;
     if (parent == moving->parent() &&
-        (before == moving || before == TreeWidgetItemTree::item(tree_.nextSibling(moving))))
-        return;
+        (place.before == moving ||
+         place.before == TreeWidgetItemTree::item(tree_.nextSibling(moving))))
+        return false;
     // The place as it is once the item is taken out.
     const int first = tree_.absoluteIndex(moving);
     const int size = tree_.subtreeSize(moving);
     const int parentIndex = tree_.absoluteIndex(parent);
     const int parentAfter = parentIndex > first ? parentIndex - size : parentIndex;
-    int position = before != nullptr ? parent->indexOfChild(before) : parent->childCount();
+    int position =
+        place.before != nullptr ? parent->indexOfChild(place.before) : parent->childCount();
     if (moving->parent() == parent && parent->indexOfChild(moving) < position)
         --position;
-    history_.push(new MoveItemToCommand(*this, first, parentAfter, position));
+    step.add(new MoveItemToCommand(*this, first, parentAfter, position, &step));
+    return true;
 }
 
 void TreePanel::showThumbnails(const QString& only) {

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
 #include <QString>
 #include <functional>
 #include <vector>
 
 #include "EditCommands.h"
 
+class QFrame;
 class QPoint;
 class QTreeWidgetItem;
 class QUndoStack;
@@ -44,6 +46,14 @@ public:
     void UpdatePropertyPages(bool force);
 
     QTreeWidgetItem* selectedNode() const;
+    // The items the Item page edits: the selected ones when the item it shows is among them,
+    // else that item alone; in tree order.
+    std::vector<int> editedItems() const;
+    // The selected item nodes without those whose parent is selected too (they go with it),
+    // in tree order; the current node alone when it is not selected.
+    std::vector<QTreeWidgetItem*> movedNodes() const;
+    // Selects `nodes`, `current` (one of them) the node the pages show.
+    void selectNodes(const std::vector<QTreeWidgetItem*>& nodes, QTreeWidgetItem* current);
     // The item the Item page shows, or null.
     QTreeWidgetItem* currentItemNode() const { return currentItemNode_; }
     // Its index in the item list, or -1.
@@ -56,7 +66,7 @@ public:
     void selectRoot();
     // Shown with the handling active, so the pages are arranged for the root.
     void selectRootShown();
-    // The selected item, dragged and dropped at `at` (viewport coordinates) over `over`.
+    // The selected items, dragged and dropped at `at` (viewport coordinates) over `over`.
     void moveDraggedItem(QTreeWidgetItem* over, const QPoint& at);
     // Each item's photo as its picture in the tree, where it is made already (all items, or
     // those of the photo `only`).
@@ -70,11 +80,35 @@ public:
                        bool reveal) override;
     void changeTree(const std::function<int()>& change) override;
     void showOption(const std::string& name, bool reveal) override;
+    void showItemFields(const std::vector<int>& indices, std::string TItemData::*field,
+                        const QWidget* source, bool reveal) override;
+    void batch(const std::function<void()>& run) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // What a batch of tree changes leaves to show at its end.
+    struct Batch {
+        bool treeChanged = false;
+        std::vector<QTreeWidgetItem*> selected;
+    };
+    // Where a dragged item goes: under `parent`, before `before` (last when null).
+    struct DropPlace {
+        QTreeWidgetItem* parent = nullptr;
+        QTreeWidgetItem* before = nullptr;
+        // Where the line shows it: above or below the row under the pointer, or the row framed
+        // (into it).
+        enum class Mark { Above, Below, Into } mark = Mark::Below;
+    };
+    DropPlace dropPlace(QTreeWidgetItem* over, const QPoint& at) const;
+    // Moves `moving` to `place` as a child of `step`; false when it cannot go there.
+    bool moveTo(QTreeWidgetItem* moving, const DropPlace& place, BatchCommand& step);
+    void showDropLine(QEvent* event);
+    void moveSelected(bool up);
+    // The tree's menu at the current node, for the Menu key and Shift+F10.
+    void openContextMenu();
+    void treeShown(int select);
     void connectCommands();
     // A drag inside the tree dropped: the item moves as a command. True when taken.
     bool dropInside(QEvent* event);
@@ -90,6 +124,8 @@ private:
     PreviewController* preview_ = nullptr;
     Thumbnails* thumbnails_ = nullptr;
     bool updating_ = false;
+    Batch* batch_ = nullptr;
+    QFrame* dropLine_ = nullptr;
     QTreeWidgetItem* currentItemNode_ = nullptr;
     int lastSelectedIndex_ = -1;
     std::vector<QWidget*> appletTabs_;

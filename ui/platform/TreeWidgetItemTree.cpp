@@ -50,7 +50,13 @@ std::string TreeWidgetItemTree::caption(Node node) const {
 
 void TreeWidgetItemTree::setCaption(Node node, const std::string& caption) {
     item(node)->setData(0, Qt::UserRole, QByteArray::fromStdString(caption));
-    item(node)->setText(0, BytesToText(caption));
+    // A caption's tabs and line breaks would break the row; they show as blanks.
+    QString shown = BytesToText(caption);
+    for (QChar& c : shown) {
+        if (c == '\t' || c == '\n' || c == '\r')
+            c = ' ';
+    }
+    item(node)->setText(0, shown);
 }
 
 ItemTree::Node TreeWidgetItemTree::addChild(Node parent, const std::string& caption) {
