@@ -18,6 +18,7 @@ private Q_SLOTS:
     void undoingEveryEditGivesTheSavedBytes_data();
     void undoingEveryEditGivesTheSavedBytes();
     void typingIntoAFieldIsOneStep();
+    void typingForManySelectedItemsIsOneStep();
     void newAndOpenStartAFreshHistory();
     void eachOptionIsOneStepAndTravelsWithTheProject_data();
     void eachOptionIsOneStepAndTravelsWithTheProject();
@@ -43,7 +44,13 @@ void randomEdit(MainFormFixture& f, std::mt19937& random, int step) {
     };
     QTreeWidgetItem* node = pick();
     f.select(node);
-    switch (random() % 7) {
+    // Some edits act on a selection: a few more nodes, picked as Ctrl+click does.
+    const unsigned kind = random() % 11;
+    if (kind >= 7) {
+        for (int k = 0; k < 3; ++k)
+            pick()->setSelected(true);
+    }
+    switch (kind) {
         case 0:
             f.select(node->parent() != nullptr && node->parent()->parent() == nullptr ? node
                                                                                       : f.root());
@@ -66,6 +73,24 @@ void randomEdit(MainFormFixture& f, std::mt19937& random, int step) {
             break;
         case 5:
             f.ui().cmbx_Link->setEditText(QStringLiteral("https://example.com/%1").arg(step));
+            break;
+        case 7:
+            f.dialogs.answers = {MessageButton::Yes};
+            f.form->tree().Delete1Click();
+            break;
+        case 8:
+            (random() % 2 == 0 ? f.form->tree().MoveUp1Click() : f.form->tree().MoveDown1Click());
+            break;
+        case 9: {
+            // Dragged onto a row: above it, into it or below it by where the pointer is.
+            QTreeWidgetItem* over = pick();
+            const QRect row = f.tree()->visualItemRect(over);
+            const int y = row.top() + static_cast<int>(random() % std::max(1, row.height()));
+            f.form->tree().moveDraggedItem(over, QPoint(row.left() + 4, y));
+            break;
+        }
+        case 10:
+            f.ui().edt_Description->setText(QStringLiteral("Many %1").arg(step));
             break;
         default:
             f.select(f.root());
@@ -178,6 +203,36 @@ void UndoTest::typingIntoAFieldIsOneStep() {
     QTest::keyClick(width, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(width->value(), 400);
     QCOMPARE(f.agent().AppletData.SlideShowWidth, std::string("400"));
+}
+
+// Typed into the Item page with 30 items selected: every one takes it in one step, the field
+// they differ in stays as it is, and the undo gives back each item's own value.
+void UndoTest::typingForManySelectedItemsIsOneStep() {
+    MainFormFixture f;
+    f.form->show();
+    for (int k = 0; k < 30; ++k)
+        f.insert(f.root(), "Slide " + std::to_string(k));
+    f.agent().Items[4].Description = "Own description";
+    const TItemArray before = f.agent().Items;
+    const QList<QTreeWidgetItem*> nodes = itemNodes(f);
+    f.select(nodes[0]);
+    f.tree()->selectAll();
+    QCOMPARE(f.form->tree().editedItems().size(), std::size_t{30});
+    QVERIFY(f.ui().edt_Text->text().isEmpty());  // mixed
+    QUndoStack& history = f.form->document().history();
+    const int start = history.index();
+
+    f.ui().edt_Description->setFocus();
+    f.ui().edt_Description->selectAll();
+    QTest::keyClicks(f.ui().edt_Description, QStringLiteral("Harbour"));
+    QCOMPARE(history.index(), start + 1);
+    for (std::size_t k = 0; k < 30; ++k) {
+        QCOMPARE(f.agent().Items[k].Description, std::string("Harbour"));
+        QCOMPARE(f.agent().Items[k].Title, before[k].Title);
+    }
+    f.form->Undo1Click();
+    QVERIFY(f.agent().Items == before);
+    QVERIFY(f.treeInStepWithList());
 }
 
 void UndoTest::newAndOpenStartAFreshHistory() {
