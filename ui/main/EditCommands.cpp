@@ -249,7 +249,11 @@ void MoveItemCommand::undo() {
 }
 
 AddItemsCommand::AddItemsCommand(EditTarget& target, int parent, int position, TItemArray items)
-    : QUndoCommand(tr("Add Photos")), target_(target) {
+    : QUndoCommand(items.size() == 1
+                       ? tr("Add Photo")
+                       : QCoreApplication::translate("EditCommands", "Add %n Photos", "",
+                                                     static_cast<int>(items.size()))),
+      target_(target) {
     added_.parentIndex = parent;
     added_.position = position;
     added_.depths.assign(items.size(), 0);

@@ -260,6 +260,14 @@ void TMainForm::createSubjects() {
     });
     connect(&history, &QUndoStack::canUndoChanged, ui_->Undo1, &QAction::setEnabled);
     connect(&history, &QUndoStack::canRedoChanged, ui_->Redo1, &QAction::setEnabled);
+    // The commands name the step they take back or do again: "Undo Typing Title".
+    const std::pair<QAction*, void (QUndoStack::*)(const QString&)> named[] = {
+        {ui_->Undo1, &QUndoStack::undoTextChanged}, {ui_->Redo1, &QUndoStack::redoTextChanged}};
+    for (const auto& [action, changed] : named) {
+        connect(&history, changed, action, [action, plain = action->text()](const QString& step) {
+            action->setText(step.isEmpty() ? plain : plain + ' ' + step);
+        });
+    }
     treePanel_ = new TreePanel(*ui_, platform_.dialogs, *agent_, *itemTree_, history, this);
     binder_ = new PropertyBinder(*ui_, platform_, *agent_, *treePanel_, *document_, this);
     publishing_ = new BackgroundPublish(*publisher_, *agentTree_, ui_->centralwidget, this);

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -14,6 +15,7 @@
 #include <QUrl>
 #include <algorithm>
 
+#include "AccessKeys.h"
 #include "ColorSwatch.h"
 #include "EditCommands.h"
 #include "ErrorReport.h"
@@ -183,6 +185,9 @@ PropertyBinder::PropertyBinder(Ui::MainForm& ui, Platform& platform, TzqxAppletA
             {window->findChild<QWidget*>(QLatin1String(b.control)), b.mode, nullptr, b.field});
     for (const Control& c : settings_)
         Q_ASSERT(c.widget != nullptr);
+    const QString menuLetters = MenuBarLetters(ui_.MainMenu1);
+    for (QWidget* page : {ui_.tbshtScript, ui_.tbshtMainGroup, ui_.tbshtItem, ui_.tbshtPath})
+        AssignAccessKeys(page, menuLetters);
     connectEdits();
     connectPickers();
 }
@@ -311,7 +316,8 @@ void PropertyBinder::LoadItemProperties(int index, const QWidget* except) {
     for (const Control& c : itemFields_) {
         if (c.widget == except)
             continue;
-        const std::string& value = agent_.Items.at(static_cast<std::size_t>(edited[0])).*c.itemField;
+        const std::string& value =
+            agent_.Items.at(static_cast<std::size_t>(edited[0])).*c.itemField;
         const bool same = std::all_of(edited.begin(), edited.end(), [&](int k) {
             return agent_.Items.at(static_cast<std::size_t>(k)).*c.itemField == value;
         });
@@ -365,8 +371,9 @@ void PropertyBinder::editSetting(const Control& c) {
         GetControlValue(value, c.widget, c.mode);
     if (value == agent_.AppletData.*c.setting)
         return;
-    document_.history().push(
-        new SetSettingCommand(tree_, c.setting, value, c.widget, typingSession_));
+    auto* step = new SetSettingCommand(tree_, c.setting, value, c.widget, typingSession_);
+    step->setText(stepName(c.widget));
+    document_.history().push(step);
     Q_EMIT edited();
 }
 
@@ -381,8 +388,10 @@ void PropertyBinder::editItemField(const Control& c) {
     GetControlValue(value, c.widget, c.mode);
     if (value == agent_.Items[static_cast<std::size_t>(index)].*c.itemField)
         return;
-    document_.history().push(
-        new SetItemFieldCommand(tree_, index, c.itemField, value, c.widget, typingSession_));
+    auto* step =
+        new SetItemFieldCommand(tree_, index, c.itemField, value, c.widget, typingSession_);
+    step->setText(stepName(c.widget));
+    document_.history().push(step);
     Q_EMIT edited();
 }
 
@@ -400,8 +409,10 @@ void PropertyBinder::editItemsField(const Control& c, const std::vector<int>& in
     changes.reserve(indices.size());
     for (const int k : indices)
         changes.push_back({k, value});
-    document_.history().push(new SetItemFieldsCommand(tree_, c.itemField, std::move(changes),
-                                                      c.widget, typingSession_));
+    auto* step =
+        new SetItemFieldsCommand(tree_, c.itemField, std::move(changes), c.widget, typingSession_);
+    step->setText(stepName(c.widget));
+    document_.history().push(step);
     Q_EMIT edited();
 }
 
@@ -573,6 +584,33 @@ void PropertyBinder::spdbtnItURLClick() {
     ui_.cmbx_Link->setEditText(PathToFileUrl(*path));
 }
 
+QString PropertyBinder::stepName(const QWidget* control) const {
+    // Named by its label; a colour's "T" button by its swatch's.
+    const auto labelled = [this](const QWidget* field) -> QString {
+        for (const QLabel* label : ui_.pgcntrl1->findChildren<QLabel*>()) {
+            if (label->buddy() == field)
+                return WithoutAccessKey(label->text());
+        }
+        return {};
+    };
+    QString name = labelled(control);
+    for (const Control& c : settings_) {
+        if (name.isEmpty() && c.widget == control) {
+            for (const Control& same : settings_) {
+                if (same.setting == c.setting && name.isEmpty())
+                    name = labelled(same.widget);
+            }
+        }
+    }
+    if (name.isEmpty())
+        return tr("Change Setting");
+    const auto* combo = qobject_cast<const QComboBox*>(control);
+    const bool typed = qobject_cast<const QLineEdit*>(control) != nullptr ||
+                       qobject_cast<const QSpinBox*>(control) != nullptr ||
+                       (combo != nullptr && combo->isEditable());
+    return typed ? tr("Typing %1").arg(name) : tr("Change %1").arg(name);
+}
+
 QString PropertyBinder::PathToFileUrl(const QString& path) {
     static const QRegularExpression drive(QStringLiteral("^[A-Za-z]:"));
     if (path.startsWith('/') && !drive.match(path).hasMatch())
@@ -607,8 +645,10 @@ void PropertyBinder::optionChosen(QComboBox* combo) {
         const bool navigation = choice.name == ProjectOptions::kWebOutput && value == "Modern" &&
                                 !agent_.Options.has(ProjectOptions::kNavigation);
         if (navigation)
-            history.beginMacro(tr("Change Web Output"));
-        history.push(new SetOptionCommand(tree_, std::string(choice.name), value));
+            history.beginMacro(stepName(combo));
+        auto* step = new SetOptionCommand(tree_, std::string(choice.name), value);
+        step->setText(stepName(combo));
+        history.push(step);
         if (navigation) {
             history.push(new SetOptionCommand(tree_, std::string(ProjectOptions::kNavigation),
                                               "ArrowsAndDots"));

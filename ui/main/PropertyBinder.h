@@ -97,6 +97,8 @@ private:
     // Selects the root and the page that holds a setting's control.
     void revealSetting(QWidget* control);
     std::string pathBytes(const QString& path) const;
+    // What undo calls an edit of `control`: "Typing Title", "Change Color".
+    QString stepName(const QWidget* control) const;
 
     Ui::MainForm& ui_;
     Platform& platform_;

@@ -1,9 +1,9 @@
 #include "TreePanel.h"
 
 #include <QDropEvent>
-#include <QFrame>
 #include <QFile>
 #include <QFileInfo>
+#include <QFrame>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
@@ -352,10 +352,9 @@ void TreePanel::showItemField(int index, std::string TItemData::*field, const QW
         tree_.setCaption(node, agent_.Items.at(static_cast<std::size_t>(index)).Title);
     if (field == &TItemData::OriginalImagePath)
         showThumbnails();
-    if (reveal && ui_.trvwDesignPanel->currentItem() != TreeWidgetItemTree::item(node)) {
+    // Selected again, the item the page last showed still holds the undone text there.
+    if (reveal && ui_.trvwDesignPanel->currentItem() != TreeWidgetItemTree::item(node))
         ui_.trvwDesignPanel->setCurrentItem(TreeWidgetItemTree::item(node));
-        return;  // selecting it showed the whole item
-    }
     if (currentItemNode_ == TreeWidgetItemTree::item(node))
         binder_->showItemField(index, field, source);
 }
@@ -373,8 +372,8 @@ void TreePanel::showItemFields(const std::vector<int>& indices, std::string TIte
     if (field == &TItemData::OriginalImagePath)
         showThumbnails();
     if (reveal && !changed.empty()) {
-        const bool shown = std::find(changed.begin(), changed.end(), currentItemNode_) !=
-                           changed.end();
+        const bool shown =
+            std::find(changed.begin(), changed.end(), currentItemNode_) != changed.end();
         selectNodes(changed, shown ? currentItemNode_ : changed.front());
         return;  // selecting them showed the items
     }
@@ -434,8 +433,8 @@ void TreePanel::moveSelected(bool up) {
         const std::unordered_set<QTreeWidgetItem*> moving(nodes.begin(), nodes.end());
         auto* step = new BatchCommand(*this, up ? tr("Move Up") : tr("Move Down"));
         for (QTreeWidgetItem* node : nodes) {
-            QTreeWidgetItem* neighbour = TreeWidgetItemTree::item(
-                up ? tree_.previousSibling(node) : tree_.nextSibling(node));
+            QTreeWidgetItem* neighbour = TreeWidgetItemTree::item(up ? tree_.previousSibling(node)
+                                                                     : tree_.nextSibling(node));
             if (neighbour != nullptr && moving.count(neighbour) == 0)
                 step->add(new MoveItemCommand(*this, tree_.absoluteIndex(node), up, step));
         }
@@ -512,10 +511,10 @@ void TreePanel::showDropLine(QEvent* event) {
     if (place.mark == DropPlace::Mark::Into)
         dropLine_->setGeometry(row.left(), row.top(), right - row.left(), row.height());
     else
-        dropLine_->setGeometry(row.left(),
-                               (place.mark == DropPlace::Mark::Above ? row.top() : row.bottom()) -
-                                   kLine / 2,
-                               right - row.left(), kLine);
+        dropLine_->setGeometry(
+            row.left(),
+            (place.mark == DropPlace::Mark::Above ? row.top() : row.bottom()) - kLine / 2,
+            right - row.left(), kLine);
     dropLine_->show();
     dropLine_->raise();
 }

@@ -5,6 +5,7 @@
 #include <QUndoStack>
 #include <random>
 
+#include "AccessKeys.h"
 #include "MainFormFixture.h"
 
 using namespace lumivex;
@@ -19,6 +20,7 @@ private Q_SLOTS:
     void undoingEveryEditGivesTheSavedBytes();
     void typingIntoAFieldIsOneStep();
     void typingForManySelectedItemsIsOneStep();
+    void undoNamesItsStepAndShowsWhatItRestored();
     void newAndOpenStartAFreshHistory();
     void eachOptionIsOneStepAndTravelsWithTheProject_data();
     void eachOptionIsOneStepAndTravelsWithTheProject();
@@ -233,6 +235,25 @@ void UndoTest::typingForManySelectedItemsIsOneStep() {
     f.form->Undo1Click();
     QVERIFY(f.agent().Items == before);
     QVERIFY(f.treeInStepWithList());
+}
+
+// Edit > Undo says what it takes back; undone from the root, a slide's field shows its old
+// text at once, not when the slide is picked again.
+void UndoTest::undoNamesItsStepAndShowsWhatItRestored() {
+    MainFormFixture f;
+    f.form->show();
+    QTreeWidgetItem* slide = f.insert(f.root(), "Before");
+    f.select(slide);
+    f.ui().edt_Text->setFocus();
+    f.ui().edt_Text->selectAll();
+    QTest::keyClicks(f.ui().edt_Text, QStringLiteral("After"));
+    f.select(f.root());
+    QCOMPARE(f.ui().Undo1->text(),
+             QStringLiteral("&Undo Typing ") + WithoutAccessKey(f.ui().lbl_33->text()));
+    f.form->Undo1Click();
+    QCOMPARE(f.tree()->currentItem(), slide);
+    QCOMPARE(f.ui().edt_Text->text(), QStringLiteral("Before"));
+    QVERIFY(f.ui().Redo1->text().endsWith(WithoutAccessKey(f.ui().lbl_33->text())));
 }
 
 void UndoTest::newAndOpenStartAFreshHistory() {
