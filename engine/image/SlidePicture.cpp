@@ -1,6 +1,8 @@
 #include "image/SlidePicture.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "EngineErrors.h"
 #include "Text.h"
@@ -206,49 +208,84 @@ FocalPoint PhotoFocalPoint(const std::string& path, const DecodeLimits& limits) 
     return FindFocalPoint(small);
 }
 
+namespace {
+
+// A box side at `halves` halves of its size, at least 1.
+int Scaled(int side, int halves) {
+    return std::max(1, (side * halves + 1) / 2);
+}
+
+}  // namespace
+
 ModernSlide MakeModernSlide(const std::string& path, int boxWidth, int boxHeight, Rgb background,
                             const DecodeLimits& limits, const Framing& framing) {
     ModernSlide out;
     out.picture.kind = KindForPath(path);
     if (out.picture.kind == PictureKind::Gif || out.picture.kind == PictureKind::Bmp) {
-        // Drawings keep their own kind and size: no second density and no AVIF.
+        // Drawings keep their own kind and size: no other widths and no AVIF.
         out.picture = MakeSlidePicture(path, boxWidth, boxHeight, background, limits, framing);
         return out;
     }
-    // Decoded once, at the double size when the original has the pixels for it.
-    Size single;
-    bool twice = false;
     const bool fill = framing.fill;
+    // The slide's size at `halves` halves of the box: covering it to fill, fitted into it
+    // otherwise (filled slides are cropped to the box's size below).
+    auto sized = [&](int w, int h, int halves) {
+        const int bw = Scaled(boxWidth, halves), bh = Scaled(boxHeight, halves);
+        return fill ? CoverBox(w, h, bw, bh) : FitIntoBox(w, h, bw, bh);
+    };
+    // Decoded once, at the largest width the original has the pixels for.
+    Size single;
+    int top = 2;
     RgbImage decoded = ScaledOriginal(
         path, out.picture.kind,
         [&](int w, int h) {
             single = CheckedFit(path, w, h, boxWidth, boxHeight, limits, fill);
-            const Size doubled = fill ? CoverBox(w, h, 2 * boxWidth, 2 * boxHeight)
-                                      : FitIntoBox(w, h, 2 * boxWidth, 2 * boxHeight);
-            twice = doubled.width <= w && doubled.height <= h &&
-                    static_cast<std::int64_t>(doubled.width) * doubled.height <= limits.maxPixels;
-            return twice ? doubled : single;
+            top = 2;
+            for (const int halves : {4, 3}) {
+                const Size s = sized(w, h, halves);
+                if (s.width <= w && s.height <= h &&
+                    static_cast<std::int64_t>(s.width) * s.height <= limits.maxPixels) {
+                    top = halves;
+                    return s;
+                }
+            }
+            return single;
         },
         background, limits);
+    const RgbImage largest = Framed(std::move(decoded), Scaled(boxWidth, top),
+                                    Scaled(boxHeight, top), framing, out.picture.focus);
     if (fill)
         single = Size{boxWidth, boxHeight};
-    const int scale = twice ? 2 : 1;
-    const RgbImage scaled =
-        Framed(std::move(decoded), scale * boxWidth, scale * boxHeight, framing, out.picture.focus);
-    const RgbImage slide = twice ? Resample(scaled, single.width, single.height) : scaled;
+    // Every other width in proportion to the slide, from the largest picture.
+    auto widthOf = [&](int halves) {
+        if (halves == top)
+            return Size{largest.width, largest.height};
+        if (fill)
+            return Size{Scaled(boxWidth, halves), Scaled(boxHeight, halves)};
+        return FitIntoBox(largest.width, largest.height, Scaled(single.width, halves),
+                          Scaled(single.height, halves));
+    };
+    const RgbImage slide = top == 2 ? largest : Resample(largest, single.width, single.height);
     out.picture.size = single;
     out.picture.encoded = EncodeJpeg(slide);
     int quantizer = 0;
     out.avif = AvifBeside(slide, out.picture.encoded, &quantizer);
-    if (twice) {
-        out.size2x = Size{scaled.width, scaled.height};
-        out.jpeg2x = EncodeJpeg(scaled);
-        // The double size needs about two steps finer than the slide. A photo's double size
-        // gets two encodes at most, which keeps a modern publish within two and a half times a
-        // classic one; a small picture, cheap to encode, one more.
-        int finer = quantizer > 2 ? quantizer - 2 : 0;
-        const int tries = std::int64_t{scaled.width} * scaled.height > 500'000 ? 2 : 3;
-        out.avif2x = AvifBeside(scaled, out.jpeg2x, &finer, kAvifSpeed, tries);
+    for (const int halves : kOtherWidths) {
+        if (halves > top)
+            continue;
+        SlideWidth width;
+        width.halves = halves;
+        width.size = widthOf(halves);
+        const RgbImage picture =
+            halves == top ? largest : Resample(largest, width.size.width, width.size.height);
+        width.jpeg = EncodeJpeg(picture);
+        const std::int64_t pixels = std::int64_t{width.size.width} * width.size.height;
+        // A larger width needs a finer quantizer than the slide, about a step a half size. A
+        // large picture gets two encodes, which keeps a modern publish within a few times a
+        // classic one; a small picture, cheap to encode, three.
+        int start = quantizer > 2 ? std::max(1, quantizer - std::max(0, halves - 2)) : 0;
+        width.avif = AvifBeside(picture, width.jpeg, &start, kAvifSpeed, pixels > 500'000 ? 2 : 3);
+        out.widths.push_back(std::move(width));
     }
     return out;
 }
