@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <iterator>
 
 #include "EngineErrors.h"
@@ -180,20 +181,83 @@ RgbImage Framed(RgbImage scaled, int boxWidth, int boxHeight, const Framing& fra
     return CropAround(scaled, boxWidth, boxHeight, point);
 }
 
+// Part of a picture, its rows handed out without a copy.
+class Region final : public RowSource {
+public:
+    Region(const RgbImage& image, int x, int y, int width, int height)
+        : image_(image), x_(x), y_(y), width_(width), height_(height) {}
+    int width() const override { return width_; }
+    int height() const override { return height_; }
+    const std::uint8_t* row(int y) override {
+        return image_.row(y_ + y) + static_cast<std::size_t>(x_) * 3;
+    }
+
+private:
+    const RgbImage& image_;
+    int x_, y_, width_, height_;
+};
+
+// The original scaled to the size `fit` gives and framed for the `box` (asked once decoded). To
+// fill the box, a JPEG stored upright has its focal point found on a small copy of the decoded
+// picture and only the part that the crop keeps resampled: the rows and columns cut away are
+// never scaled.
+RgbImage FramedOriginal(const std::string& path, PictureKind kind, const TargetForSize& fit,
+                        const std::function<Size()>& box, const Framing& framing, Rgb background,
+                        const DecodeLimits& limits, std::optional<FocalPoint>& focus) {
+    if (kind != PictureKind::Jpeg || !framing.fill) {
+        RgbImage scaled = ScaledOriginal(path, kind, fit, background, limits);
+        return Framed(std::move(scaled), box().width, box().height, framing, focus);
+    }
+    StoredJpeg decoded = DecodeJpegAsStored(Source{path, nullptr}, fit, limits);
+    const Size cover = fit(decoded.picture.declaredWidth, decoded.picture.declaredHeight);
+    const int boxWidth = box().width, boxHeight = box().height;
+    const RgbImage& pixels = decoded.picture.pixels;
+    if (decoded.orientation != kAsStored) {
+        const Size asStored = UprightSize(cover.width, cover.height, decoded.orientation);
+        RgbImage scaled = Resample(pixels, asStored.width, asStored.height);
+        return Framed(FinishJpeg(std::move(scaled), decoded), boxWidth, boxHeight, framing, focus);
+    }
+    FocalPoint point;
+    if (framing.focus) {
+        point = *framing.focus;
+    } else {
+        // Twice the side FindFocalPoint looks at, in sRGB as the slide will be.
+        const Size small = FitIntoBox(pixels.width, pixels.height, 128, 128);
+        point = FindFocalPoint(FinishJpeg(Resample(pixels, small.width, small.height), decoded));
+    }
+    const int width = std::min(boxWidth, cover.width), height = std::min(boxHeight, cover.height);
+    focus = FocusInCrop(cover, width, height, point);
+    // The crop in the decoded picture's pixels, widened to whole pixels.
+    auto span = [](int start, int length, int coverSide, int side) {
+        const double scale = static_cast<double>(side) / coverSide;
+        const int from = std::clamp(static_cast<int>(std::floor(start * scale)), 0, side - 1);
+        const int to =
+            std::clamp(static_cast<int>(std::ceil((start + length) * scale)), from + 1, side);
+        return std::pair{from, to - from};
+    };
+    const auto [x, w] =
+        span(CropStart(cover.width, width, point.x), width, cover.width, pixels.width);
+    const auto [y, h] =
+        span(CropStart(cover.height, height, point.y), height, cover.height, pixels.height);
+    Region region(pixels, x, y, w, h);
+    return FinishJpeg(Resample(region, width, height), decoded);
+}
+
 }  // namespace
 
 SlidePicture MakeSlidePicture(const std::string& path, int boxWidth, int boxHeight, Rgb background,
                               const DecodeLimits& limits, const Framing& framing) {
     SlidePicture out;
     out.kind = KindForPath(path);
-    const RgbImage scaled =
-        Framed(ScaledOriginal(
-                   path, out.kind,
-                   [&](int w, int h) {
-                       return CheckedFit(path, w, h, boxWidth, boxHeight, limits, framing.fill);
-                   },
-                   background, limits),
-               boxWidth, boxHeight, framing, out.focus);
+    const TargetForSize fit = [&](int w, int h) {
+        return CheckedFit(path, w, h, boxWidth, boxHeight, limits, framing.fill);
+    };
+    const RgbImage scaled = FramedOriginal(
+        path, out.kind, fit,
+        [&] {
+            return Size{boxWidth, boxHeight};
+        },
+        framing, background, limits, out.focus);
     out.size = Size{scaled.width, scaled.height};
     out.encoded = Encode(out.kind, scaled);
     return out;
@@ -236,24 +300,25 @@ ModernSlide MakeModernSlide(const std::string& path, int boxWidth, int boxHeight
     // Decoded once, at the largest width the original has the pixels for.
     Size single;
     int top = 2;
-    RgbImage decoded = ScaledOriginal(
-        path, out.picture.kind,
-        [&](int w, int h) {
-            single = CheckedFit(path, w, h, boxWidth, boxHeight, limits, fill);
-            top = 2;
-            for (const int halves : {4, 3}) {
-                const Size s = sized(w, h, halves);
-                if (s.width <= w && s.height <= h &&
-                    static_cast<std::int64_t>(s.width) * s.height <= limits.maxPixels) {
-                    top = halves;
-                    return s;
-                }
+    const TargetForSize fit = [&](int w, int h) {
+        single = CheckedFit(path, w, h, boxWidth, boxHeight, limits, fill);
+        top = 2;
+        for (const int halves : {4, 3}) {
+            const Size s = sized(w, h, halves);
+            if (s.width <= w && s.height <= h &&
+                static_cast<std::int64_t>(s.width) * s.height <= limits.maxPixels) {
+                top = halves;
+                return s;
             }
-            return single;
-        },
-        background, limits);
-    const RgbImage largest = Framed(std::move(decoded), Scaled(boxWidth, top),
-                                    Scaled(boxHeight, top), framing, out.picture.focus);
+        }
+        return single;
+    };
+    // (The box of the largest width is known once the decoder has asked `fit`.)
+    const std::function<Size()> largestBox = [&] {
+        return Size{Scaled(boxWidth, top), Scaled(boxHeight, top)};
+    };
+    const RgbImage largest = FramedOriginal(path, out.picture.kind, fit, largestBox, framing,
+                                            background, limits, out.picture.focus);
     if (fill)
         single = Size{boxWidth, boxHeight};
     // Every other width in proportion to the slide, from the largest picture.
