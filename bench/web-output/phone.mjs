@@ -46,7 +46,7 @@ async function phone(network) {
       .observe({ type: 'largest-contentful-paint', buffered: true });
     new PerformanceObserver((l) => l.getEntries().forEach((e) => { if (!e.hadRecentInput) window.measured.cls += e.value; }))
       .observe({ type: 'layout-shift', buffered: true });
-    new PerformanceObserver((l) => l.getEntries().forEach((e) => window.measured.loaf.push([e.startTime, e.duration])))
+    new PerformanceObserver((l) => l.getEntries().forEach((e) => window.measured.loaf.push([e.startTime, e.duration, e.blockingDuration, e.scripts.length])))
       .observe({ type: 'long-animation-frame', buffered: true });
   });
   return { context, page };
@@ -87,7 +87,8 @@ if (mode === 'paint') {
   // Chromium reports only frames of 50 ms or more.
   const long = loaf.filter(([, d]) => d > 50);
   console.log(`${pageName}: ${long.length} long animation frames over 50 ms during three transitions at 4x CPU slowdown` +
-    `${long.length ? `, the longest ${Math.max(...long.map(([, d]) => d)).toFixed(0)} ms` : ''} (goal 0)`);
+    `${long.length ? `, the longest ${Math.max(...long.map(([, d]) => d)).toFixed(0)} ms` : ''} (goal 0); ` +
+    `of them ${long.filter(([, , b]) => b > 0).length} blocking the main thread, ${long.filter(([, , , n]) => n > 0).length} running a script`);
   await context.close();
 }
 await browser.close();
