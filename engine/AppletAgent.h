@@ -24,11 +24,15 @@ struct GeneratedCode {
 };
 
 // The extra files the modern web output made for one item's slide (see MakeModernSlide); the
-// names follow from the slide's (runtime::DoubleDensityName, runtime::AvifName).
+// names follow from the slide's (runtime::WidthName, runtime::AvifName).
 struct SlideExtras {
-    int width2x = 0;  // 0: no double-density JPEG
-    bool avif = false;
-    bool avif2x = false;
+    struct Width {
+        int halves = 0;  // the multiple of the slide, in halves
+        int width = 0;   // in pixels
+        bool avif = false;
+    };
+    std::vector<Width> widths;  // the other widths written, smallest first
+    bool avif = false;          // the slide's own AVIF
     // Where the slide's focal point lies in it, when a filled slide or a zoom needs it.
     std::optional<image::FocalPoint> focus;
 };

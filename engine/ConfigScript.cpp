@@ -33,16 +33,30 @@ SlideSources ModernSlideSources(const TAppletData& d, const TItemData& item,
     out.width = width;
     out.height = PixelCount(item.ImageHeight);
     const long long box = StrToInt(d.SlideShowWidth);
-    const std::string w = IntToStr(width) + "w";
-    const std::string w2 = IntToStr(extras.width2x) + "w";
-    const std::string slide2x = runtime::DoubleDensityName(slide);
-    out.jpeg = slide + " " + w;
-    if (extras.width2x > 0)
-        out.jpeg += ", " + slide2x + " " + w2;
-    if (extras.avif || extras.avif2x) {
-        out.avif = (extras.avif ? runtime::AvifName(slide) : slide) + " " + w;
-        if (extras.width2x > 0)
-            out.avif += ", " + (extras.avif2x ? runtime::AvifName(slide2x) : slide2x) + " " + w2;
+    // Every width smallest first, the slide's own among them.
+    struct Candidate {
+        std::string jpeg;
+        long long width;
+        bool avif;
+    };
+    std::vector<Candidate> all;
+    for (const SlideExtras::Width& w : extras.widths) {
+        if (w.halves < 2 && w.width > 0)
+            all.push_back({runtime::WidthName(slide, w.halves), w.width, w.avif});
+    }
+    all.push_back({slide, width, extras.avif});
+    for (const SlideExtras::Width& w : extras.widths) {
+        if (w.halves > 2 && w.width > 0)
+            all.push_back({runtime::WidthName(slide, w.halves), w.width, w.avif});
+    }
+    const bool anyAvif =
+        std::any_of(all.begin(), all.end(), [](const Candidate& c) { return c.avif; });
+    for (const Candidate& c : all) {
+        const std::string w = " " + IntToStr(c.width) + "w";
+        const std::string sep = out.jpeg.empty() ? "" : ", ";
+        out.jpeg += sep + c.jpeg + w;
+        if (anyAvif)
+            out.avif += sep + (c.avif ? runtime::AvifName(c.jpeg) : c.jpeg) + w;
     }
     // The box is at most its own width and at most the viewport's; a narrower slide takes its
     // share of that.

@@ -69,13 +69,14 @@ void TzqxAppletAgent::CollectResourceFiles() {
         if (k >= SlideExtraFiles.size())
             continue;
         const SlideExtras& extras = SlideExtraFiles[k];
-        const std::string slide2x = runtime::DoubleDensityName(slide);
-        if (extras.width2x > 0)
-            ResourceFiles.push_back(slide2x);
         if (extras.avif)
             ResourceFiles.push_back(runtime::AvifName(slide));
-        if (extras.avif2x)
-            ResourceFiles.push_back(runtime::AvifName(slide2x));
+        for (const SlideExtras::Width& w : extras.widths) {
+            const std::string name = runtime::WidthName(slide, w.halves);
+            ResourceFiles.push_back(name);
+            if (w.avif)
+                ResourceFiles.push_back(runtime::AvifName(name));
+        }
     }
     if (!Trim(AppletData.SlideShowLoadingBgImage).empty()) {
         ResourceFiles.push_back(AppletData.SlideShowLoadingBgImage);

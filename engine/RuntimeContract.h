@@ -21,19 +21,21 @@ inline constexpr const char* kReady = "bdas";
 inline constexpr int kItemRowLength = 6;  // image, link, target, title, description, tooltip
 // Modern web output adds five entries to every row, and the runtime builds a <picture> for rows
 // that have them:
-//   6  width    the 1x image's width in pixels (a number; 0 when the item has no image)
+//   6  width    the slide's own image's width in pixels (a number; 0 when the item has no image)
 //   7  height   its height
-//   8  the <img>'s srcset: "slider0.jpg 960w, slider0@2x.jpg 1920w" (the 2x only when written)
-//   9  the AVIF <source>'s srcset, each density's AVIF or, where none was smaller, its JPEG;
+//   8  the <img>'s srcset, every width written, smallest first:
+//      "slider0@0.5x.jpg 480w, slider0.jpg 960w, slider0@1.5x.jpg 1440w, slider0@2x.jpg 1920w"
+//   9  the AVIF <source>'s srcset, each width's AVIF or, where none was smaller, its JPEG;
 //      "" when the slide has no AVIF at all
 //   10 sizes    the width the image takes on the page, for both srcsets
 inline constexpr int kModernItemRowLength = 11;
 
-// The extra files of a slide "slider0.jpg" in the modern web output.
-inline std::string DoubleDensityName(const std::string& slide) {
+// The extra files of a slide "slider0.jpg" in the modern web output: the slide at another
+// multiple of its size, given in halves ("slider0@0.5x.jpg", "slider0@1.5x.jpg", "slider0@2x.jpg").
+inline std::string WidthName(const std::string& slide, int halves) {
+    const std::string tag = "@" + std::to_string(halves / 2) + (halves % 2 ? ".5x" : "x");
     const std::size_t dot = slide.rfind('.');
-    return dot == std::string::npos ? slide + "@2x"
-                                    : slide.substr(0, dot) + "@2x" + slide.substr(dot);
+    return dot == std::string::npos ? slide + tag : slide.substr(0, dot) + tag + slide.substr(dot);
 }
 inline std::string AvifName(const std::string& slide) {
     const std::size_t dot = slide.rfind('.');

@@ -4,12 +4,14 @@
 // PreviewCopies, the error raised) is committed here in item order, exactly as one pass would.
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <condition_variable>
 #include <cstdio>
 #include <exception>
 #include <mutex>
 #include <optional>
+#include <string_view>
 #include <thread>
 
 #include "AppletAgent.h"
@@ -38,60 +40,94 @@ struct Job {
 };
 
 // A modern or framed slide's files as one cache entry: the slide's picture, whose bytes begin
-// with a line giving the double size, the lengths of the extra files, which follow the slide's
-// own, and the slide's focal point in millionths when it has one (integers: the locale does not
-// change how they are written).
+// with a line "widths", the slide's focal point in millionths (-1 -1 without one), the length of
+// its AVIF and, for each other width, its halves, size and the lengths of its JPEG and AVIF; the
+// files follow in that order. Integers only: the locale does not change how they are written.
+// Entries of the older layout are under other keys (kPacking), and are never read as this one.
+constexpr std::string_view kPacking = "widths";
+
 SlidePicture Packed(const ModernSlide& slide) {
     SlidePicture packed = slide.picture;
-    char head[128];
     const auto& focus = slide.picture.focus;
-    std::snprintf(head, sizeof head, focus ? "%d %d %zu %zu %zu %ld %ld\n" : "%d %d %zu %zu %zu\n",
-                  slide.size2x.width, slide.size2x.height, slide.jpeg2x.size(), slide.avif.size(),
-                  slide.avif2x.size(), focus ? std::lround(focus->x * 1e6) : 0L,
-                  focus ? std::lround(focus->y * 1e6) : 0L);
-    packed.encoded = head + slide.picture.encoded + slide.jpeg2x + slide.avif + slide.avif2x;
+    std::string head(kPacking);
+    auto add = [&](long long v) { head += " " + IntToStr(v); };
+    add(focus ? std::lround(focus->x * 1e6) : -1);
+    add(focus ? std::lround(focus->y * 1e6) : -1);
+    add(static_cast<long long>(slide.avif.size()));
+    for (const image::SlideWidth& w : slide.widths) {
+        add(w.halves);
+        add(w.size.width);
+        add(w.size.height);
+        add(static_cast<long long>(w.jpeg.size()));
+        add(static_cast<long long>(w.avif.size()));
+    }
+    packed.encoded = head + "\n" + slide.picture.encoded + slide.avif;
+    for (const image::SlideWidth& w : slide.widths)
+        packed.encoded += w.jpeg + w.avif;
     return packed;
 }
 
 std::optional<ModernSlide> Unpacked(SlidePicture packed) {
-    const std::size_t headEnd = packed.encoded.find('\n');
-    int w2 = 0, h2 = 0;
-    std::size_t jpeg2x = 0, avif = 0, avif2x = 0;
-    long fx = 0, fy = 0;
-    const int fields =
-        headEnd == std::string::npos
-            ? 0
-            : std::sscanf(packed.encoded.substr(0, headEnd).c_str(), "%d %d %zu %zu %zu %ld %ld",
-                          &w2, &h2, &jpeg2x, &avif, &avif2x, &fx, &fy);
-    if (fields != 5 && fields != 7)
+    const std::string& bytes = packed.encoded;
+    const std::size_t headEnd = bytes.find('\n');
+    if (headEnd == std::string::npos || bytes.compare(0, kPacking.size(), kPacking) != 0)
         return std::nullopt;
-    const std::size_t extra = jpeg2x + avif + avif2x;
-    if (extra > packed.encoded.size() - headEnd - 1)
+    std::vector<long long> fields;
+    for (const char* at = bytes.data() + kPacking.size(); at < bytes.data() + headEnd;) {
+        if (*at++ != ' ')
+            return std::nullopt;
+        long long v = 0;
+        const auto [end, ec] = std::from_chars(at, bytes.data() + headEnd, v);
+        if (ec != std::errc() || v < -1)
+            return std::nullopt;
+        fields.push_back(v);
+        at = end;
+    }
+    if (fields.size() < 3 || (fields.size() - 3) % 5 != 0)
         return std::nullopt;
-    ModernSlide slide;
+    std::size_t extra = 0;
+    for (std::size_t i = 2; i < fields.size(); ++i) {
+        const bool length = i == 2 || (i - 3) % 5 >= 3;
+        if (fields[i] < 0 || (length && static_cast<std::size_t>(fields[i]) > bytes.size()))
+            return std::nullopt;
+        if (length)
+            extra += static_cast<std::size_t>(fields[i]);
+    }
+    if (extra > bytes.size() - headEnd - 1)
+        return std::nullopt;
     std::size_t at = headEnd + 1;
-    const std::size_t own = packed.encoded.size() - at - extra;
     auto take = [&](std::size_t n) {
-        std::string part = packed.encoded.substr(at, n);
+        std::string part = bytes.substr(at, n);
         at += n;
         return part;
     };
+    ModernSlide slide;
     slide.picture.kind = packed.kind;
     slide.picture.size = packed.size;
-    slide.picture.encoded = take(own);
-    slide.size2x = image::Size{w2, h2};
-    slide.jpeg2x = take(jpeg2x);
-    slide.avif = take(avif);
-    slide.avif2x = take(avif2x);
-    if (fields == 7)
-        slide.picture.focus =
-            image::FocalPoint{static_cast<double>(fx) / 1e6, static_cast<double>(fy) / 1e6};
+    slide.picture.encoded = take(bytes.size() - at - extra);
+    slide.avif = take(static_cast<std::size_t>(fields[2]));
+    for (std::size_t i = 3; i < fields.size(); i += 5) {
+        if (std::find(std::begin(image::kOtherWidths), std::end(image::kOtherWidths), fields[i]) ==
+                std::end(image::kOtherWidths) ||
+            fields[i + 1] < 1 || fields[i + 2] < 1 || fields[i + 1] > INT32_MAX ||
+            fields[i + 2] > INT32_MAX)
+            return std::nullopt;
+        image::SlideWidth w;
+        w.halves = static_cast<int>(fields[i]);
+        w.size = image::Size{static_cast<int>(fields[i + 1]), static_cast<int>(fields[i + 2])};
+        w.jpeg = take(static_cast<std::size_t>(fields[i + 3]));
+        w.avif = take(static_cast<std::size_t>(fields[i + 4]));
+        slide.widths.push_back(std::move(w));
+    }
+    if (fields[0] >= 0 && fields[1] >= 0)
+        slide.picture.focus = image::FocalPoint{static_cast<double>(fields[0]) / 1e6,
+                                                static_cast<double>(fields[1]) / 1e6};
     return slide;
 }
 
 // What tells one framing's slides from another's in the cache.
 std::string FramingKey(const image::Framing& framing) {
-    return std::string(framing.fill ? "fill " : "fit ") +
+    return std::string(kPacking) + (framing.fill ? " fill " : " fit ") +
            (framing.focus ? image::FocalPointText(*framing.focus)
                           : std::string(image::kFocalPointVersion)) +
            (framing.wantFocus ? " focus" : "");
@@ -127,7 +163,8 @@ ModernSlide makeSlide(const image::SlideImageCache& cache, const std::string& pa
         cache.Store(key, slide.picture);
         return slide;
     }
-    const std::string key = cache.KeyFor(path, width, height, kind, background, "modern");
+    const std::string key =
+        cache.KeyFor(path, width, height, kind, background, "modern " + std::string(kPacking));
     if (auto cached = cache.Find(key)) {
         if (auto slide = Unpacked(std::move(*cached)))
             return std::move(*slide);
@@ -350,18 +387,17 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
                 SlideExtraFiles[k].focus = slide.picture.focus;
             if (modern) {
                 SlideExtras& extras = SlideExtraFiles[k];
-                const std::string slide2x = runtime::DoubleDensityName(item.SlideImageFile);
-                if (!slide.jpeg2x.empty()) {
-                    extras.width2x = slide.size2x.width;
-                    place(slide2x, slide.jpeg2x);
-                }
                 if (!slide.avif.empty()) {
                     extras.avif = true;
                     place(runtime::AvifName(item.SlideImageFile), slide.avif);
                 }
-                if (!slide.avif2x.empty() && extras.width2x > 0) {
-                    extras.avif2x = true;
-                    place(runtime::AvifName(slide2x), slide.avif2x);
+                for (image::SlideWidth& w : slide.widths) {
+                    const std::string name = runtime::WidthName(item.SlideImageFile, w.halves);
+                    extras.widths.push_back(
+                        SlideExtras::Width{w.halves, w.size.width, !w.avif.empty()});
+                    place(name, w.jpeg);
+                    if (!w.avif.empty())
+                        place(runtime::AvifName(name), w.avif);
                 }
             }
             runner.committed(jobOfNode[k]);

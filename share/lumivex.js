@@ -1,11 +1,8 @@
-/* Lumivex 1.0 slideshow runtime. The page's configuration script calls bUar and bdas; nothing
-   else is global. Times are milliseconds, the opacity a percentage. Each slide comes in over the
-   transition duration, then stays for the rotation delay; its caption slides up "Delay Show"
-   after and away "Delay Hide" before the next. A button stops and starts the rotation, as do
-   keyboard focus inside and reduced motion. Rows of eleven entries (the six, width, height, JPEG
-   and AVIF srcsets, sizes) make a modern slideshow of <picture>s, moved by swipes and arrow keys.
-   `look`: transition 'Slide' or 'Zoom' (towards each slide's focus), navigation 'Arrows' or
-   'ArrowsAndDots'. */
+/* Lumivex 1.0 slideshow runtime: the configuration script calls bUar and bdas. Each slide comes
+   in over the transition time and stays for the rotation delay (ms); its caption slides up
+   "Delay Show" after and away "Delay Hide" before the next. A button, focus and reduced motion
+   stop the rotation. Rows of eleven entries make <picture>s, moved by swipes and arrow keys;
+   `look` sets the transition ('Slide', 'Zoom') and the navigation ('Arrows', 'ArrowsAndDots'). */
 
 function bdas(start) {
   if (document.readyState == 'loading') document.addEventListener('DOMContentLoaded', function () { start() });
@@ -27,14 +24,14 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
     mouse = 0, // the last input was a pointer, not a key
     touched = 0, // the last touch or pen was inside the slideshow
     want = 0, // where the timeline puts the caption
-    // The button and its focus ring keep out of this square of the top corner.
+    // The button and its focus ring keep out of this corner square.
     corner = 46,
     motion = (look = look || {}).transition,
     controls = [],
     dots = [],
     dir = 1, // 1: the coming slide enters from the right
     start = 0, // how far a swipe has moved it
-    timer, due, left, next, info, title, desc, loading, first, button, icon, gap, swipe, drags,
+    timer, due, left, next, info, title, desc, loading, first, button, icon, gap, swipe, drags, arrows, picker,
     now = function () { return performance.now() };
 
   function num(x) { return Math.max(0, +x || 0) }
@@ -115,8 +112,15 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
     tween(info, held & 8 ? +!!(it[3] || it[4]) : want, slideTime, slideSteps, slide);
   }
 
-  // Caption text flows around the button in the top corner.
+  // Caption text flows around the button in the corner; arrows that would reach the caption (a
+  // phone's low box) go up.
   function fit() {
+    if (arrows) {
+      var low = box.clientHeight / 2 + 24 > box.clientHeight - info.offsetHeight;
+      arrows.forEach(function (a) { a.style.top = low ? '6px' : 'calc(50% - 22px)' });
+      arrows[1].style.right = low ? '40px' : '6px';
+      if (picker) picker.style.right = low ? '86px' : '52px';
+    }
     for (var k = 0; k < 3; k++) gap.style.height = Math.max(0, corner - info.offsetTop) + 'px';
   }
 
@@ -253,8 +257,8 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
   on(box, 'focusin', function (e) {
     var t = e.target;
     hold(2, t != button);
-    // Focus from the keyboard or a screen reader stops the rotation, a click only holds it; but
-    // not a move between the button and the slide.
+    // Keyboard or screen reader focus stops the rotation, a click only holds it; not a move
+    // between the button and the slide.
     if (button && !mouse && (t != button || !box.contains(e.relatedTarget))) hold(8, 1);
   });
   on(box, 'focusout', function (e) { var r = e.relatedTarget; hold(2, box.contains(r) && r != button) });
@@ -287,7 +291,7 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
     attr(a, 'title', it[5]);
     s.a = a;
     if (it[0]) {
-      // A picture at its own size, shrunk to fit; width and height hold its place while it loads.
+      // At its own size, shrunk to fit; width and height hold its place while it loads.
       var p = modern ? el('picture', '', a, 'display:contents') : a;
       if (modern && it[9]) {
         s.avif = el('source', '', p);
@@ -311,21 +315,21 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
   info.v = 0;
   if (n > 1) {
     gap = el('div', '', info, 'float:right;width:' + corner + 'px');
-    // First in the tab order, above the caption; shown while the pointer or focus is inside.
+    // First in the tab order, over the caption; shown while pointer or focus is inside.
     button = control('', 'M0 0', 'position:absolute;top:6px;right:6px;width:32px;height:32px', function () { hold(8, !(held & 8)) });
     button.className = id + '_Rotation';
     icon = button.icon;
     box.insertBefore(button, box.firstChild);
     if (/Arrows/.test(look.navigation)) {
       // After the button in the tab order; 44 px, a finger's size.
-      var side = 'position:absolute;top:50%;margin-top:-22px;width:44px;height:44px;',
+      var side = 'position:absolute;width:44px;height:44px;',
         after = button.nextSibling,
-        place = function (e) { box.insertBefore(e, after) };
-      place(control('Previous slide', 'M10.5 1.5 4 8l6.5 6.5 1.5-1.5-5-5 5-5z', side + 'left:6px', function () { jump(aim - 1) }));
-      place(control('Next slide', 'M5.5 1.5 12 8l-6.5 6.5L4 13l5-5-5-5z', side + 'right:6px', function () { jump(aim + 1) }));
+        place = function (e) { return box.insertBefore(e, after) };
+      arrows = [place(control('Previous slide', 'M10.5 1.5 4 8l6.5 6.5 1.5-1.5-5-5 5-5z', side + 'left:6px', function () { jump(aim - 1) })),
+        place(control('Next slide', 'M5.5 1.5 12 8l-6.5 6.5L4 13l5-5-5-5z', side, function () { jump(aim + 1) }))];
       if (look.navigation == 'ArrowsAndDots') {
-        var picker = el('div', '_Picker', box, 'position:absolute;top:6px;left:52px;right:52px;display:flex;flex-wrap:wrap;justify-content:center'),
-          size = matchMedia('(pointer:coarse)').matches ? 44 : 24;
+        picker = el('div', '_Picker', box, 'position:absolute;top:6px;left:52px;display:flex;flex-wrap:wrap;justify-content:center');
+        var size = matchMedia('(pointer:coarse)').matches ? 44 : 24;
         place(picker);
         attr(picker, 'role', 'group');
         attr(picker, 'aria-label', 'Choose a slide');
@@ -338,6 +342,7 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
     }
     hold(8, reduce.matches);
     mark();
+    on(window, 'resize', fit);
     reduce.onchange = function () { if (reduce.matches) hold(8, 1) };
     if (modern) {
       // Vertical strokes still scroll the page and two fingers still zoom it.

@@ -2,7 +2,8 @@
 //   bench_web_output speeds PHOTO...     AVIF bytes against JPEG bytes and encode time of the
 //                                        search at each encoder speed, over the photos' 1x and
 //                                        2x slides in a 960 x 400 box
-//   bench_web_output check FOLDER PHOTO... for each published slider<k>.jpg / @2x.jpg with an
+//   bench_web_output check FOLDER PHOTO... for each published slider<k>.jpg (and its @0.5x, @1.5x
+//                                        and @2x widths) with an
 //                                        AVIF beside it: bytes and PSNR of both against the
 //                                        photo decoded and scaled to the slide's size
 #include <chrono>
@@ -77,7 +78,8 @@ int check(int argc, char** argv) {
     std::printf("slide                 jpeg B   avif B  ratio  jpeg dB  avif dB  avif-jpeg\n");
     for (int a = 3; a < argc; ++a) {
         const std::string k = std::to_string(a - 3);
-        for (const std::string& name : {"slider" + k, "slider" + k + "@2x"}) {
+        for (const char* width : {"@0.5x", "", "@1.5x", "@2x"}) {
+            const std::string name = "slider" + k + width;
             if (!FileExists(folder + name + ".jpg"))
                 continue;
             const std::string jpeg = ReadWholeFile(folder + name + ".jpg");

@@ -8,6 +8,9 @@
 #      the photo scaled to the slide's size (rule: at most 0.5 dB below the JPEG's)
 #   3. the AVIF encoder's speed settings: bytes against time of the search over the same slides,
 #      the table the speed in use was chosen from
+#   4. the published page on a 412 px phone at 1.75x, mobile network and 4x CPU slowdown, in
+#      Debian's Chromium (phone.mjs): first and largest paint, layout shift, first slide's bytes
+#   5. long animation frames during three transitions of each kind at 4x CPU slowdown
 #   bench/web-output/run.sh [BUILD_DIR]   (default build/; needs ImageMagick)
 # Environment: IMAGES (default 8), RUNS (default 3), SIZE (default 6000x4000).
 set -euo pipefail
@@ -81,3 +84,14 @@ XDG_CACHE_HOME=$work/cache "$cli" publish "$work/modern.lvx" "$work/site" >/dev/
 
 echo "== 3. AVIF encoder speed (the search over the 1x and 2x slides of the first 3 photos)"
 "$tool" speeds "${photos[@]:0:3}"
+
+echo "== 4. the published page on a phone (412 px at 1.75x, 150 ms, 1.6 Mbit/s, 4x CPU slowdown)"
+node bench/web-output/phone.mjs paint "$work/site" modern.html
+
+echo "== 5. long animation frames during transitions"
+for transition in Fade Slide Zoom; do
+  project "$work/look-$transition.lvx" \
+    $'<Lumivex_Options>\r\nWebOutput=Modern\r\nNavigation=ArrowsAndDots\r\nTransition='"$transition"$'\r\n</Lumivex_Options>\r\n'
+  XDG_CACHE_HOME=$work/cache "$cli" publish "$work/look-$transition.lvx" "$work/look-$transition" >/dev/null
+  node bench/web-output/phone.mjs frames "$work/look-$transition" "look-$transition.html"
+done

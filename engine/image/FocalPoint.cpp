@@ -153,20 +153,16 @@ Size CoverBox(int w, int h, int boxWidth, int boxHeight) {
     return Size{std::max(boxWidth, scaled(w, boxHeight, h)), boxHeight};
 }
 
-namespace {
-
-int cropStart(int side, int crop, double focus) {
+int CropStart(int side, int crop, double focus) {
     const double start = std::round(focus * side - crop / 2.0);
     return static_cast<int>(std::clamp(start, 0.0, static_cast<double>(side - crop)));
 }
 
-}  // namespace
-
 RgbImage CropAround(const RgbImage& picture, int width, int height, FocalPoint focus) {
     width = std::min(width, picture.width);
     height = std::min(height, picture.height);
-    const int x0 = cropStart(picture.width, width, focus.x);
-    const int y0 = cropStart(picture.height, height, focus.y);
+    const int x0 = CropStart(picture.width, width, focus.x);
+    const int y0 = CropStart(picture.height, height, focus.y);
     RgbImage out(width, height);
     for (int y = 0; y < height; ++y)
         std::copy_n(picture.row(y0 + y) + static_cast<std::size_t>(x0) * 3,
@@ -177,8 +173,8 @@ RgbImage CropAround(const RgbImage& picture, int width, int height, FocalPoint f
 FocalPoint FocusInCrop(Size picture, int width, int height, FocalPoint focus) {
     width = std::min(width, picture.width);
     height = std::min(height, picture.height);
-    const int x0 = cropStart(picture.width, width, focus.x);
-    const int y0 = cropStart(picture.height, height, focus.y);
+    const int x0 = CropStart(picture.width, width, focus.x);
+    const int y0 = CropStart(picture.height, height, focus.y);
     return FocalPoint{std::clamp((focus.x * picture.width - x0) / width, 0.0, 1.0),
                       std::clamp((focus.y * picture.height - y0) / height, 0.0, 1.0)};
 }

@@ -34,6 +34,10 @@ inline constexpr std::string_view kFocalPointVersion = "saliency1";
 // boxHeight; at least the box's own size on either side. Every argument must be above 0.
 Size CoverBox(int w, int h, int boxWidth, int boxHeight);
 
+// Where a crop `crop` long of a side `side` long starts so that its centre comes as close to
+// `focus` (a fraction of the side) as the side's ends allow.
+int CropStart(int side, int crop, double focus);
+
 // The width x height part of `picture` (at least that large) whose centre comes as close to
 // `focus` as the picture's edges allow.
 RgbImage CropAround(const RgbImage& picture, int width, int height, FocalPoint focus);

@@ -1,6 +1,9 @@
 #include "image/SlidePicture.h"
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
+#include <iterator>
 
 #include "EngineErrors.h"
 #include "Text.h"
@@ -178,20 +181,83 @@ RgbImage Framed(RgbImage scaled, int boxWidth, int boxHeight, const Framing& fra
     return CropAround(scaled, boxWidth, boxHeight, point);
 }
 
+// Part of a picture, its rows handed out without a copy.
+class Region final : public RowSource {
+public:
+    Region(const RgbImage& image, int x, int y, int width, int height)
+        : image_(image), x_(x), y_(y), width_(width), height_(height) {}
+    int width() const override { return width_; }
+    int height() const override { return height_; }
+    const std::uint8_t* row(int y) override {
+        return image_.row(y_ + y) + static_cast<std::size_t>(x_) * 3;
+    }
+
+private:
+    const RgbImage& image_;
+    int x_, y_, width_, height_;
+};
+
+// The original scaled to the size `fit` gives and framed for the `box` (asked once decoded). To
+// fill the box, a JPEG stored upright has its focal point found on a small copy of the decoded
+// picture and only the part that the crop keeps resampled: the rows and columns cut away are
+// never scaled.
+RgbImage FramedOriginal(const std::string& path, PictureKind kind, const TargetForSize& fit,
+                        const std::function<Size()>& box, const Framing& framing, Rgb background,
+                        const DecodeLimits& limits, std::optional<FocalPoint>& focus) {
+    if (kind != PictureKind::Jpeg || !framing.fill) {
+        RgbImage scaled = ScaledOriginal(path, kind, fit, background, limits);
+        return Framed(std::move(scaled), box().width, box().height, framing, focus);
+    }
+    StoredJpeg decoded = DecodeJpegAsStored(Source{path, nullptr}, fit, limits);
+    const Size cover = fit(decoded.picture.declaredWidth, decoded.picture.declaredHeight);
+    const int boxWidth = box().width, boxHeight = box().height;
+    const RgbImage& pixels = decoded.picture.pixels;
+    if (decoded.orientation != kAsStored) {
+        const Size asStored = UprightSize(cover.width, cover.height, decoded.orientation);
+        RgbImage scaled = Resample(pixels, asStored.width, asStored.height);
+        return Framed(FinishJpeg(std::move(scaled), decoded), boxWidth, boxHeight, framing, focus);
+    }
+    FocalPoint point;
+    if (framing.focus) {
+        point = *framing.focus;
+    } else {
+        // Twice the side FindFocalPoint looks at, in sRGB as the slide will be.
+        const Size small = FitIntoBox(pixels.width, pixels.height, 128, 128);
+        point = FindFocalPoint(FinishJpeg(Resample(pixels, small.width, small.height), decoded));
+    }
+    const int width = std::min(boxWidth, cover.width), height = std::min(boxHeight, cover.height);
+    focus = FocusInCrop(cover, width, height, point);
+    // The crop in the decoded picture's pixels, widened to whole pixels.
+    auto span = [](int start, int length, int coverSide, int side) {
+        const double scale = static_cast<double>(side) / coverSide;
+        const int from = std::clamp(static_cast<int>(std::floor(start * scale)), 0, side - 1);
+        const int to =
+            std::clamp(static_cast<int>(std::ceil((start + length) * scale)), from + 1, side);
+        return std::pair{from, to - from};
+    };
+    const auto [x, w] =
+        span(CropStart(cover.width, width, point.x), width, cover.width, pixels.width);
+    const auto [y, h] =
+        span(CropStart(cover.height, height, point.y), height, cover.height, pixels.height);
+    Region region(pixels, x, y, w, h);
+    return FinishJpeg(Resample(region, width, height), decoded);
+}
+
 }  // namespace
 
 SlidePicture MakeSlidePicture(const std::string& path, int boxWidth, int boxHeight, Rgb background,
                               const DecodeLimits& limits, const Framing& framing) {
     SlidePicture out;
     out.kind = KindForPath(path);
-    const RgbImage scaled =
-        Framed(ScaledOriginal(
-                   path, out.kind,
-                   [&](int w, int h) {
-                       return CheckedFit(path, w, h, boxWidth, boxHeight, limits, framing.fill);
-                   },
-                   background, limits),
-               boxWidth, boxHeight, framing, out.focus);
+    const TargetForSize fit = [&](int w, int h) {
+        return CheckedFit(path, w, h, boxWidth, boxHeight, limits, framing.fill);
+    };
+    const RgbImage scaled = FramedOriginal(
+        path, out.kind, fit,
+        [&] {
+            return Size{boxWidth, boxHeight};
+        },
+        framing, background, limits, out.focus);
     out.size = Size{scaled.width, scaled.height};
     out.encoded = Encode(out.kind, scaled);
     return out;
@@ -206,49 +272,99 @@ FocalPoint PhotoFocalPoint(const std::string& path, const DecodeLimits& limits) 
     return FindFocalPoint(small);
 }
 
+namespace {
+
+// A box side at `halves` halves of its size, at least 1.
+int Scaled(int side, int halves) {
+    return std::max(1, (side * halves + 1) / 2);
+}
+
+}  // namespace
+
 ModernSlide MakeModernSlide(const std::string& path, int boxWidth, int boxHeight, Rgb background,
                             const DecodeLimits& limits, const Framing& framing) {
     ModernSlide out;
     out.picture.kind = KindForPath(path);
     if (out.picture.kind == PictureKind::Gif || out.picture.kind == PictureKind::Bmp) {
-        // Drawings keep their own kind and size: no second density and no AVIF.
+        // Drawings keep their own kind and size: no other widths and no AVIF.
         out.picture = MakeSlidePicture(path, boxWidth, boxHeight, background, limits, framing);
         return out;
     }
-    // Decoded once, at the double size when the original has the pixels for it.
-    Size single;
-    bool twice = false;
     const bool fill = framing.fill;
-    RgbImage decoded = ScaledOriginal(
-        path, out.picture.kind,
-        [&](int w, int h) {
-            single = CheckedFit(path, w, h, boxWidth, boxHeight, limits, fill);
-            const Size doubled = fill ? CoverBox(w, h, 2 * boxWidth, 2 * boxHeight)
-                                      : FitIntoBox(w, h, 2 * boxWidth, 2 * boxHeight);
-            twice = doubled.width <= w && doubled.height <= h &&
-                    static_cast<std::int64_t>(doubled.width) * doubled.height <= limits.maxPixels;
-            return twice ? doubled : single;
-        },
-        background, limits);
+    // The slide's size at `halves` halves of the box: covering it to fill, fitted into it
+    // otherwise (filled slides are cropped to the box's size below).
+    auto sized = [&](int w, int h, int halves) {
+        const int bw = Scaled(boxWidth, halves), bh = Scaled(boxHeight, halves);
+        return fill ? CoverBox(w, h, bw, bh) : FitIntoBox(w, h, bw, bh);
+    };
+    // Decoded once, at the largest width the original has the pixels for.
+    Size single;
+    int top = 2;
+    const TargetForSize fit = [&](int w, int h) {
+        single = CheckedFit(path, w, h, boxWidth, boxHeight, limits, fill);
+        top = 2;
+        for (const int halves : {4, 3}) {
+            const Size s = sized(w, h, halves);
+            if (s.width <= w && s.height <= h &&
+                static_cast<std::int64_t>(s.width) * s.height <= limits.maxPixels) {
+                top = halves;
+                return s;
+            }
+        }
+        return single;
+    };
+    // (The box of the largest width is known once the decoder has asked `fit`.)
+    const std::function<Size()> largestBox = [&] {
+        return Size{Scaled(boxWidth, top), Scaled(boxHeight, top)};
+    };
+    const RgbImage largest = FramedOriginal(path, out.picture.kind, fit, largestBox, framing,
+                                            background, limits, out.picture.focus);
     if (fill)
         single = Size{boxWidth, boxHeight};
-    const int scale = twice ? 2 : 1;
-    const RgbImage scaled =
-        Framed(std::move(decoded), scale * boxWidth, scale * boxHeight, framing, out.picture.focus);
-    const RgbImage slide = twice ? Resample(scaled, single.width, single.height) : scaled;
+    // Every other width in proportion to the slide, from the largest picture.
+    auto widthOf = [&](int halves) {
+        if (halves == top)
+            return Size{largest.width, largest.height};
+        if (fill)
+            return Size{Scaled(boxWidth, halves), Scaled(boxHeight, halves)};
+        return FitIntoBox(largest.width, largest.height, Scaled(single.width, halves),
+                          Scaled(single.height, halves));
+    };
+    const RgbImage slide = top == 2 ? largest : Resample(largest, single.width, single.height);
     out.picture.size = single;
     out.picture.encoded = EncodeJpeg(slide);
     int quantizer = 0;
     out.avif = AvifBeside(slide, out.picture.encoded, &quantizer);
-    if (twice) {
-        out.size2x = Size{scaled.width, scaled.height};
-        out.jpeg2x = EncodeJpeg(scaled);
-        // The double size needs about two steps finer than the slide. A photo's double size
-        // gets two encodes at most, which keeps a modern publish within two and a half times a
-        // classic one; a small picture, cheap to encode, one more.
-        int finer = quantizer > 2 ? quantizer - 2 : 0;
-        const int tries = std::int64_t{scaled.width} * scaled.height > 500'000 ? 2 : 3;
-        out.avif2x = AvifBeside(scaled, out.jpeg2x, &finer, kAvifSpeed, tries);
+    // The largest first: the quantizers of the slide and of twice its size bracket the one of
+    // one and a half, which then needs a single encode. A large picture gets at most two
+    // encodes, which keeps a modern publish near two and a half times a classic one; a small
+    // picture, cheap to encode, three.
+    int twice = 0;
+    for (auto at = std::rbegin(kOtherWidths); at != std::rend(kOtherWidths); ++at) {
+        const int halves = *at;
+        if (halves > top)
+            continue;
+        SlideWidth width;
+        width.halves = halves;
+        width.size = widthOf(halves);
+        const RgbImage picture =
+            halves == top ? largest : Resample(largest, width.size.width, width.size.height);
+        width.jpeg = EncodeJpeg(picture);
+        const bool large = std::int64_t{width.size.width} * width.size.height > 500'000;
+        // Twice the size needs about two quantizer steps finer than the slide.
+        int start = quantizer > 2 ? quantizer - 2 : 0;
+        int tries = large ? 2 : 3;
+        if (halves == 3 && twice > 0 && quantizer > 0) {
+            start = (quantizer + twice) / 2;
+            tries = 1;
+        } else if (halves < 2) {
+            start = quantizer;
+            tries = 2;
+        }
+        width.avif = AvifBeside(picture, width.jpeg, &start, kAvifSpeed, tries);
+        if (halves == 4 && !width.avif.empty())
+            twice = start;
+        out.widths.insert(out.widths.begin(), std::move(width));
     }
     return out;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <string>
-
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "image/FocalPoint.h"
 #include "image/Image.h"
@@ -43,17 +43,27 @@ Rgb BackgroundColour(const std::string& value);
 SlidePicture MakeSlidePicture(const std::string& path, int boxWidth, int boxHeight, Rgb background,
                               const DecodeLimits& limits = {}, const Framing& framing = {});
 
+// The widths a modern slide is published at besides its own, as multiples of it in halves
+// (0.5x, 1.5x, 2x), smallest first. The half size is always made; the larger ones only where the
+// original has the pixels for them.
+inline constexpr int kOtherWidths[] = {1, 3, 4};
+
+// One of those widths: a JPEG and, where one was smaller at the JPEG's fidelity, an AVIF.
+struct SlideWidth {
+    int halves = 0;
+    Size size;
+    std::string jpeg;
+    std::string avif;
+};
+
 // A slide of the modern web output: the slide as MakeSlidePicture makes it (for photos, scaled
-// from a picture decoded at twice the box's size when the original has the pixels), a JPEG at
-// twice its size, and AVIF copies of both. An empty file was not made: the original is too
-// small for the double size, or no AVIF was smaller at the JPEG's fidelity. GIF and bitmap
-// slides have only the slide.
+// from one decode at the largest width the original has the pixels for), its AVIF copy, and the
+// other widths made. An empty AVIF was not made: no AVIF was smaller at the JPEG's fidelity.
+// GIF and bitmap slides have only the slide.
 struct ModernSlide {
     SlidePicture picture;
-    Size size2x;
-    std::string jpeg2x;
     std::string avif;
-    std::string avif2x;
+    std::vector<SlideWidth> widths;  // in the order of kOtherWidths
 };
 ModernSlide MakeModernSlide(const std::string& path, int boxWidth, int boxHeight, Rgb background,
                             const DecodeLimits& limits = {}, const Framing& framing = {});

@@ -8,6 +8,7 @@
 #include "FileIO.h"
 #include "SlideImageTestImages.h"
 #include "image/AvifCodec.h"
+#include "image/SlideImageCache.h"
 
 namespace lumivex {
 namespace {
@@ -131,16 +132,20 @@ struct ModernProject : AgentHarness {
     TempFolder site;
 };
 
-TEST(ModernOutput, WritesTheDoubleSizeWhereThePixelsAreAndAvifBesideEachJpeg) {
+// Half the size always; one and a half and twice only where the original has the pixels.
+TEST(ModernOutput, WritesEachWidthWhereThePixelsAreAndAvifBesideEachJpeg) {
     ModernProject h("Modern");
     const std::set<std::string> files = h.published();
-    for (const char* name : {"slider0.jpg", "slider0@2x.jpg", "slider0.avif", "slider0@2x.avif",
-                             "slider1.jpg", "slider1.avif"})
+    for (const char* name :
+         {"slider0.jpg", "slider0@0.5x.jpg", "slider0@1.5x.jpg", "slider0@2x.jpg", "slider0.avif",
+          "slider0@2x.avif", "slider1.jpg", "slider1@0.5x.jpg", "slider1@1.5x.jpg"})
         EXPECT_TRUE(files.count(name)) << name;
     EXPECT_FALSE(files.count("slider1@2x.jpg"));
     EXPECT_EQ(ReadFile(h.site.file("lumivex.js")), "/* minified */");
     const std::string report = ReadFile(h.site.file("Show_PublishReport.txt"));
-    EXPECT_NE(report.find("  slider0@2x.avif\r\n"), std::string::npos);
+    for (const char* name :
+         {"  slider0@0.5x.jpg\r\n", "  slider0@1.5x.jpg\r\n", "  slider0@2x.avif\r\n"})
+        EXPECT_NE(report.find(name), std::string::npos) << name;
     // No metadata of the original reaches a published image.
     for (const std::string& name : files) {
         if (name.rfind("slider", 0) == 0) {
@@ -148,8 +153,12 @@ TEST(ModernOutput, WritesTheDoubleSizeWhereThePixelsAreAndAvifBesideEachJpeg) {
         }
     }
     const std::string script = ReadFile(h.site.file("Lumivex1cfg.js"));
-    EXPECT_NE(script.find(",150,100,'slider0.jpg 150w, slider0@2x.jpg 300w','slider0.avif 150w, "
-                          "slider0@2x.avif 300w','calc(min(100vw, 200px) * 150 / 200)']"),
+    EXPECT_NE(script.find(",150,100,'slider0@0.5x.jpg 75w, slider0.jpg 150w, slider0@1.5x.jpg "
+                          "225w, slider0@2x.jpg 300w','"),
+              std::string::npos)
+        << script;
+    EXPECT_NE(script.find("slider0.avif 150w, slider0@1.5x.avif 225w, slider0@2x.avif 300w','calc("
+                          "min(100vw, 200px) * 150 / 200)']"),
               std::string::npos)
         << script;
     EXPECT_NE(ReadFile(h.site.file("Lumivex1.css")).find("aspect-ratio: 200 / 100;"),
@@ -157,10 +166,10 @@ TEST(ModernOutput, WritesTheDoubleSizeWhereThePixelsAreAndAvifBesideEachJpeg) {
     // The page fetches the first slide at once and shows it before any script runs.
     const std::string page = ReadFile(h.site.file("Show.html"));
     EXPECT_NE(page.find("<link rel=\"preload\" as=\"image\" type=\"image/avif\" "
-                        "imagesrcset=\"slider0.avif 150w, slider0@2x.avif 300w\""),
+                        "imagesrcset=\"slider0@0.5x."),
               std::string::npos);
     EXPECT_NE(page.find("<div id=\"Lumivex1_div\" class=\"Lumivex1\"><picture "
-                        "aria-hidden=\"true\"><source type=\"image/avif\" srcset=\"slider0.avif"),
+                        "aria-hidden=\"true\"><source type=\"image/avif\" srcset=\"slider0@0.5x."),
               std::string::npos)
         << page;
     EXPECT_NE(
@@ -191,6 +200,31 @@ TEST(ModernOutput, TheImageCacheGivesTheSameFiles) {
     for (const std::string& name : files) {
         if (name.rfind("slider", 0) == 0) {
             EXPECT_EQ(ReadFile(warm.site.file(name)), ReadFile(uncached.site.file(name))) << name;
+        }
+    }
+}
+
+// Entries of the layout before the other widths, under the old key and the new one, are made
+// again: never read as slides.
+TEST(ModernOutput, CacheEntriesOfAnotherLayoutAreMadeAgain) {
+    TempFolder cache;
+    ModernProject uncached("Modern"), cached("Modern");
+    cached.agent.ImageCacheFolder = cache.slash();
+    const image::SlideImageCache store(cache.slash());
+    for (int i = 0; i < 2; ++i) {
+        const std::string& path = cached.agent.Items[static_cast<std::size_t>(i)].OriginalImagePath;
+        image::SlidePicture old;
+        old.size = image::Size{150, 100};
+        old.encoded = "300 200 4 4 4\nslideJPEGavifAVIF";
+        for (const char* output : {"modern", "modern widths"})
+            store.Store(
+                store.KeyFor(path, 200, 100, image::PictureKind::Jpeg, image::Rgb{}, output), old);
+    }
+    const std::set<std::string> files = uncached.published();
+    ASSERT_EQ(cached.published(), files);
+    for (const std::string& name : files) {
+        if (name.rfind("slider", 0) == 0) {
+            EXPECT_EQ(ReadFile(cached.site.file(name)), ReadFile(uncached.site.file(name))) << name;
         }
     }
 }

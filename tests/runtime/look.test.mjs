@@ -96,6 +96,28 @@ describe('transitions', () => {
     await s.close();
   });
 
+  // Mid-swipe the two slides stand where the finger has moved them; let go, the next one slides home.
+  it('moves the slides with the finger during a swipe when sliding', async () => {
+    const s = await show(look('Slide', 'None'), 3, { hasTouch: true });
+    const touch = await s.context.newCDPSession(s.page);
+    const box = await s.page.locator('#Lumivex1_div').boundingBox();
+    const y = box.y + box.height / 2, x = box.x + box.width * 0.75;
+    const send = (type, dx) => touch.send('Input.dispatchTouchEvent', { type, touchPoints: type === 'touchEnd' ? [] : [{ x: x + dx, y }] });
+    const shift = async (k) => Number((/translateX\((-?[\d.]+)%\)/.exec((await slideStyle(s, k)).transform) || [0, 0])[1]);
+    await send('touchStart', 0);
+    for (const f of [0.1, 0.2, 0.25]) await send('touchMove', -box.width * f);
+    await until(s.page, () => document.querySelector('.Lumivex1_SlideImgCntr').style.transform === 'translateX(-25%)');
+    const [here, coming] = [await shift(0), await shift(1)];
+    assert.ok(Math.abs(here + 25) < 2 && Math.abs(coming - 75) < 2, `${here} ${coming}`);
+    assert.equal((await slideStyle(s, 1)).visibility, 'visible');
+    await send('touchEnd');
+    await until(s.page, () => document.querySelectorAll('.Lumivex1_SlideImgCntr')[1].style.zIndex === '1');
+    await s.page.clock.runFor(1500);
+    assert.deepEqual([(await view(s.page)).shown, await shift(1)], [[1], 0]);
+    assert.deepEqual(s.errors, []);
+    await s.close();
+  });
+
   for (const [reducedMotion, zooms] of [['no-preference', true], ['reduce', false]])
   it(`zooms towards each slide's focus while it shows${zooms ? '' : ', except with reduced motion'}`, async () => {
     const s = await show(look('Zoom', 'None', { focus: ['80.0% 20.0%', '', '10.0% 90.0%'] }), 3, { reducedMotion });

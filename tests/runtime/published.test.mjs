@@ -127,4 +127,79 @@ describe('a published project', { skip }, () => {
       assert.equal(full.font, Number(settings[22]), `${name}: the designed title size at full width`);
     }
   });
+
+  // Touch-sized controls in a phone's 320 px box: none on the caption or on another. A banner
+  // lower than two rows of targets cannot hold both and is left out.
+  it('keeps the buttons and the slide picker off the caption and off each other in a 320 px box', async () => {
+    const templates = path.join(root, 'share/templates');
+    for (const name of fs.readdirSync(templates).filter((n) => n.endsWith('.lvx'))) {
+      const site = path.join(work, 'touch-' + name.replace('.lvx', ''));
+      execFileSync(cli, ['publish', path.join(templates, name), site],
+        { env: { ...process.env, XDG_CACHE_HOME: path.join(work, 'cache') }, stdio: 'pipe' });
+      const files = Object.fromEntries(fs.readdirSync(site).map((n) => [n, fs.readFileSync(path.join(site, n))]));
+      const page = Object.keys(files).find((n) => n.endsWith('.html'));
+      const s = await open(env.browser, env.server.add(files) + page,
+        { viewport: { width: 336, height: 800 }, reducedMotion: 'reduce', hasTouch: true });
+      const found = await until(s.page, () => {
+        const info = document.querySelector('[class$="_SlideInfo"]');
+        if (!info?.querySelector('[class$="_SlideInfoTitle"]').textContent) return null;
+        const rect = (e) => { const r = e.getBoundingClientRect(); return [e.getAttribute('aria-label') || 'caption', r.left, r.top, r.right, r.bottom]; };
+        return { box: info.parentElement.offsetHeight, rects: [info, ...info.parentElement.querySelectorAll('button')].map(rect) };
+      });
+      await s.close();
+      if (found.box < 100) continue;
+      const meet = (a, b) => a[1] < b[3] && b[1] < a[3] && a[2] < b[4] && b[2] < a[4];
+      const touching = found.rects.flatMap((a, i) => found.rects.slice(i + 1).filter((b) => meet(a, b)).map((b) => `${a[0]} / ${b[0]}`));
+      assert.deepEqual(touching, [], `${name}: ${JSON.stringify(found.rects)}`);
+      assert.ok(found.rects.slice(1).every((r) => r[0] === 'Stop slide rotation' || r[0] === 'Start slide rotation' ||
+        (r[3] - r[1] >= 44 && r[4] - r[2] >= 44)), `${name}: a target under 44 px`);
+    }
+  });
+
+  // Camera-like photos in the Gallery's 960 x 400 box: each phone takes the smallest width that
+  // covers its slot in device pixels, and the first slide stays within 20 KB.
+  const PHONES = [
+    // viewport width, device pixel ratio
+    [412, 1.75],
+    [390, 3],
+  ];
+  it('gives each phone the smallest picture that covers it, the first slide within 20 KB', async () => {
+    const folder = path.join(work, 'photos');
+    fs.mkdirSync(folder, { recursive: true });
+    const template = fs.readFileSync(path.join(root, 'share/templates/Gallery_960x400.lvx'), 'latin1');
+    const [head, rest] = template.split('<Item_Parameters>\r\n');
+    const rows = [1, 2].map((k) => {
+      const photo = path.join(folder, `photo${k}.jpg`);
+      execFileSync('convert', ['-size', '3000x2000', '-seed', String(k), 'plasma:fractal', '-blur', '0x2', '-attenuate', '0.3',
+        '+noise', 'Gaussian', '-quality', '92', photo]);
+      return `Photo ${k}#$@#$@_self#$@#$@#$@0#$@#$@#$@-1#$@#$@${photo}#$@#$@#$@\r\n`;
+    });
+    const project = path.join(folder, 'Phones.lvx');
+    fs.writeFileSync(project, head + '<Item_Parameters>\r\n' + rows.join('') + '</Item_Parameters>' + rest.split('</Item_Parameters>')[1], 'latin1');
+    const site = path.join(work, 'site-phones');
+    execFileSync(cli, ['publish', project, site], { env: { ...process.env, XDG_CACHE_HOME: path.join(work, 'cache') }, stdio: 'pipe' });
+    const files = Object.fromEntries(fs.readdirSync(site).map((n) => [n, fs.readFileSync(path.join(site, n))]));
+    for (const [width, dpr] of PHONES) {
+      const url = env.server.add(files);
+      const s = await open(env.browser, url + 'Phones.html', { viewport: { width, height: 800 }, deviceScaleFactor: dpr, hasTouch: true });
+      const where = `${width} px at ${dpr}x`;
+      const seen = await until(s.page, () => {
+        const img = document.querySelector('.Gallery1_SlideImgCntr img');
+        if (!img?.complete || !img.currentSrc) return null;
+        // The slot the page's sizes give, in CSS pixels.
+        const probe = document.body.appendChild(Object.assign(document.createElement('div'), { style: `position:absolute;width:${img.sizes}` }));
+        const slot = probe.getBoundingClientRect().width;
+        probe.remove();
+        return { shown: img.currentSrc.split('/').pop(), slot, srcset: img.parentElement.querySelector('source').srcset };
+      });
+      const candidates = seen.srcset.split(', ').map((c) => c.split(' ')).map(([n, w]) => [n, parseInt(w)]);
+      assert.equal(candidates.length, 4, where);
+      const covering = candidates.filter(([, w]) => w >= seen.slot * dpr).sort((a, b) => a[1] - b[1])[0][0];
+      assert.equal(seen.shown, covering, `${where}: ${JSON.stringify(seen)}`);
+      const first = env.server.requests(url).filter((n) => n.startsWith('slider0'));
+      assert.deepEqual(first, [covering], where);
+      if (width === 412) assert.ok(files[covering].length <= 20000, `${where}: ${covering} is ${files[covering].length} bytes`);
+      await s.close();
+    }
+  });
 });
