@@ -19,6 +19,7 @@ int fieldNumber(const std::array<std::string Record::*, N>& fields, std::string 
 constexpr int kSettingIds = 1000;
 constexpr int kItemFieldIds = 2000;
 
+// `text` marked with QT_TRANSLATE_NOOP("EditCommands", ...), since the commands are no QObjects.
 QString tr(const char* text) {
     return QCoreApplication::translate("EditCommands", text);
 }
@@ -27,7 +28,7 @@ QString tr(const char* text) {
 
 SetSettingCommand::SetSettingCommand(EditTarget& target, std::string TAppletData::*field,
                                      std::string value, const QWidget* source, int session)
-    : QUndoCommand(tr("Change Setting")),
+    : QUndoCommand(tr(QT_TRANSLATE_NOOP("EditCommands", "Change Setting"))),
       target_(target),
       field_(field),
       before_(target.model().AppletData.*field),
@@ -62,7 +63,7 @@ bool SetSettingCommand::mergeWith(const QUndoCommand* other) {
 }
 
 SetOptionCommand::SetOptionCommand(EditTarget& target, std::string name, std::string value)
-    : QUndoCommand(tr("Change Option")),
+    : QUndoCommand(tr(QT_TRANSLATE_NOOP("EditCommands", "Change Option"))),
       target_(target),
       name_(std::move(name)),
       before_(target.model().Options.value(name_)),
@@ -82,7 +83,7 @@ void SetOptionCommand::undo() {
 SetItemFieldCommand::SetItemFieldCommand(EditTarget& target, int index,
                                          std::string TItemData::*field, std::string value,
                                          const QWidget* source, int session)
-    : QUndoCommand(tr("Change Item")),
+    : QUndoCommand(tr(QT_TRANSLATE_NOOP("EditCommands", "Change Item"))),
       target_(target),
       index_(index),
       field_(field),
@@ -116,7 +117,9 @@ bool SetItemFieldCommand::mergeWith(const QUndoCommand* other) {
 }
 
 InsertItemCommand::InsertItemCommand(EditTarget& target, int parent)
-    : QUndoCommand(tr("Insert")), target_(target), parent_(parent) {}
+    : QUndoCommand(tr(QT_TRANSLATE_NOOP("EditCommands", "Insert"))),
+      target_(target),
+      parent_(parent) {}
 
 void InsertItemCommand::redo() {
     target_.changeTree([this] {
@@ -134,7 +137,7 @@ void InsertItemCommand::undo() {
 }
 
 DeleteItemCommand::DeleteItemCommand(EditTarget& target, int node)
-    : QUndoCommand(tr("Delete")), target_(target), node_(node) {}
+    : QUndoCommand(tr(QT_TRANSLATE_NOOP("EditCommands", "Delete"))), target_(target), node_(node) {}
 
 void DeleteItemCommand::redo() {
     target_.changeTree([this] {
@@ -153,7 +156,11 @@ void DeleteItemCommand::undo() {
 }
 
 MoveItemCommand::MoveItemCommand(EditTarget& target, int node, bool up)
-    : QUndoCommand(up ? tr("Move Up") : tr("Move Down")), target_(target), node_(node), up_(up) {}
+    : QUndoCommand(up ? tr(QT_TRANSLATE_NOOP("EditCommands", "Move Up"))
+                      : tr(QT_TRANSLATE_NOOP("EditCommands", "Move Down"))),
+      target_(target),
+      node_(node),
+      up_(up) {}
 
 // The moved node stays selected where it went, both ways.
 void MoveItemCommand::redo() {
@@ -181,7 +188,7 @@ void MoveItemCommand::undo() {
 }
 
 AddItemsCommand::AddItemsCommand(EditTarget& target, int parent, int position, TItemArray items)
-    : QUndoCommand(tr("Add Photos")), target_(target) {
+    : QUndoCommand(tr(QT_TRANSLATE_NOOP("EditCommands", "Add Photos"))), target_(target) {
     added_.parentIndex = parent;
     added_.position = position;
     added_.depths.assign(items.size(), 0);
@@ -204,7 +211,7 @@ void AddItemsCommand::undo() {
 }
 
 MoveItemToCommand::MoveItemToCommand(EditTarget& target, int node, int parent, int position)
-    : QUndoCommand(tr("Move")),
+    : QUndoCommand(tr(QT_TRANSLATE_NOOP("EditCommands", "Move"))),
       target_(target),
       node_(node),
       parent_(parent),

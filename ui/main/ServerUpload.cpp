@@ -90,17 +90,16 @@ void ServerUpload::send(const upload::Destination& destination, const QString& s
     Dialogs& dialogs = parts_.platform.dialogs;
     if (outcome.done) {
         TfrmPublishReport report(window_);
-        report.ShowReport(QStringLiteral("Upload Report"),
-                          UploadRun::ReportText(destination, outcome.result));
+        report.ShowReport(tr("Upload Report"), UploadRun::ReportText(destination, outcome.result));
         report.exec();
     } else if (outcome.cancelled) {
         dialogs.message(window_, MessageKind::Information,
-                        QStringLiteral("The upload was cancelled. The files on the "
-                                       "server are as they were."),
+                        tr("The upload was cancelled. The files on the "
+                           "server are as they were."),
                         {MessageButton::Ok});
     } else {
         dialogs.message(window_, MessageKind::Error,
-                        QStringLiteral("The upload to %1 failed: %2")
+                        tr("The upload to %1 failed: %2")
                             .arg(QString::fromStdString(destination.url()), outcome.error),
                         {MessageButton::Ok});
     }

@@ -275,14 +275,13 @@ void TreePanel::Insert1Click() {
 void TreePanel::Delete1Click() {
     QTreeWidgetItem* selected = selectedNode();
     if (selected == nullptr || selected->parent() == nullptr) {
-        dialogs_.message(window_, MessageKind::Error,
-                         QStringLiteral("Root item cannot be deleted."), {MessageButton::Ok});
+        dialogs_.message(window_, MessageKind::Error, tr("Root item cannot be deleted."),
+                         {MessageButton::Ok});
         return;
     }
-    const MessageButton answer =
-        dialogs_.message(window_, MessageKind::Warning,
-                         QStringLiteral("Are you sure to delete this item and all its children?"),
-                         {MessageButton::Yes, MessageButton::No});
+    const MessageButton answer = dialogs_.message(
+        window_, MessageKind::Warning, tr("Are you sure to delete this item and all its children?"),
+        {MessageButton::Yes, MessageButton::No});
     if (answer != MessageButton::Yes)
         return;
     history_.push(new DeleteItemCommand(*this, tree_.absoluteIndex(selected)));

@@ -10,6 +10,7 @@
 
 #include "Icons.h"
 #include "Platform.h"
+#include "Translations.h"
 #include "ui_Preview.h"
 
 namespace lumivex::ui {
@@ -58,6 +59,8 @@ TfrmPreview::TfrmPreview(Platform& platform, PreviewHost& host, const QString& p
     move(91, 167);
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
+    // Its labels stay readable on it when the desktop is dark.
+    white.setColor(QPalette::WindowText, Qt::black);
     setPalette(white);
     setAutoFillBackground(true);
 
@@ -201,7 +204,8 @@ void TfrmPreview::WebBrowserDocumentComplete() {
 }
 
 void TfrmPreview::spdbtnHelpClick() {
-    platform_.shell.open(programFolder_ + QStringLiteral("help/index.html"));
+    const QString help = programFolder_ + QStringLiteral("help/");
+    platform_.shell.open(help + LocalizedHelpPage(help, QStringLiteral("index.html")));
     ui_->spdbtnHelp->setChecked(false);
 }
 

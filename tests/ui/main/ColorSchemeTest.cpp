@@ -1,0 +1,152 @@
+#include <QDir>
+#include <QTest>
+#include <cmath>
+
+#include "ColorScheme.h"
+#include "ColorSwatch.h"
+#include "Icons.h"
+#include "MainFormFixture.h"
+
+using namespace lumivex;
+using namespace lumivex::ui;
+using namespace lumivex::ui::testing;
+
+namespace {
+
+class FakeColorScheme final : public ColorScheme {
+public:
+    Scheme current() const override { return now_; }
+    void set(Scheme scheme) {
+        now_ = scheme;
+        Q_EMIT changed(scheme);
+    }
+
+private:
+    Scheme now_ = Scheme::Light;
+};
+
+double luminance(QColor c) {
+    const auto channel = [](double v) {
+        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+// The contrast ratio of two colours as the web's accessibility guidelines define it.
+double contrast(QColor a, QColor b) {
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The contrast against `background` that the most distinct quarter of a picture's painted
+// pixels reach: its outline or its marks, which make it out.
+double outlineContrast(const QImage& picture, QColor background) {
+    std::vector<double> painted;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const QColor c = picture.pixelColor(x, y);
+            if (c.alpha() >= 128)
+                painted.push_back(contrast(c, background));
+        }
+    }
+    if (painted.empty())
+        return 0;
+    std::sort(painted.begin(), painted.end(), std::greater<>());
+    return painted[painted.size() / 4];
+}
+
+}  // namespace
+
+// The editor in the desktop's light or dark scheme, switched while it runs: its own pictures
+// and the swatches' frames stay visible on the window's colour.
+class ColorSchemeTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void desktopSettingsGiveTheScheme_data();
+    void desktopSettingsGiveTheScheme();
+    void picturesStayLegible_data();
+    void picturesStayLegible();
+};
+
+void ColorSchemeTest::desktopSettingsGiveTheScheme_data() {
+    QTest::addColumn<int>("portal");  // -1: no portal
+    QTest::addColumn<QString>("gnome");
+    QTest::addColumn<QString>("gtkTheme");
+    QTest::addColumn<bool>("dark");
+    QTest::newRow("portal dark") << 1 << "prefer-light"
+                                 << "Adwaita" << true;
+    QTest::newRow("portal light") << 2 << "prefer-dark"
+                                  << "Adwaita-dark" << false;
+    QTest::newRow("portal no word, GNOME dark") << 0 << "prefer-dark"
+                                                << "Adwaita" << true;
+    QTest::newRow("no portal, GNOME light") << -1 << "prefer-light"
+                                            << "Adwaita-dark" << false;
+    QTest::newRow("GNOME default, dark theme") << -1 << "default"
+                                               << "Adwaita-dark" << true;
+    QTest::newRow("nothing known") << -1 << ""
+                                   << "" << false;
+}
+
+void ColorSchemeTest::desktopSettingsGiveTheScheme() {
+    QFETCH(int, portal);
+    QFETCH(QString, gnome);
+    QFETCH(QString, gtkTheme);
+    QFETCH(bool, dark);
+    const auto word = portal < 0 ? std::nullopt : std::optional<uint>(static_cast<uint>(portal));
+    QCOMPARE(SchemeFrom(word, gnome, gtkTheme) == Scheme::Dark, dark);
+}
+
+void ColorSchemeTest::picturesStayLegible_data() {
+    QTest::addColumn<bool>("dark");
+    QTest::newRow("light") << false;
+    QTest::newRow("dark") << true;
+}
+
+void ColorSchemeTest::picturesStayLegible() {
+    QFETCH(bool, dark);
+    FakeColorScheme desktop;
+    FollowColorScheme(desktop);
+    MainFormFixture f;
+    f.insert(f.root(), "Item");
+    f.form->resize(781, 620);
+    f.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+    // The switch comes while the window is up, as a desktop's does.
+    desktop.set(dark ? Scheme::Dark : Scheme::Light);
+    QTest::qWait(50);
+    QCOMPARE(PaletteIsDark(), dark);
+    const QColor window = f.form->palette().color(QPalette::Window);
+    QCOMPARE(window.lightness() < 128, dark);
+    const QString folder = QCoreApplication::applicationDirPath() + "/screenshots/";
+    QDir().mkpath(folder);
+    f.form->grab().save(folder + (dark ? "scheme-dark.png" : "scheme-light.png"));
+
+    for (const IconId id :
+         {IconId::Bold,         IconId::Italic,    IconId::TreeRoot, IconId::TreeItem,
+          IconId::PhotoMissing, IconId::HelpBook,  IconId::New,      IconId::Open,
+          IconId::Save,         IconId::Insert,    IconId::Delete,   IconId::MoveUp,
+          IconId::MoveDown,     IconId::BuildHtml, IconId::Preview,  IconId::Help,
+          IconId::Undo,         IconId::Redo,      IconId::Refresh,  IconId::AutoRefresh,
+          IconId::PickFile}) {
+        const QImage picture = AppIcon(id).pixmap(32, 32).toImage();
+        const double share = outlineContrast(picture, window);
+        // Above the 3:1 that the web's guidelines ask of controls, with some room.
+        QVERIFY2(
+            share >= 3.5,
+            qPrintable(
+                QStringLiteral("picture %1: contrast %2").arg(static_cast<int>(id)).arg(share)));
+    }
+    // A swatch of the window's own colour still shows its frame.
+    ColorSwatch swatch(f.form.get());
+    swatch.setColor(window);
+    swatch.show();
+    const QImage drawn = swatch.grab().toImage();
+    QVERIFY(contrast(drawn.pixelColor(5, drawn.height() / 2), window) >= 3);
+
+    desktop.set(Scheme::Light);
+    QVERIFY(!PaletteIsDark());
+}
+
+LUMIVEX_UI_TEST(ColorSchemeTest);
+#include "ColorSchemeTest.moc"

@@ -1,0 +1,284 @@
+#include <QAbstractButton>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTranslator>
+
+#include "About.h"
+#include "HTMLBuild.h"
+#include "MainFormFixture.h"
+#include "MessageBox_LinkTip.h"
+#include "Preview.h"
+#include "PublishReport.h"
+#include "PublishToServer.h"
+#include "Translations.h"
+#include "WebBrowser.h"
+#include "templet.h"
+
+using namespace lumivex;
+using namespace lumivex::ui;
+using namespace lumivex::ui::testing;
+
+namespace {
+
+// One window of the table: `open` makes it (or brings the main window's page to the front)
+// and returns the widget to look at; `owned` keeps a window made for the row.
+struct Window {
+    const char* name;
+    std::function<QWidget*(MainFormFixture&, std::unique_ptr<QWidget>&)> open;
+};
+
+QWidget* page(MainFormFixture& f, QWidget* shown) {
+    if (shown == f.ui().tbshtItem)
+        f.select(f.insert(f.root(), "Item"));
+    f.ui().pgcntrl1->setCurrentWidget(shown);
+    return f.form.get();
+}
+
+template <typename W>
+QWidget* own(std::unique_ptr<QWidget>& owned, W* window) {
+    owned.reset(window);
+    return window;
+}
+
+const Window kWindows[] = {
+    {"Script", [](auto& f, auto&) { return page(f, f.ui().tbshtScript); }},
+    {"Slide Info", [](auto& f, auto&) { return page(f, f.ui().tbshtMainGroup); }},
+    {"Path", [](auto& f, auto&) { return page(f, f.ui().tbshtPath); }},
+    {"Item", [](auto& f, auto&) { return page(f, f.ui().tbshtItem); }},
+    {"About", [](auto& f, auto& o) { return own(o, new TformAbout(f.platform, f.form.get())); }},
+    {"Build HTML", [](auto& f, auto& o) { return own(o, new TformHTML(f.form.get())); }},
+    {"Link tip",
+     [](auto& f, auto& o) { return own(o, new TfrmMsgBox_LinkTip(f.platform, f.form.get())); }},
+    {"Publish report",
+     [](auto& f, auto& o) { return own(o, new TfrmPublishReport(f.form.get())); }},
+    {"Publish to server",
+     [](auto& f, auto& o) { return own(o, new TfrmPublishToServer(f.dialogs, f.form.get())); }},
+    {"Web browser",
+     [](auto& f, auto& o) { return own(o, new TformWebBrowser(f.platform, f.form.get())); }},
+    {"Templates",
+     [](auto& f, auto& o) {
+         return own(o, new TfrmTemplet(f.platform, *f.form, f.folder, f.form.get()));
+     }},
+    {"Preview",
+     [](auto& f, auto&) {
+         f.form->resize(1200, 620);
+         f.ui().PreviewWindow1->trigger();
+         return f.form->preview().frmPreview();
+     }},
+};
+
+QWidget* show(MainFormFixture& f, const QString& name, std::unique_ptr<QWidget>& owned) {
+    f.form->resize(781, 620);
+    f.form->show();
+    for (const Window& w : kWindows) {
+        if (name == QLatin1String(w.name)) {
+            QWidget* shown = w.open(f, owned);
+            shown->show();
+            if (QTest::qWaitForWindowExposed(shown->window()))
+                QTest::qWait(50);
+            return shown;
+        }
+    }
+    return nullptr;
+}
+
+bool showing(QWidget* w, QWidget* in) {
+    return w->isVisibleTo(in) && !w->visibleRegion().isEmpty();
+}
+
+// Whether `w` reaches past its window's left or right edge, where nothing shows it.
+bool pastTheSides(QWidget* w) {
+    const int left = w->mapTo(w->window(), QPoint()).x();
+    return left < 0 || left + w->width() > w->window()->width();
+}
+
+// Every label, button and group title under `in` whose text needs more room than it has.
+QStringList clipped(QWidget* in) {
+    QStringList found;
+    const auto report = [&found](QWidget* w, const QString& text, int needs) {
+        found << QStringLiteral("%1 \"%2\" needs %3 px, has %4")
+                     .arg(w->objectName(), text)
+                     .arg(needs)
+                     .arg(w->width());
+    };
+    for (QLabel* label : in->findChildren<QLabel*>()) {
+        if (!showing(label, in) || label->text().isEmpty())
+            continue;
+        if (pastTheSides(label) ||
+            (label->wordWrap() ? label->heightForWidth(label->width()) > label->height()
+                               : label->width() < label->sizeHint().width()))
+            report(label, label->text(), label->sizeHint().width());
+    }
+    for (QAbstractButton* button : in->findChildren<QAbstractButton*>()) {
+        if (showing(button, in) && !button->text().isEmpty() &&
+            (pastTheSides(button) || button->width() < button->sizeHint().width()))
+            report(button, button->text(), button->sizeHint().width());
+    }
+    // A page that scrolls sideways hides the ends of its lines.
+    for (QScrollArea* scroll : in->findChildren<QScrollArea*>()) {
+        if (showing(scroll, in) && (scroll->horizontalScrollBar()->isVisible() ||
+                                    scroll->widget()->width() > scroll->viewport()->width()))
+            report(scroll, QStringLiteral("page"), scroll->widget()->width());
+    }
+    for (QGroupBox* group : in->findChildren<QGroupBox*>()) {
+        const int needs = group->fontMetrics().horizontalAdvance(group->title()) + 16 +
+                          (group->isCheckable() ? 20 : 0);
+        if (showing(group, in) && !group->title().isEmpty() && group->width() < needs)
+            report(group, group->title(), needs);
+    }
+    return found;
+}
+
+// Controls of one parent that cover each other.
+QStringList overlapping(QWidget* in) {
+    QStringList found;
+    QList<QWidget*> controls;
+    for (QWidget* w : in->findChildren<QWidget*>()) {
+        if ((qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w)) && showing(w, in))
+            controls << w;
+    }
+    for (qsizetype i = 0; i < controls.size(); ++i) {
+        for (qsizetype j = i + 1; j < controls.size(); ++j) {
+            if (controls[i]->parentWidget() == controls[j]->parentWidget() &&
+                controls[i]->geometry().intersects(controls[j]->geometry()))
+                found << controls[i]->objectName() + " / " + controls[j]->objectName();
+        }
+    }
+    return found;
+}
+
+void grab(QWidget* shown, const QString& name) {
+    const QString folder = QCoreApplication::applicationDirPath() + "/screenshots/";
+    QDir().mkpath(folder);
+    shown->window()->grab().save(folder + QString(name).replace(' ', '-') + ".png");
+}
+
+}  // namespace
+
+// The windows in longer texts and from right to left: a translation that is longer than the
+// English, or a language written the other way, must find room in every window.
+class TranslationLayoutTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+    void longerTextsFit_data();
+    void longerTextsFit();
+    void rightToLeftMirrors_data() { longerTextsFit_data(); }
+    void rightToLeftMirrors();
+    void germanIsComplete();
+
+private:
+    QTranslator pseudo_;
+};
+
+void TranslationLayoutTest::initTestCase() {
+    QVERIFY(pseudo_.load(QStringLiteral(LUMIVEX_PSEUDO_QM)));
+}
+
+void TranslationLayoutTest::cleanupTestCase() {
+    InstallTranslations(QLocale(QLocale::English));
+    QCoreApplication::removeTranslator(&pseudo_);
+    QApplication::setLayoutDirection(Qt::LeftToRight);
+}
+
+void TranslationLayoutTest::longerTextsFit_data() {
+    QTest::addColumn<QString>("window");
+    for (const Window& w : kWindows)
+        QTest::newRow(w.name) << QString::fromLatin1(w.name);
+}
+
+void TranslationLayoutTest::longerTextsFit() {
+    QFETCH(QString, window);
+    QCoreApplication::installTranslator(&pseudo_);
+    MainFormFixture f;
+    std::unique_ptr<QWidget> owned;
+    QWidget* shown = show(f, window, owned);
+    QVERIFY(shown != nullptr);
+    // The pseudo-translation is in force: the File menu's title is the longer one.
+    QVERIFY2(f.ui().mnuFile->title().startsWith('['), qPrintable(f.ui().mnuFile->title()));
+    grab(shown, "pseudo-" + window);
+    const QStringList cut = clipped(shown);
+    QCoreApplication::removeTranslator(&pseudo_);
+    QVERIFY2(cut.isEmpty(), qPrintable(cut.join('\n')));
+}
+
+void TranslationLayoutTest::rightToLeftMirrors() {
+    QFETCH(QString, window);
+    // Where each named control stands from left to right, then from right to left.
+    QHash<QString, QRect> leftToRight;
+    for (const Qt::LayoutDirection direction : {Qt::LeftToRight, Qt::RightToLeft}) {
+        QApplication::setLayoutDirection(direction);
+        MainFormFixture f;
+        std::unique_ptr<QWidget> owned;
+        QWidget* shown = show(f, window, owned);
+        QVERIFY(shown != nullptr);
+        const QStringList covered = overlapping(shown);
+        QVERIFY2(covered.isEmpty(), qPrintable(covered.join('\n')));
+        QStringList unmirrored;
+        for (QWidget* w : shown->findChildren<QWidget*>()) {
+            if (w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_")) ||
+                !showing(w, shown) || w->isWindow())
+                continue;
+            if (direction == Qt::LeftToRight) {
+                leftToRight.insert(w->objectName(), w->geometry());
+                continue;
+            }
+            const QRect was = leftToRight.value(w->objectName());
+            const int mirrored = w->parentWidget()->width() - was.right() - 1;
+            if (!was.isNull() && std::abs(w->x() - mirrored) > 2 &&
+                was.width() < w->parentWidget()->width())
+                unmirrored << QStringLiteral("%1 at %2, mirrored %3 (was %4 w %5 parent %6)")
+                                  .arg(w->objectName())
+                                  .arg(w->x())
+                                  .arg(mirrored)
+                                  .arg(was.x())
+                                  .arg(was.width())
+                                  .arg(w->parentWidget()->width());
+        }
+        if (direction == Qt::RightToLeft)
+            grab(shown, "rtl-" + window);
+        QApplication::setLayoutDirection(Qt::LeftToRight);
+        QVERIFY2(unmirrored.isEmpty(), qPrintable(unmirrored.join('\n')));
+    }
+}
+
+// The German catalogue holds every text, and with it the menus, Qt's own buttons and the help's
+// start page are German.
+void TranslationLayoutTest::germanIsComplete() {
+    QFile catalogue(QStringLiteral(LUMIVEX_SOURCE_DIR "/share/translations/lumivex_de.ts"));
+    QVERIFY(catalogue.open(QIODevice::ReadOnly));
+    const QByteArray ts = catalogue.readAll();
+    QCOMPARE(ts.count("<message>"), ts.count("<translation>"));
+    QVERIFY(!ts.contains("type=\"unfinished\"") && !ts.contains("<translation></translation>"));
+
+    QCOMPARE(InstallTranslations(QLocale(QLocale::German, QLocale::Austria)), QStringLiteral("de"));
+    QCOMPARE(UiLanguage(), QStringLiteral("de"));
+    {
+        MainFormFixture f;
+        QCOMPARE(f.ui().mnuFile->title(), QStringLiteral("&Datei"));
+        QCOMPARE(f.ui().New1->text(), QStringLiteral("&Neu..."));
+        QMessageBox box(QMessageBox::Question, QString(), QString(), QMessageBox::Yes);
+        QCOMPARE(box.button(QMessageBox::Yes)->text(), QStringLiteral("&Ja"));
+        const QString help = QStringLiteral(LUMIVEX_SOURCE_DIR "/share/help/");
+        QCOMPARE(LocalizedHelpPage(help, QStringLiteral("index.html")),
+                 QStringLiteral("index.de.html"));
+        QCOMPARE(LocalizedHelpPage(help, QStringLiteral("publish_to_server.htm")),
+                 QStringLiteral("publish_to_server.htm"));
+    }
+    // English comes first for a user who puts it before German, and needs no catalogue.
+    QCOMPARE(InstallTranslations(QLocale(QLocale::English, QLocale::UnitedKingdom)), QString());
+    MainFormFixture f;
+    QCOMPARE(f.ui().mnuFile->title(), QStringLiteral("&File"));
+}
+
+LUMIVEX_UI_TEST(TranslationLayoutTest);
+#include "TranslationLayoutTest.moc"
