@@ -1,5 +1,6 @@
 #include <QAbstractButton>
 #include <QDir>
+#include <QDockWidget>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
@@ -29,9 +30,10 @@ namespace {
 
 // One window of the table: `open` makes it (or brings the main window's page to the front)
 // and returns the widget to look at; `owned` keeps a window made for the row.
+using Owned = std::unique_ptr<QWidget>;
 struct Window {
     const char* name;
-    std::function<QWidget*(MainFormFixture&, std::unique_ptr<QWidget>&)> open;
+    std::function<QWidget*(MainFormFixture&, Owned&)> open;
 };
 
 QWidget* page(MainFormFixture& f, QWidget* shown) {
@@ -48,28 +50,32 @@ QWidget* own(std::unique_ptr<QWidget>& owned, W* window) {
 }
 
 const Window kWindows[] = {
-    {"Script", [](auto& f, auto&) { return page(f, f.ui().tbshtScript); }},
-    {"Slide Info", [](auto& f, auto&) { return page(f, f.ui().tbshtMainGroup); }},
-    {"Path", [](auto& f, auto&) { return page(f, f.ui().tbshtPath); }},
-    {"Item", [](auto& f, auto&) { return page(f, f.ui().tbshtItem); }},
-    {"About", [](auto& f, auto& o) { return own(o, new TformAbout(f.platform, f.form.get())); }},
-    {"Build HTML", [](auto& f, auto& o) { return own(o, new TformHTML(f.form.get())); }},
-    {"Link tip",
-     [](auto& f, auto& o) { return own(o, new TfrmMsgBox_LinkTip(f.platform, f.form.get())); }},
+    {"Script", [](MainFormFixture& f, Owned&) { return page(f, f.ui().tbshtScript); }},
+    {"Slide Info", [](MainFormFixture& f, Owned&) { return page(f, f.ui().tbshtMainGroup); }},
+    {"Path", [](MainFormFixture& f, Owned&) { return page(f, f.ui().tbshtPath); }},
+    {"Item", [](MainFormFixture& f, Owned&) { return page(f, f.ui().tbshtItem); }},
+    {"About",
+     [](MainFormFixture& f, Owned& o) { return own(o, new TformAbout(f.platform, f.form.get())); }},
+    {"Build HTML",
+     [](MainFormFixture& f, Owned& o) { return own(o, new TformHTML(f.form.get())); }},
+    {"Link tip", [](MainFormFixture& f,
+                    Owned& o) { return own(o, new TfrmMsgBox_LinkTip(f.platform, f.form.get())); }},
     {"Publish report",
-     [](auto& f, auto& o) { return own(o, new TfrmPublishReport(f.form.get())); }},
+     [](MainFormFixture& f, Owned& o) { return own(o, new TfrmPublishReport(f.form.get())); }},
     {"Publish to server",
-     [](auto& f, auto& o) { return own(o, new TfrmPublishToServer(f.dialogs, f.form.get())); }},
-    {"Web browser",
-     [](auto& f, auto& o) { return own(o, new TformWebBrowser(f.platform, f.form.get())); }},
+     [](MainFormFixture& f, Owned& o) {
+         return own(o, new TfrmPublishToServer(f.dialogs, f.form.get()));
+     }},
+    {"Web browser", [](MainFormFixture& f,
+                       Owned& o) { return own(o, new TformWebBrowser(f.platform, f.form.get())); }},
     {"Templates",
-     [](auto& f, auto& o) {
+     [](MainFormFixture& f, Owned& o) {
          return own(o, new TfrmTemplet(f.platform, *f.form, f.folder, f.form.get()));
      }},
     {"Preview",
-     [](auto& f, auto&) {
+     [](MainFormFixture& f, Owned&) {
          f.form->resize(1200, 620);
-         f.ui().PreviewWindow1->trigger();
+         f.form->findChild<QDockWidget*>(QStringLiteral("dckPreview"))->show();
          return f.form->preview().frmPreview();
      }},
 };
