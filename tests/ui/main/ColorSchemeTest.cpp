@@ -25,17 +25,16 @@ private:
     Scheme now_ = Scheme::Light;
 };
 
-double luminance(QColor c) {
-    const auto channel = [](double v) {
-        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
-}
-
 // The contrast ratio of two colours as the web's accessibility guidelines define it.
 double contrast(QColor a, QColor b) {
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+    const auto luminance = [](QColor c) {
+        double sum = 0;
+        for (const auto& [v, weight] :
+             {std::pair{c.redF(), 0.2126}, {c.greenF(), 0.7152}, {c.blueF(), 0.0722}})
+            sum += weight * (v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4));
+        return sum + 0.05;
+    };
+    return std::max(luminance(a), luminance(b)) / std::min(luminance(a), luminance(b));
 }
 
 // The contrast against `background` that the most distinct quarter of a picture's painted
@@ -74,18 +73,21 @@ void ColorSchemeTest::desktopSettingsGiveTheScheme_data() {
     QTest::addColumn<QString>("gnome");
     QTest::addColumn<QString>("gtkTheme");
     QTest::addColumn<bool>("dark");
-    QTest::newRow("portal dark") << 1 << "prefer-light"
-                                 << "Adwaita" << true;
-    QTest::newRow("portal light") << 2 << "prefer-dark"
-                                  << "Adwaita-dark" << false;
-    QTest::newRow("portal no word, GNOME dark") << 0 << "prefer-dark"
-                                                << "Adwaita" << true;
-    QTest::newRow("no portal, GNOME light") << -1 << "prefer-light"
-                                            << "Adwaita-dark" << false;
-    QTest::newRow("GNOME default, dark theme") << -1 << "default"
-                                               << "Adwaita-dark" << true;
-    QTest::newRow("nothing known") << -1 << ""
-                                   << "" << false;
+    const struct {
+        const char* row;
+        int portal;
+        const char* gnome;
+        const char* gtkTheme;
+        bool dark;
+    } rows[] = {
+        {"portal over GNOME", 2, "prefer-dark", "Adwaita-dark", false},
+        {"portal without a word", 0, "prefer-dark", "Adwaita", true},
+        {"GNOME over theme", -1, "prefer-light", "Adwaita-dark", false},
+        {"theme name", -1, "default", "Adwaita-dark", true},
+        {"nothing known", -1, "", "", false},
+    };
+    for (const auto& r : rows)
+        QTest::newRow(r.row) << r.portal << QString(r.gnome) << QString(r.gtkTheme) << r.dark;
 }
 
 void ColorSchemeTest::desktopSettingsGiveTheScheme() {
