@@ -123,7 +123,7 @@ void DesktopColorScheme::readPortal() {
         return;
     bus.connect(QLatin1String(kPortalService), QLatin1String(kPortalPath),
                 QLatin1String(kPortalSettings), QStringLiteral("SettingChanged"), this,
-                SLOT(portalSettingChanged(QString, QString, QDBusVariant)));
+                SLOT(portalSettingChanged(QDBusMessage)));
     QDBusMessage read =
         QDBusMessage::createMethodCall(QLatin1String(kPortalService), QLatin1String(kPortalPath),
                                        QLatin1String(kPortalSettings), QStringLiteral("Read"));
@@ -153,11 +153,12 @@ void DesktopColorScheme::gnomeChanged(_GSettings*, char* key, void* self) {
         static_cast<DesktopColorScheme*>(self)->settle();
 }
 
-void DesktopColorScheme::portalSettingChanged(const QString& nameSpace, const QString& key,
-                                              const QDBusVariant& value) {
-    if (nameSpace != QLatin1String(kAppearance) || key != QLatin1String(kColorSchemeKey))
+void DesktopColorScheme::portalSettingChanged(const QDBusMessage& message) {
+    const QVariantList arguments = message.arguments();
+    if (arguments.size() != 3 || arguments[0].toString() != QLatin1String(kAppearance) ||
+        arguments[1].toString() != QLatin1String(kColorSchemeKey))
         return;
-    portal_ = portalNumber(value.variant());
+    portal_ = portalNumber(arguments[2]);
     settle();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDBusVariant>
+#include <QDBusMessage>
 #include <QObject>
 #include <QString>
 #include <optional>
@@ -39,8 +39,8 @@ public:
     Scheme current() const override { return current_; }
 
 private Q_SLOTS:
-    void portalSettingChanged(const QString& nameSpace, const QString& key,
-                              const QDBusVariant& value);
+    // The portal's SettingChanged(namespace, key, value).
+    void portalSettingChanged(const QDBusMessage& message);
 
 private:
     void settle();

@@ -1,4 +1,11 @@
+#include <gio/gio.h>
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QDir>
+#include <QProcess>
+#include <QSignalSpy>
 #include <QTest>
 #include <cmath>
 
@@ -23,6 +30,28 @@ public:
 
 private:
     Scheme now_ = Scheme::Light;
+};
+
+// The desktop portal's settings, as a desktop serves them: `value` is the colour scheme.
+class FakePortal final : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Settings")
+
+public:
+    uint value = 1;
+    void change(uint now) {
+        value = now;
+        QDBusMessage changed = QDBusMessage::createSignal(
+            "/org/freedesktop/portal/desktop", "org.freedesktop.portal.Settings", "SettingChanged");
+        changed << QString("org.freedesktop.appearance") << QString("color-scheme")
+                << QVariant::fromValue(QDBusVariant(now));
+        QDBusConnection::sessionBus().send(changed);
+    }
+
+public Q_SLOTS:
+    QDBusVariant Read(const QString&, const QString&) {
+        return QDBusVariant(QVariant::fromValue(QDBusVariant(value)));
+    }
 };
 
 // The contrast ratio of two colours as the web's accessibility guidelines define it.
@@ -66,6 +95,7 @@ private Q_SLOTS:
     void desktopSettingsGiveTheScheme();
     void picturesStayLegible_data();
     void picturesStayLegible();
+    void desktopSwitchesAreFollowed();
 };
 
 void ColorSchemeTest::desktopSettingsGiveTheScheme_data() {
@@ -148,6 +178,39 @@ void ColorSchemeTest::picturesStayLegible() {
 
     desktop.set(Scheme::Light);
     QVERIFY(!PaletteIsDark());
+}
+
+// A switch in GNOME's settings, then the portal's word over it and its own switch, while the
+// program runs.
+void ColorSchemeTest::desktopSwitchesAreFollowed() {
+    QProcess bus;
+    bus.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
+    QVERIFY(bus.waitForReadyRead(5000));
+    qputenv("DBUS_SESSION_BUS_ADDRESS", bus.readLine().trimmed());
+    qputenv("GSETTINGS_BACKEND", "memory");
+    GSettings* gnome = g_settings_new("org.gnome.desktop.interface");
+    g_settings_set_string(gnome, "color-scheme", "prefer-light");
+    {
+        DesktopColorScheme desktop;
+        QCOMPARE(desktop.current(), Scheme::Light);
+        g_settings_set_string(gnome, "color-scheme", "prefer-dark");
+        QTRY_COMPARE(desktop.current(), Scheme::Dark);
+    }
+    FakePortal portal;
+    QDBusConnection session = QDBusConnection::sessionBus();
+    QVERIFY(session.registerObject("/org/freedesktop/portal/desktop", &portal,
+                                   QDBusConnection::ExportAllSlots));
+    QVERIFY(session.registerService("org.freedesktop.portal.Desktop"));
+    portal.value = 2;
+    DesktopColorScheme desktop;
+    QCOMPARE(desktop.current(), Scheme::Light);
+    QSignalSpy changed(&desktop, &ColorScheme::changed);
+    portal.change(1);
+    QTRY_COMPARE(desktop.current(), Scheme::Dark);
+    QCOMPARE(changed.count(), 1);
+    g_object_unref(gnome);
+    bus.kill();
+    bus.waitForFinished();
 }
 
 LUMIVEX_UI_TEST(ColorSchemeTest);
