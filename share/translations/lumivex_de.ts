@@ -1182,6 +1182,13 @@ Die übrigen %1 Fotos wurden hinzugefügt.</translation>
     </message>
 </context>
 <context>
+    <name>lumivex::ui::Publisher</name>
+    <message>
+        <source>A publish is running already.</source>
+        <translation>Eine Veröffentlichung läuft schon.</translation>
+    </message>
+</context>
+<context>
     <name>lumivex::ui::RecoveryCopy</name>
     <message>
         <source>an untitled project</source>
@@ -1213,6 +1220,10 @@ Ja stellt sie wieder her, Nein verwirft sie, Abbrechen hebt sie für den nächst
     <message>
         <source>The upload to %1 failed: %2</source>
         <translation>Das Hochladen nach %1 ist fehlgeschlagen: %2</translation>
+    </message>
+    <message>
+        <source>Cannot create a staging folder in %1: %2</source>
+        <translation>In %1 lässt sich kein Zwischenordner anlegen: %2</translation>
     </message>
 </context>
 <context>
@@ -1352,6 +1363,13 @@ Prüfen Sie diesen Fingerabdruck mit dem Verwalter des Servers. Dem Schlüssel v
     <message>
         <source>%1 MB</source>
         <translation>%1 MB</translation>
+    </message>
+</context>
+<context>
+    <name>lumivex::ui::WindowSupport</name>
+    <message>
+        <source>Cannot write the setting &quot;%1&quot;.</source>
+        <translation>Die Einstellung „%1“ lässt sich nicht schreiben.</translation>
     </message>
 </context>
 </TS>

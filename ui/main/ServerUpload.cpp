@@ -46,8 +46,9 @@ void ServerUpload::PublishToServer1Click() {
         return;
     QTemporaryDir staging(scratch_ + QStringLiteral("upload-XXXXXX"));
     if (!staging.isValid())
-        throw EngineError("Cannot create a staging folder in " + pathBytes(scratch_) + ": " +
-                          staging.errorString().toStdString());
+        throw EngineError(tr("Cannot create a staging folder in %1: %2")
+                              .arg(scratch_, staging.errorString())
+                              .toStdString());
     std::vector<std::string> names;
     try {
         parts_.publishing.run([&] {
