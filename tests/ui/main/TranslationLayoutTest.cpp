@@ -3,6 +3,7 @@
 #include <QDockWidget>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScrollArea>
@@ -235,6 +236,20 @@ void TranslationLayoutTest::germanIsShown() {
         MainFormFixture f;
         QCOMPARE(f.ui().mnuFile->title(), QStringLiteral("&Datei"));
         QCOMPARE(f.ui().New1->text(), QStringLiteral("&Neu..."));
+        // Every menu reaches each of its entries by a key of its own.
+        const auto key = [](const QString& text) {
+            const qsizetype at = text.indexOf('&');
+            return at >= 0 && at + 1 < text.size() ? text.at(at + 1).toLower() : QChar();
+        };
+        for (QMenu* menu : f.form->findChildren<QMenu*>()) {
+            QSet<QChar> keys;
+            for (QAction* action : menu->actions()) {
+                const QChar k = key(action->text());
+                QVERIFY2(k.isNull() || !keys.contains(k),
+                         qPrintable(menu->title() + ": " + action->text()));
+                keys.insert(k);
+            }
+        }
         QMessageBox box(QMessageBox::Question, QString(), QString(), QMessageBox::Yes);
         QCOMPARE(box.button(QMessageBox::Yes)->text(), QStringLiteral("&Ja"));
         const QString help = QStringLiteral(LUMIVEX_SOURCE_DIR "/share/help/");
