@@ -11,6 +11,8 @@ packages=(
   libgtest-dev libgmock-dev
   libjpeg62-turbo-dev libgif-dev libpng-dev libwebp-dev libheif-dev
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libqt6svg6
+  qt6-l10n-tools qt6-tools-dev qt6-translations-l10n python3
+  dbus gsettings-desktop-schemas dconf-gsettings-backend
   libglib2.0-dev libglib2.0-bin libexif-dev liblcms2-dev dpkg-dev
   libexiv2-dev libimage-exiftool-perl libavif-dev libssh-dev libssl-dev libsecret-1-dev openssh-server
   xvfb xauth xdotool openbox wmctrl x11-utils imagemagick

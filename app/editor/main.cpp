@@ -5,12 +5,15 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLocale>
 
+#include "ColorScheme.h"
 #include "ErrorReport.h"
 #include "Icons.h"
 #include "MainFormStartup.h"
 #include "Platform.h"
 #include "ProgramFolder.h"
+#include "Translations.h"
 
 int main(int argc, char** argv) {
     using namespace lumivex;
@@ -28,6 +31,11 @@ int main(int argc, char** argv) {
     LumivexApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("lumivex"));
     QApplication::setWindowIcon(AppIcon(IconId::Program));
+    // The desktop's language (LANGUAGE, LC_ALL, LC_MESSAGES, LANG) and its light or dark look,
+    // followed while the program runs.
+    InstallTranslations(QLocale::system());
+    DesktopColorScheme scheme;
+    FollowColorScheme(scheme);
 
     QtDialogs dialogs;
     QtShell shell;

@@ -32,9 +32,11 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [[ $(field Section) == graphics ]] || fail "Section: $(field Section)"
 [[ $(field Architecture) == "$arch" ]] || fail "Architecture: $(field Architecture)"
 [[ -n $(field Maintainer) && -n $(field Description) ]] || fail "Maintainer or Description empty"
-# Computed by dpkg-shlibdeps from the programs, plus the icon plugins loaded at run time.
+# Computed by dpkg-shlibdeps from the programs, plus the icon plugins and the catalogue of
+# Qt's own texts loaded at run time.
 depends=$(field Depends)
-for package in libqt6widgets6 libqt6webenginewidgets6 libjpeg62-turbo libgif7 libqt6svg6 libc6; do
+for package in libqt6widgets6 libqt6webenginewidgets6 libqt6dbus6 libjpeg62-turbo libgif7 libqt6svg6 \
+  qt6-translations-l10n libc6; do
   [[ ", $depends," == *", $package "* || ", $depends," == *", $package,"* ]] ||
     fail "Depends lacks $package: $depends"
 done

@@ -20,9 +20,9 @@ BackgroundPublish::BackgroundPublish(Publisher& publisher, SwitchableItemTree& t
       tree_(tree),
       pages_(pages),
       window_(window),
-      cancel_(new QPushButton(QStringLiteral("Cancel"), window)) {
+      cancel_(new QPushButton(tr("Cancel"), window)) {
     cancel_->setObjectName(QStringLiteral("btnCancelPublish"));
-    cancel_->setToolTip(QStringLiteral("Stop the publish (Esc)"));
+    cancel_->setToolTip(tr("Stop the publish (Esc)"));
     cancel_->hide();
     window_->statusBar()->addPermanentWidget(cancel_);
     connect(cancel_, &QPushButton::clicked, &publisher_, &Publisher::cancel);

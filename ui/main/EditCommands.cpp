@@ -20,6 +20,7 @@ constexpr int kSettingIds = 1000;
 constexpr int kItemFieldIds = 2000;
 constexpr int kItemFieldsIds = 3000;
 
+// `text` marked with QT_TRANSLATE_NOOP("EditCommands", ...), since the commands are no QObjects.
 QString tr(const char* text) {
     return QCoreApplication::translate("EditCommands", text);
 }
@@ -28,7 +29,7 @@ QString tr(const char* text) {
 
 SetSettingCommand::SetSettingCommand(EditTarget& target, std::string TAppletData::*field,
                                      std::string value, const QWidget* source, int session)
-    : QUndoCommand(tr("Change Setting")),
+    : QUndoCommand(tr(QT_TRANSLATE_NOOP("EditCommands", "Change Setting"))),
       target_(target),
       field_(field),
       before_(target.model().AppletData.*field),
@@ -63,7 +64,7 @@ bool SetSettingCommand::mergeWith(const QUndoCommand* other) {
 }
 
 SetOptionCommand::SetOptionCommand(EditTarget& target, std::string name, std::string value)
-    : QUndoCommand(tr("Change Option")),
+    : QUndoCommand(tr(QT_TRANSLATE_NOOP("EditCommands", "Change Option"))),
       target_(target),
       name_(std::move(name)),
       before_(target.model().Options.value(name_)),
@@ -83,7 +84,7 @@ void SetOptionCommand::undo() {
 SetItemFieldCommand::SetItemFieldCommand(EditTarget& target, int index,
                                          std::string TItemData::*field, std::string value,
                                          const QWidget* source, int session)
-    : QUndoCommand(tr("Change Item")),
+    : QUndoCommand(tr(QT_TRANSLATE_NOOP("EditCommands", "Change Item"))),
       target_(target),
       index_(index),
       field_(field),
@@ -119,7 +120,7 @@ bool SetItemFieldCommand::mergeWith(const QUndoCommand* other) {
 SetItemFieldsCommand::SetItemFieldsCommand(EditTarget& target, std::string TItemData::*field,
                                            std::vector<Change> changes, const QWidget* source,
                                            int session, QUndoCommand* parent)
-    : QUndoCommand(tr("Change Items"), parent),
+    : QUndoCommand(tr(QT_TRANSLATE_NOOP("EditCommands", "Change Items")), parent),
       target_(target),
       field_(field),
       source_(source),
@@ -181,7 +182,9 @@ void BatchCommand::undo() {
 }
 
 InsertItemCommand::InsertItemCommand(EditTarget& target, int parent)
-    : QUndoCommand(tr("Insert")), target_(target), parent_(parent) {}
+    : QUndoCommand(tr(QT_TRANSLATE_NOOP("EditCommands", "Insert"))),
+      target_(target),
+      parent_(parent) {}
 
 void InsertItemCommand::redo() {
     target_.changeTree([this] {
@@ -199,7 +202,7 @@ void InsertItemCommand::undo() {
 }
 
 DeleteItemCommand::DeleteItemCommand(EditTarget& target, int node, QUndoCommand* parent)
-    : QUndoCommand(tr("Delete"), parent), target_(target), node_(node) {}
+    : QUndoCommand(tr(QT_TRANSLATE_NOOP("EditCommands", "Delete")), parent), target_(target), node_(node) {}
 
 void DeleteItemCommand::redo() {
     target_.changeTree([this] {
@@ -218,7 +221,7 @@ void DeleteItemCommand::undo() {
 }
 
 MoveItemCommand::MoveItemCommand(EditTarget& target, int node, bool up, QUndoCommand* parent)
-    : QUndoCommand(up ? tr("Move Up") : tr("Move Down"), parent),
+    : QUndoCommand(up ? tr(QT_TRANSLATE_NOOP("EditCommands", "Move Up")) : tr(QT_TRANSLATE_NOOP("EditCommands", "Move Down")), parent),
       target_(target),
       node_(node),
       up_(up) {}
@@ -250,7 +253,7 @@ void MoveItemCommand::undo() {
 
 AddItemsCommand::AddItemsCommand(EditTarget& target, int parent, int position, TItemArray items)
     : QUndoCommand(items.size() == 1
-                       ? tr("Add Photo")
+                       ? tr(QT_TRANSLATE_NOOP("EditCommands", "Add Photo"))
                        : QCoreApplication::translate("EditCommands", "Add %n Photos", "",
                                                      static_cast<int>(items.size()))),
       target_(target) {
@@ -277,7 +280,7 @@ void AddItemsCommand::undo() {
 
 MoveItemToCommand::MoveItemToCommand(EditTarget& target, int node, int parent, int position,
                                      QUndoCommand* parentCommand)
-    : QUndoCommand(tr("Move"), parentCommand),
+    : QUndoCommand(tr(QT_TRANSLATE_NOOP("EditCommands", "Move")), parentCommand),
       target_(target),
       node_(node),
       parent_(parent),

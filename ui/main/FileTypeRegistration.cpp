@@ -99,6 +99,7 @@ QByteArray DesktopEntryText(const QString& program) {
                "Type=Application\n"
                "Name=Lumivex\n"
                "Comment=Build image slideshows for web pages\n"
+               "Comment[de]=Diashows für Webseiten bauen\n"
                "TryExec=%1\n"
                "Exec=%2\n"
                "Icon=lumivex\n"

@@ -14,6 +14,7 @@
 #include "Icons.h"
 #include "PropertyBinder.h"
 #include "Shell.h"
+#include "Translations.h"
 #include "ui_MainForm.h"
 
 namespace lumivex::ui {
@@ -77,8 +78,9 @@ QString HelpCommands::HelpPageForTag(int tag) {
 }
 
 void HelpCommands::SpeedButton1Click(QObject* sender) {
+    const QString help = programFolder_ + QStringLiteral("help/");
     const QString page =
-        programFolder_ + QStringLiteral("help/") + HelpPageForTag(sender->property("tag").toInt());
+        help + LocalizedHelpPage(help, HelpPageForTag(sender->property("tag").toInt()));
     frmHelp_->Navigate(QUrl(PropertyBinder::PathToFileUrl(page)));
     frmHelp_->show();
     frmHelp_->raise();
@@ -86,7 +88,8 @@ void HelpCommands::SpeedButton1Click(QObject* sender) {
 }
 
 void HelpCommands::Topic1Click() {
-    shell_.open(programFolder_ + QStringLiteral("help/index.html"));
+    const QString help = programFolder_ + QStringLiteral("help/");
+    shell_.open(help + LocalizedHelpPage(help, QStringLiteral("index.html")));
 }
 
 void HelpCommands::ViewSample1Click() {

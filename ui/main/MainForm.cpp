@@ -134,10 +134,9 @@ void TMainForm::moveHistory(bool back) {
 
 void TMainForm::closeEvent(QCloseEvent* event) {
     const auto askToStop = [this] {
-        return platform_.dialogs.message(this, MessageKind::Confirmation,
-                                         QStringLiteral("A publish is running. Stop it and close?"),
-                                         {MessageButton::Yes, MessageButton::No}) ==
-               MessageButton::Yes;
+        return platform_.dialogs.message(
+                   this, MessageKind::Confirmation, tr("A publish is running. Stop it and close?"),
+                   {MessageButton::Yes, MessageButton::No}) == MessageButton::Yes;
     };
     if (!publishing_->mayCloseNow(askToStop) || !document_->mayClose()) {
         event->ignore();

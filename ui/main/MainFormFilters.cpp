@@ -7,6 +7,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <algorithm>
 
 #include "Publisher.h"
 
@@ -88,6 +91,34 @@ bool HintLine::eventFilter(QObject* watched, QEvent* event) {
         line_->setText(static_cast<QWidget*>(watched)->toolTip());
     }
     return false;
+}
+
+PagesFitSideways::PagesFitSideways(QWidget* pages)
+    : QObject(pages), pages_(pages), designedWidth_(pages->minimumWidth()) {
+    for (QScrollArea* scroll : pages->findChildren<QScrollArea*>()) {
+        scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        scroll->widget()->installEventFilter(this);
+        fit(scroll);
+    }
+}
+
+bool PagesFitSideways::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::LayoutRequest || event->type() == QEvent::Show) {
+        // The page, its scroll area's viewport, the scroll area.
+        QWidget* viewport = static_cast<QWidget*>(watched)->parentWidget();
+        if (auto* scroll =
+                qobject_cast<QScrollArea*>(viewport ? viewport->parentWidget() : nullptr))
+            fit(scroll);
+    }
+    return false;
+}
+
+void PagesFitSideways::fit(QScrollArea* scroll) {
+    scroll->setMinimumWidth(scroll->widget()->minimumSizeHint().width() +
+                            scroll->verticalScrollBar()->sizeHint().width() +
+                            2 * scroll->frameWidth());
+    // The page control's designed minimum would hold the pages in otherwise.
+    pages_->setMinimumWidth(std::max(designedWidth_, pages_->minimumSizeHint().width()));
 }
 
 }  // namespace lumivex::ui

@@ -10,6 +10,7 @@
 class QAction;
 class QKeyEvent;
 class QLabel;
+class QScrollArea;
 class QWidget;
 
 namespace lumivex::ui {
@@ -53,6 +54,21 @@ public:
 private:
     QLabel* line_;
     const bool& paused_;
+};
+
+// Keeps each property page's scroll area as wide as its page needs, whenever the page's layout
+// changes: a translation longer than the English, or a larger font, widens the pane and the
+// window rather than cutting the pages' lines or scrolling them sideways.
+class PagesFitSideways final : public QObject {
+public:
+    explicit PagesFitSideways(QWidget* pages);
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void fit(QScrollArea* scroll);
+
+    QWidget* pages_;
+    int designedWidth_;
 };
 
 // While a publish runs, the keys typed into `window` (but Escape) are held, and typed again in

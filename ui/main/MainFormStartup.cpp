@@ -1,5 +1,6 @@
 // Creation of the main window and its subjects, and the program's start.
 #include <QAction>
+#include <QCoreApplication>
 #include <QDockWidget>
 #include <QFile>
 #include <QLabel>
@@ -218,6 +219,7 @@ TMainForm::TMainForm(Platform& platform, const QString& programFolder, QWidget* 
     ui_->Undo1->setEnabled(false);
     ui_->Redo1->setEnabled(false);
     setUpIcons(*ui_, this);
+    new PagesFitSideways(ui_->pgcntrl1);
     createSubjects();
     connectCommands(*ui_, *this);
     setUpHintLine(*ui_, this, treePanel_->updating());
@@ -226,7 +228,7 @@ TMainForm::TMainForm(Platform& platform, const QString& programFolder, QWidget* 
         new EscapeLeavesFields(this, ui_->centralwidget, ui_->trvwDesignPanel, *publisher_);
     qApp->installEventFilter(historyFilter_);
     qApp->installEventFilter(escapeFilter_);
-    setWindowTitle(QStringLiteral("Lumivex"));
+    setWindowTitle(tr("Lumivex"));
     RegisterFileType(platform_.shell, QCoreApplication::applicationFilePath());
     try {
         recentFiles_->LoadRecentFiles();
@@ -325,7 +327,8 @@ void StartWithCommandLine(TMainForm& form, Platform& platform, const QString& pr
                                      {MessageButton::Ok});
         } catch (const std::exception& e) {
             platform.dialogs.message(&form, MessageKind::Warning,
-                                     QStringLiteral("\"%1\" was not opened. %2")
+                                     QCoreApplication::translate("lumivex::ui::ProjectDocument",
+                                                                 "\"%1\" was not opened. %2")
                                          .arg(commandLine, QString::fromLocal8Bit(e.what())),
                                      {MessageButton::Ok});
         }

@@ -23,7 +23,8 @@ namespace lumivex::ui {
 
 namespace {
 
-const QString kPhotoFilter = QStringLiteral(
+const char* const kPhotoFilter = QT_TRANSLATE_NOOP(
+    "lumivex::ui::PhotosIn",
     "Photos (*.jpg;*.jpeg;*.png;*.webp;*.heic;*.heif;*.avif;*.gif;*.bmp)|*.jpg;*.jpeg;*.png;"
     "*.webp;*.heic;*.heif;*.avif;*.gif;*.bmp|All files (*)|*");
 
@@ -99,7 +100,7 @@ PhotosIn::PhotosIn(Dialogs& dialogs, const ProjectDocument& document, TreePanel&
 }
 
 void PhotosIn::AddPhotos1Click() {
-    const QStringList paths = dialogs_.openFiles(window_, kPhotoFilter, document_.folder());
+    const QStringList paths = dialogs_.openFiles(window_, tr(kPhotoFilter), document_.folder());
     if (!paths.isEmpty())
         addPhotos(paths, tree_.selectedNode());
 }
@@ -137,15 +138,15 @@ void PhotosIn::addPhotos(const QStringList& paths, QTreeWidgetItem* anchor) {
 void PhotosIn::reportUnreadablePhotos(const QStringList& reasons, std::size_t added) {
     // A folder of damaged files must not give a box taller than the screen.
     constexpr qsizetype kShown = 15;
-    QString text = reasons.size() == 1
-                       ? QStringLiteral("1 file was not added: it cannot be read as a picture.")
-                       : QStringLiteral("%1 files were not added: they cannot be read as pictures.")
-                             .arg(reasons.size());
+    QString text =
+        reasons.size() == 1
+            ? tr("1 file was not added: it cannot be read as a picture.")
+            : tr("%1 files were not added: they cannot be read as pictures.").arg(reasons.size());
     text += "\n\n" + reasons.mid(0, kShown).join('\n');
     if (reasons.size() > kShown)
-        text += QStringLiteral("\n... and %1 more.").arg(reasons.size() - kShown);
+        text += tr("\n... and %1 more.").arg(reasons.size() - kShown);
     if (added > 0)
-        text += QStringLiteral("\n\nThe other %1 photos were added.").arg(added);
+        text += tr("\n\nThe other %1 photos were added.").arg(added);
     dialogs_.message(window_, MessageKind::Warning, text, {MessageButton::Ok});
 }
 

@@ -66,7 +66,7 @@ std::string PreviewController::pathBytes(const QString& path) const {
 void PreviewController::createWindows() {
     formHTML_ = new TformHTML(window_);
     frmPreview_ = new TfrmPreview(platform_, *this, programFolder_, window_);
-    dock_ = new QDockWidget(QStringLiteral("Preview"), window_);
+    dock_ = new QDockWidget(tr("Preview"), window_);
     dock_->setObjectName(QStringLiteral("dckPreview"));
     dock_->setWidget(frmPreview_);
     dock_->setMinimumWidth(200);
@@ -88,7 +88,7 @@ void PreviewController::createWindows() {
     // The View menu's own entry for it, which start-up does not hide.
     QAction* shown = dock_->toggleViewAction();
     shown->setObjectName(QStringLiteral("LivePreview1"));
-    shown->setText(QStringLiteral("Live Pre&view"));
+    shown->setText(tr("Live Pre&view"));
     shown->setShortcut(QKeySequence(Qt::Key_F9));
     ui_.mnuView->insertAction(ui_.PreviewWindow1, shown);
 }
@@ -113,7 +113,7 @@ void PreviewController::BuildGeneratedCode() {
     if (tree_.childCount(tree_.root()) == 0) {
         platform_.dialogs.message(
             window_, MessageKind::Error,
-            QStringLiteral("No item to build. Please add item to left pane and try again."),
+            tr("No item to build. Please add item to left pane and try again."),
             {MessageButton::Ok});
         return;
     }

@@ -17,8 +17,10 @@
 namespace lumivex::ui {
 
 namespace {
-const QString kProjectFilter = QStringLiteral("Lumivex Files (*.lvx)|*.lvx");
-const QString kMenuStructureFilter = QStringLiteral("General Menu Structure File (*.gms)|*.gms");
+const char* const kProjectFilter =
+    QT_TRANSLATE_NOOP("lumivex::ui::ProjectDocument", "Lumivex Files (*.lvx)|*.lvx");
+const char* const kMenuStructureFilter =
+    QT_TRANSLATE_NOOP("lumivex::ui::ProjectDocument", "General Menu Structure File (*.gms)|*.gms");
 }  // namespace
 
 ProjectDocument::ProjectDocument(Dialogs& dialogs, QWidget* dialogParent, TzqxAppletAgent& agent,
@@ -116,8 +118,8 @@ void ProjectDocument::load(const QString& path) {
         putBack();
         // Another product's file has had its message from the engine.
         if (read.outcome == ProjectReadOutcome::NotAProject)
-            warn(MessageKind::Error, QStringLiteral("\"%1\" was not opened. %2")
-                                         .arg(path, QString::fromStdString(read.problem)));
+            warn(MessageKind::Error,
+                 tr("\"%1\" was not opened. %2").arg(path, QString::fromStdString(read.problem)));
         return;
     }
     opened(path, read.outcome == ProjectReadOutcome::Incomplete, read.problem);
@@ -140,8 +142,8 @@ void ProjectDocument::opened(const QString& path, bool incomplete, const std::st
     }
     if (incomplete_)
         warn(MessageKind::Warning,
-             QStringLiteral("The project \"%1\" is incomplete. %2 What it holds is shown; "
-                            "Save asks before writing over the file.")
+             tr("The project \"%1\" is incomplete. %2 What it holds is shown; "
+                "Save asks before writing over the file.")
                  .arg(path, QString::fromStdString(problem)));
     if (restoring_)
         return;
@@ -150,8 +152,8 @@ void ProjectDocument::opened(const QString& path, bool incomplete, const std::st
         view_.addRecentFile(path);
     } catch (const std::exception& e) {
         warn(MessageKind::Warning,
-             QStringLiteral("The project was opened, but the list of recent files could not be "
-                            "updated. %1")
+             tr("The project was opened, but the list of recent files could not be "
+                "updated. %1")
                  .arg(QString::fromLocal8Bit(e.what())));
     }
 }
@@ -160,7 +162,7 @@ void ProjectDocument::openChosen() {
     if (!askToSave())
         return;
     agent_.ClearPreviewFolder();
-    if (const auto path = dialogs_.openFile(dialogParent_, kProjectFilter, folder()))
+    if (const auto path = dialogs_.openFile(dialogParent_, tr(kProjectFilter), folder()))
         load(*path);
     view_.showInPreview();
 }
@@ -194,7 +196,7 @@ void ProjectDocument::importMenuStructure() {
         return;
     agent_.ClearPreviewFolder();
     CreateFolderQuietly(agent_.PreviewFolder());
-    const auto path = dialogs_.openFile(dialogParent_, kMenuStructureFilter, folder());
+    const auto path = dialogs_.openFile(dialogParent_, tr(kMenuStructureFilter), folder());
     if (!path)
         return;
     try {
@@ -211,7 +213,7 @@ void ProjectDocument::importMenuStructure() {
 }
 
 void ProjectDocument::exportMenuStructure() {
-    const auto path = dialogs_.saveFile(dialogParent_, kMenuStructureFilter, folder());
+    const auto path = dialogs_.saveFile(dialogParent_, tr(kMenuStructureFilter), folder());
     if (path)
         agent_.ExportMenuStructure(TzqxAppletAgent::MenuStructureFileName(pathBytes(*path)));
 }
@@ -219,9 +221,9 @@ void ProjectDocument::exportMenuStructure() {
 bool ProjectDocument::askToSave() {
     if (!isModified())
         return true;
-    const MessageButton answer = dialogs_.message(
-        dialogParent_, MessageKind::Warning, QStringLiteral("Save changes to files?"),
-        {MessageButton::Yes, MessageButton::No, MessageButton::Cancel});
+    const MessageButton answer =
+        dialogs_.message(dialogParent_, MessageKind::Warning, tr("Save changes to files?"),
+                         {MessageButton::Yes, MessageButton::No, MessageButton::Cancel});
     if (answer == MessageButton::Cancel)
         return false;
     // A save whose writing over the file was declined, or whose publish was stopped, keeps the
@@ -260,15 +262,13 @@ bool ProjectDocument::mayWriteOver(const QString& path) {
     const QString target = projectFileFor(path);
     QString question;
     if (incomplete_) {
-        question = QStringLiteral(
-                       "\"%1\" was incomplete when it was opened. Saving writes the "
-                       "project as it is shown over it. Save over it?")
+        question = tr("\"%1\" was incomplete when it was opened. Saving writes the "
+                      "project as it is shown over it. Save over it?")
                        .arg(target);
     } else if (onDisk_.path == target && diskStateOf(target) != onDisk_) {
-        question = QStringLiteral(
-                       "\"%1\" was changed on disk since it was opened or last "
-                       "saved, perhaps by another program. Save over it, losing those "
-                       "changes?")
+        question = tr("\"%1\" was changed on disk since it was opened or last "
+                      "saved, perhaps by another program. Save over it, losing those "
+                      "changes?")
                        .arg(target);
     }
     if (question.isEmpty())
@@ -319,7 +319,7 @@ ProjectDocument::SaveResult ProjectDocument::save() {
     if (!fileName_.isEmpty() && !mayWriteOver(fileName_))
         return SaveResult::Declined;
     const auto path = fileName_.isEmpty()
-                          ? dialogs_.saveFile(dialogParent_, kProjectFilter, folder())
+                          ? dialogs_.saveFile(dialogParent_, tr(kProjectFilter), folder())
                           : std::optional<QString>(fileName_);
     if (!path)
         return SaveResult::Cancelled;
@@ -333,7 +333,7 @@ ProjectDocument::SaveResult ProjectDocument::save() {
 }
 
 void ProjectDocument::saveAs(const QString& startFolder) {
-    const auto path = dialogs_.saveFile(dialogParent_, kProjectFilter,
+    const auto path = dialogs_.saveFile(dialogParent_, tr(kProjectFilter),
                                         startFolder.isEmpty() ? folder() : startFolder);
     if (!path)
         return;
@@ -365,7 +365,7 @@ bool ProjectDocument::mayClose() {
         return true;
     }
     const MessageButton answer = dialogs_.message(
-        dialogParent_, MessageKind::Warning, QStringLiteral("Save changes to files before Exit?"),
+        dialogParent_, MessageKind::Warning, tr("Save changes to files before Exit?"),
         {MessageButton::Yes, MessageButton::No, MessageButton::Cancel});
     bool closes = answer == MessageButton::No;
     if (answer == MessageButton::Yes) {
@@ -376,7 +376,7 @@ bool ProjectDocument::mayClose() {
                 if (closes)
                     saveTo(fileName_);
             } else if (const auto path =
-                           dialogs_.saveFile(dialogParent_, kProjectFilter, folder())) {
+                           dialogs_.saveFile(dialogParent_, tr(kProjectFilter), folder())) {
                 saveTo(*path);
                 closes = true;
             }

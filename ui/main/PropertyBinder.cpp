@@ -119,11 +119,12 @@ constexpr const char* kSecondRootChoice = "rdbtnpInternalUse_RootDir_Local_Check
 constexpr int kSpinMinimum = -9999;
 constexpr int kSpinMaximum = 9999;
 
-const QString kPictureFilter = QStringLiteral(
+const char* const kPictureFilter = QT_TRANSLATE_NOOP(
+    "lumivex::ui::PropertyBinder",
     "All Image Files(*.gif;*.jpg;*.jpeg)|*.gif;*.jpg;*.jpeg|GIF Image File (*.gif)|*.gif|JPEG "
     "Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg");
-const QString kLinkFilter =
-    QStringLiteral("HTML files(*.htm;*.html)|*.htm;*.html|Any file (*.*)|*.*");
+const char* const kLinkFilter = QT_TRANSLATE_NOOP(
+    "lumivex::ui::PropertyBinder", "HTML files(*.htm;*.html)|*.htm;*.html|Any file (*.*)|*.*");
 
 QString trimmedText(const QString& text) {
     // Blanks as the files trim them: every character up to the space.
@@ -535,10 +536,9 @@ void PropertyBinder::CheckReservedText(QWidget* control) {
                                             : QString();
     if (!text.contains(QLatin1String(kFieldSeparator)))
         return;
-    platform_.dialogs.message(
-        window_, MessageKind::Warning,
-        QStringLiteral("The text can't include \"#$@\", it is used by system!"),
-        {MessageButton::Yes});
+    platform_.dialogs.message(window_, MessageKind::Warning,
+                              tr("The text can't include \"#$@\", it is used by system!"),
+                              {MessageButton::Yes});
     if (auto* e = qobject_cast<QLineEdit*>(control))
         e->clear();
     else if (auto* c = qobject_cast<QComboBox*>(control))
@@ -560,7 +560,7 @@ void PropertyBinder::spdbtnItemImageNormalClick(QObject* sender) {
     const QString start = item && !current.isEmpty() && QFileInfo(current).isAbsolute()
                               ? QFileInfo(current).absolutePath()
                               : document_.folder();
-    const auto path = platform_.dialogs.openFile(window_, kPictureFilter, start);
+    const auto path = platform_.dialogs.openFile(window_, tr(kPictureFilter), start);
     if (!path)
         return;
     if (item) {
@@ -577,7 +577,7 @@ void PropertyBinder::spdbtnItURLClick() {
         TfrmMsgBox_LinkTip tip(platform_, window_);
         tip.exec();
     }
-    const auto path = platform_.dialogs.openFile(window_, kLinkFilter, document_.folder());
+    const auto path = platform_.dialogs.openFile(window_, tr(kLinkFilter), document_.folder());
     if (!path)
         return;
     // The text's change is the edit.

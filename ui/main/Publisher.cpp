@@ -40,7 +40,7 @@ Publisher::Publisher(Progress& shown, QObject* parent) : QObject(parent), shown_
 
 void Publisher::run(const std::function<void()>& work) {
     if (running_)
-        throw EngineError("A publish is running already.");
+        throw EngineError(tr("A publish is running already.").toStdString());
     running_ = true;
     stop_ = false;
     Q_EMIT runningChanged(true);

@@ -101,14 +101,14 @@ bool RecoveryCopy::offerLeftCopies(Dialogs& dialogs, QWidget* parent) {
                                      ? QFile::decodeName(QByteArray::fromStdString(
                                            ReadWholeFile(bytes(nameFile), 1 << 16)))
                                      : QString();
-        const QString shown = original.isEmpty() ? QStringLiteral("an untitled project") : original;
-        const MessageButton answer = dialogs.message(
-            parent, MessageKind::Confirmation,
-            QStringLiteral("Lumivex ended without saving the changes to %1. Restore them?\n\n"
-                           "Yes restores them, No discards them, Cancel keeps them for the "
-                           "next start.")
-                .arg(shown),
-            {MessageButton::Yes, MessageButton::No, MessageButton::Cancel});
+        const QString shown = original.isEmpty() ? tr("an untitled project") : original;
+        const MessageButton answer =
+            dialogs.message(parent, MessageKind::Confirmation,
+                            tr("Lumivex ended without saving the changes to %1. Restore them?\n\n"
+                               "Yes restores them, No discards them, Cancel keeps them for the "
+                               "next start.")
+                                .arg(shown),
+                            {MessageButton::Yes, MessageButton::No, MessageButton::Cancel});
         if (answer == MessageButton::Cancel)
             continue;
         if (answer == MessageButton::Yes) {

@@ -46,8 +46,9 @@ void ServerUpload::PublishToServer1Click() {
         return;
     QTemporaryDir staging(scratch_ + QStringLiteral("upload-XXXXXX"));
     if (!staging.isValid())
-        throw EngineError("Cannot create a staging folder in " + pathBytes(scratch_) + ": " +
-                          staging.errorString().toStdString());
+        throw EngineError(tr("Cannot create a staging folder in %1: %2")
+                              .arg(scratch_, staging.errorString())
+                              .toStdString());
     std::vector<std::string> names;
     try {
         parts_.publishing.run([&] {
@@ -90,17 +91,16 @@ void ServerUpload::send(const upload::Destination& destination, const QString& s
     Dialogs& dialogs = parts_.platform.dialogs;
     if (outcome.done) {
         TfrmPublishReport report(window_);
-        report.ShowReport(QStringLiteral("Upload Report"),
-                          UploadRun::ReportText(destination, outcome.result));
+        report.ShowReport(tr("Upload Report"), UploadRun::ReportText(destination, outcome.result));
         report.exec();
     } else if (outcome.cancelled) {
         dialogs.message(window_, MessageKind::Information,
-                        QStringLiteral("The upload was cancelled. The files on the "
-                                       "server are as they were."),
+                        tr("The upload was cancelled. The files on the "
+                           "server are as they were."),
                         {MessageButton::Ok});
     } else {
         dialogs.message(window_, MessageKind::Error,
-                        QStringLiteral("The upload to %1 failed: %2")
+                        tr("The upload to %1 failed: %2")
                             .arg(QString::fromStdString(destination.url()), outcome.error),
                         {MessageButton::Ok});
     }

@@ -401,12 +401,12 @@ void TreePanel::Delete1Click() {
     const std::vector<QTreeWidgetItem*> nodes = movedNodes();
     if (nodes.empty()) {
         dialogs_.message(window_, MessageKind::Error,
-                         QStringLiteral("Root item cannot be deleted."), {MessageButton::Ok});
+                         tr("Root item cannot be deleted."), {MessageButton::Ok});
         return;
     }
     const int count = static_cast<int>(nodes.size());
     const QString question =
-        count == 1 ? QStringLiteral("Are you sure to delete this item and all its children?")
+        count == 1 ? tr("Are you sure to delete this item and all its children?")
                    : tr("Are you sure to delete these %n items and all their children?", "", count);
     if (dialogs_.message(window_, MessageKind::Warning, question,
                          {MessageButton::Yes, MessageButton::No}) != MessageButton::Yes)

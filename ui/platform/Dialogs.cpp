@@ -1,6 +1,7 @@
 #include "Dialogs.h"
 
 #include <QColorDialog>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -69,7 +70,8 @@ MessageButton escapeAnswer(const QList<MessageButton>& buttons) {
 
 MessageButton QtDialogs::message(QWidget* parent, MessageKind kind, const QString& text,
                                  const QList<MessageButton>& buttons) {
-    QMessageBox box(icon(kind), QStringLiteral("Lumivex"), text, QMessageBox::NoButton, parent);
+    QMessageBox box(icon(kind), QCoreApplication::translate("Dialogs", "Lumivex"), text,
+                    QMessageBox::NoButton, parent);
     for (MessageButton b : buttons)
         box.addButton(standard(b));
     if (!buttons.isEmpty())
@@ -85,8 +87,9 @@ MessageButton QtDialogs::message(QWidget* parent, MessageKind kind, const QStrin
 
 std::optional<QString> QtDialogs::openFile(QWidget* parent, const QString& filter,
                                            const QString& initialFolder) {
-    const QString path = QFileDialog::getOpenFileName(parent, QStringLiteral("Open"), initialFolder,
-                                                      QtFileFilter(filter));
+    const QString path =
+        QFileDialog::getOpenFileName(parent, QCoreApplication::translate("Dialogs", "Open"),
+                                     initialFolder, QtFileFilter(filter));
     if (path.isEmpty())
         return std::nullopt;
     return path;
@@ -95,7 +98,8 @@ std::optional<QString> QtDialogs::openFile(QWidget* parent, const QString& filte
 std::optional<QString> QtDialogs::saveFile(QWidget* parent, const QString& filter,
                                            const QString& initialFolder) {
     // The name is taken as typed: the callers add an extension where the files need one.
-    QFileDialog dialog(parent, QStringLiteral("Save As"), initialFolder, QtFileFilter(filter));
+    QFileDialog dialog(parent, QCoreApplication::translate("Dialogs", "Save As"), initialFolder,
+                       QtFileFilter(filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -105,12 +109,13 @@ std::optional<QString> QtDialogs::saveFile(QWidget* parent, const QString& filte
 
 QStringList QtDialogs::openFiles(QWidget* parent, const QString& filter,
                                  const QString& initialFolder) {
-    return QFileDialog::getOpenFileNames(parent, QStringLiteral("Open"), initialFolder,
-                                         QtFileFilter(filter));
+    return QFileDialog::getOpenFileNames(parent, QCoreApplication::translate("Dialogs", "Open"),
+                                         initialFolder, QtFileFilter(filter));
 }
 
 std::optional<QColor> QtDialogs::pickColor(QWidget* parent, const QColor& initial) {
-    const QColor color = QColorDialog::getColor(initial, parent, QStringLiteral("Color"));
+    const QColor color =
+        QColorDialog::getColor(initial, parent, QCoreApplication::translate("Dialogs", "Color"));
     if (!color.isValid())
         return std::nullopt;
     return color;
@@ -118,8 +123,9 @@ std::optional<QColor> QtDialogs::pickColor(QWidget* parent, const QColor& initia
 
 std::optional<QString> QtDialogs::askSecret(QWidget* parent, const QString& prompt) {
     bool ok = false;
-    const QString secret = QInputDialog::getText(parent, QStringLiteral("Lumivex"), prompt,
-                                                 QLineEdit::Password, QString(), &ok);
+    const QString secret =
+        QInputDialog::getText(parent, QCoreApplication::translate("Dialogs", "Lumivex"), prompt,
+                              QLineEdit::Password, QString(), &ok);
     if (!ok)
         return std::nullopt;
     return secret;

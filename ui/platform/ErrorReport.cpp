@@ -32,7 +32,8 @@ bool LumivexApplication::notify(QObject* receiver, QEvent* event) {
     } catch (const std::exception& e) {
         ErrorReport::show(QString::fromLocal8Bit(e.what()));
     } catch (...) {
-        ErrorReport::show(QStringLiteral("An unexpected error occurred."));
+        ErrorReport::show(
+            QCoreApplication::translate("ErrorReport", "An unexpected error occurred."));
     }
     return false;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QString>
 #include <exception>
 
@@ -23,7 +24,7 @@ public:
             } catch (const std::exception& e) {
                 show(QString::fromLocal8Bit(e.what()));
             } catch (...) {
-                show(QStringLiteral("An unexpected error occurred."));
+                show(QCoreApplication::translate("ErrorReport", "An unexpected error occurred."));
             }
         };
     }

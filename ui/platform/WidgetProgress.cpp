@@ -10,6 +10,21 @@
 
 namespace lumivex::ui {
 
+namespace {
+
+// The engine's hints, English in the command-line tool, shown in the desktop's language here.
+[[maybe_unused]] const char* const kEngineHints[] = {
+    QT_TRANSLATE_NOOP("Progress", "Loading Data ... ..."),
+    QT_TRANSLATE_NOOP("Progress", "Saving Data ... ..."),
+    QT_TRANSLATE_NOOP("Progress", "Making HTML Codes ... ..."),
+    QT_TRANSLATE_NOOP("Progress", "Copying Resource Files ... ..."),
+    QT_TRANSLATE_NOOP("Progress", "Copying Publishable Files ... ..."),
+    QT_TRANSLATE_NOOP("Progress", "Making Publish Report ... ..."),
+    QT_TRANSLATE_NOOP("Progress", "Adding Photos ... ..."),
+};
+
+}  // namespace
+
 WidgetProgress::WidgetProgress(QLabel* hint, QProgressBar* bar) : hint_(hint), bar_(bar) {}
 
 WidgetProgress::~WidgetProgress() {
@@ -33,7 +48,9 @@ void WidgetProgress::setPosition(int position) {
 }
 
 void WidgetProgress::setHint(const std::string& text) {
-    hint_->setText(BytesToText(text));
+    // Any other text (a file name, say) keeps its bytes as the model holds them.
+    const QString translated = QCoreApplication::translate("Progress", text.c_str());
+    hint_->setText(translated == QString::fromUtf8(text) ? BytesToText(text) : translated);
     hint_->repaint();
 }
 

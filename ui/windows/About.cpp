@@ -19,9 +19,9 @@ TformAbout::~TformAbout() = default;
 
 void TformAbout::FormCreate() {
     setWindowFlags(kDialogFrame);
-    setWindowTitle(QStringLiteral("Lumivex"));
+    setWindowTitle(tr("Lumivex"));
     ui_->lblProductName->setText(QStringLiteral("Lumivex"));
-    ui_->lblProductVersion->setText(QStringLiteral("Version 1.0"));
+    ui_->lblProductVersion->setText(tr("Version 1.0"));
     ui_->Label5->setText(QString::fromUtf8(kCopyrightLine));
     ui_->Label8->setText(QString::fromUtf8(kProductAddress));
     ui_->Label10->setText(QString::fromUtf8(kSupportAddress));

@@ -29,7 +29,11 @@ void TCheckGroupBox::setPositionCheckComponent(bool value) {
     FPositionCheckComponent = value;
     if (!value || FCheckComponent == nullptr)
         return;
-    QPoint place = pos() + QPoint(8, -3);
+    // 8 pixels in from the box's leading edge, the right one when the window is mirrored.
+    QPoint place =
+        pos() +
+        QPoint(layoutDirection() == Qt::RightToLeft ? width() - 8 - FCheckComponent->width() : 8,
+               -3);
     QWidget* boxParent = parentWidget();
     QWidget* checkParent = FCheckComponent->parentWidget();
     if (boxParent != checkParent && boxParent != nullptr && checkParent != nullptr)

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QStyle>
 #include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -10,6 +11,7 @@
 
 #include "Icons.h"
 #include "Platform.h"
+#include "Translations.h"
 #include "ui_Preview.h"
 
 namespace lumivex::ui {
@@ -58,6 +60,8 @@ TfrmPreview::TfrmPreview(Platform& platform, PreviewHost& host, const QString& p
     move(91, 167);
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
+    // Its labels stay readable on it when the desktop is dark.
+    white.setColor(QPalette::WindowText, Qt::black);
     setPalette(white);
     setAutoFillBackground(true);
 
@@ -114,15 +118,23 @@ int TfrmPreview::PageWidth() const {
 
 void TfrmPreview::FormResize() {
     const int width = this->width();
-    ui_->spdbtnHelp->move(width - 26, 0);
+    // The designed places, from the right in a right-to-left language; the size box as wide
+    // as its longest choice needs.
+    const auto place = [this](QWidget* control, QRect designed) {
+        control->setGeometry(QStyle::visualRect(layoutDirection(), rect(), designed));
+    };
+    place(ui_->spdbtnAutoReload, {0, 0, 23, 22});
+    place(ui_->spdbtnReload, {24, 0, 23, 22});
+    place(ui_->cmbPreviewSize, {52, 0, std::max(96, ui_->cmbPreviewSize->sizeHint().width()), 22});
+    place(ui_->spdbtnHelp, {width - 26, 0, 23, 22});
     if (webBrowser_ == nullptr)
         return;
-    // A narrower page is centred; one wider than the window is cut at its right.
+    // A narrower page is centred; one wider than the window is cut at its end.
     const int page = PageWidth();
     if (page == 0)
-        webBrowser_->setGeometry(-1, 25, width, height() - 23);
+        place(webBrowser_, {-1, 25, width, height() - 23});
     else
-        webBrowser_->setGeometry(std::max(0, (width - page) / 2), 25, page, height() - 23);
+        place(webBrowser_, {std::max(0, (width - page) / 2), 25, page, height() - 23});
 }
 
 void TfrmPreview::ShowSlide(int index) {
@@ -201,7 +213,8 @@ void TfrmPreview::WebBrowserDocumentComplete() {
 }
 
 void TfrmPreview::spdbtnHelpClick() {
-    platform_.shell.open(programFolder_ + QStringLiteral("help/index.html"));
+    const QString help = programFolder_ + QStringLiteral("help/");
+    platform_.shell.open(help + LocalizedHelpPage(help, QStringLiteral("index.html")));
     ui_->spdbtnHelp->setChecked(false);
 }
 

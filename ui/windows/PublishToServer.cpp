@@ -13,7 +13,7 @@ TfrmPublishToServer::TfrmPublishToServer(Dialogs& dialogs, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<::Ui::TfrmPublishToServer>()), dialogs_(dialogs) {
     ui_->setupUi(this);
     setWindowFlags(kDialogFrame);
-    ui_->btnsPublishToServer->button(QDialogButtonBox::Ok)->setText(QStringLiteral("&Publish"));
+    ui_->btnsPublishToServer->button(QDialogButtonBox::Ok)->setText(tr("&Publish"));
     FixSizeAtLeast(this, size());
 }
 
@@ -43,8 +43,7 @@ bool TfrmPublishToServer::takeAddress(QString& problem) {
     try {
         d = upload::ParseDestination(server().toStdString());
     } catch (const std::invalid_argument& e) {
-        problem =
-            QStringLiteral("The destination cannot be used: %1.").arg(QString::fromUtf8(e.what()));
+        problem = tr("The destination cannot be used: %1.").arg(QString::fromUtf8(e.what()));
         return false;
     }
     QString host = QString::fromStdString(d.host);
@@ -68,20 +67,19 @@ void TfrmPublishToServer::accept() {
     if (address && !takeAddress(problem)) {
         ui_->edt_UploadServer->selectAll();
     } else if (server().isEmpty()) {
-        problem = QStringLiteral("Please enter the server to publish to.");
+        problem = tr("Please enter the server to publish to.");
     } else if (folder().isEmpty()) {
         // The login folder itself is rarely the web folder; it must be named to be meant.
-        problem = QStringLiteral(
-            "Please enter the folder on the server (\"~\" for your login "
-            "folder).");
+        problem =
+            tr("Please enter the folder on the server (\"~\" for your login "
+               "folder).");
         field = ui_->edt_UploadFolder;
     } else {
         try {
             destination_ = upload::MakeDestination(server().toStdString(), user().toStdString(),
                                                    folder().toStdString());
         } catch (const std::invalid_argument& e) {
-            problem = QStringLiteral("The destination cannot be used: %1.")
-                          .arg(QString::fromUtf8(e.what()));
+            problem = tr("The destination cannot be used: %1.").arg(QString::fromUtf8(e.what()));
         }
     }
     if (!problem.isEmpty()) {

@@ -1,6 +1,7 @@
 #include "UploadRun.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
 #include <QProgressDialog>
@@ -20,8 +21,10 @@ QString Text(const std::string& bytes) {
 
 QString Size(std::uint64_t bytes) {
     if (bytes < 1024 * 1024)
-        return QStringLiteral("%1 KB").arg(static_cast<double>(bytes) / 1024, 0, 'f', 1);
-    return QStringLiteral("%1 MB").arg(static_cast<double>(bytes) / (1024 * 1024), 0, 'f', 1);
+        return QCoreApplication::translate("lumivex::ui::UploadRun", "%1 KB")
+            .arg(static_cast<double>(bytes) / 1024, 0, 'f', 1);
+    return QCoreApplication::translate("lumivex::ui::UploadRun", "%1 MB")
+        .arg(static_cast<double>(bytes) / (1024 * 1024), 0, 'f', 1);
 }
 
 }  // namespace
@@ -45,8 +48,8 @@ UploadRun::Outcome UploadRun::run(const upload::Destination& destination,
                                   const upload::UploadOptions& options) {
     QProgressDialog dialog(parent_);
     dialog.setObjectName(QStringLiteral("prgrsUpload"));
-    dialog.setWindowTitle(QStringLiteral("Publish to Server"));
-    dialog.setLabelText(QStringLiteral("Publishing to %1 ...").arg(Text(destination.url())));
+    dialog.setWindowTitle(tr("Publish to Server"));
+    dialog.setLabelText(tr("Publishing to %1 ...").arg(Text(destination.url())));
     dialog.setRange(0, 1000);
     dialog.setMinimumDuration(0);
     dialog.setMinimumWidth(460);
@@ -57,8 +60,7 @@ UploadRun::Outcome UploadRun::run(const upload::Destination& destination,
     dialog_ = &dialog;
     connect(&dialog, &QProgressDialog::canceled, this, [this, &dialog] {
         cancelled_ = true;
-        dialog.setLabelText(
-            QStringLiteral("Cancelling; the files on the server stay as they were ..."));
+        dialog.setLabelText(tr("Cancelling; the files on the server stay as they were ..."));
         dialog.show();
     });
     dialog.show();
@@ -107,13 +109,13 @@ void UploadRun::showProgress() {
         return;
     QString label = stage_;
     if (total_ > 0) {
-        label += QStringLiteral("\n%1 of %2").arg(Size(sent_), Size(total_));
+        label += tr("\n%1 of %2").arg(Size(sent_), Size(total_));
         const qint64 elapsed = sending_.elapsed();
         if (sent_ > 0 && elapsed > 1000) {
             const auto left = static_cast<qint64>(static_cast<double>(elapsed) *
                                                   static_cast<double>(total_ - sent_) /
                                                   static_cast<double>(sent_) / 1000);
-            label += QStringLiteral(", about %1 s left").arg(left + 1);
+            label += tr(", about %1 s left").arg(left + 1);
         }
         dialog_->setValue(static_cast<int>(sent_ * 1000 / total_));
     }
@@ -122,12 +124,10 @@ void UploadRun::showProgress() {
 
 bool UploadRun::trustUnknownHostKey(const upload::HostKey& key) {
     return onWindowThread([&] {
-        const QString text =
-            QStringLiteral(
-                "The server %1 is not known yet. It shows the %2 key\n\n%3\n\n"
-                "Check this fingerprint with the server's administrator. Trust the "
-                "key and add it to ~/.ssh/known_hosts?")
-                .arg(Text(key.server), Text(key.type), Text(key.fingerprint));
+        const QString text = tr("The server %1 is not known yet. It shows the %2 key\n\n%3\n\n"
+                                "Check this fingerprint with the server's administrator. Trust the "
+                                "key and add it to ~/.ssh/known_hosts?")
+                                 .arg(Text(key.server), Text(key.type), Text(key.fingerprint));
         // Not trusting is the default: a Return typed by habit trusts nothing.
         return dialogs_.message(parent_, MessageKind::Warning, text,
                                 {MessageButton::No, MessageButton::Yes}) == MessageButton::Yes;
@@ -146,10 +146,10 @@ std::optional<std::string> UploadRun::password(const std::string& account, bool 
     }
     fromKeyring_ = false;
     const std::optional<QString> typed = onWindowThread([&] {
-        return dialogs_.askSecret(parent_, again ? QStringLiteral("The server refused the "
-                                                                  "password. Password for %1:")
+        return dialogs_.askSecret(parent_, again ? tr("The server refused the "
+                                                      "password. Password for %1:")
                                                        .arg(who)
-                                                 : QStringLiteral("Password for %1:").arg(who));
+                                                 : tr("Password for %1:").arg(who));
     });
     if (!typed)
         return std::nullopt;
@@ -172,21 +172,17 @@ void UploadRun::passwordAccepted(const std::string& account, const std::string& 
 QString UploadRun::ReportText(const upload::Destination& destination,
                               const upload::UploadResult& result) {
     const QString rule(77, '=');
-    QStringList lines{rule, QStringLiteral("Published to %1").arg(Text(destination.url())), rule,
-                      QString(),
-                      QStringLiteral("[Sent]: %1 file(s), %2")
-                          .arg(result.sent.size())
-                          .arg(Size(result.bytesSent))};
+    QStringList lines{
+        rule, tr("Published to %1").arg(Text(destination.url())), rule, QString(),
+        tr("[Sent]: %1 file(s), %2").arg(result.sent.size()).arg(Size(result.bytesSent))};
     for (const std::string& name : result.sent)
         lines << QStringLiteral("  ") + Text(name);
-    lines
-        << QString()
-        << QStringLiteral("[Removed]: %1 file(s) of an earlier upload").arg(result.removed.size());
+    lines << QString()
+          << tr("[Removed]: %1 file(s) of an earlier upload").arg(result.removed.size());
     for (const std::string& name : result.removed)
         lines << QStringLiteral("  ") + Text(name);
-    lines << QString()
-          << QStringLiteral("[Unchanged]: %1 file(s) already on the server").arg(result.unchanged)
-          << QString() << rule << QStringLiteral("End of Upload Report") << rule;
+    lines << QString() << tr("[Unchanged]: %1 file(s) already on the server").arg(result.unchanged)
+          << QString() << rule << tr("End of Upload Report") << rule;
     return lines.join('\n') + '\n';
 }
 

@@ -238,7 +238,7 @@ void TformWebBrowser::bitbtnOkClick() {
 
 void TformWebBrowser::spdbtnOpenExeFileClick() {
     // Programs on this desktop carry no extension: every file is offered.
-    if (const auto picked = platform_.dialogs.openFile(this, QStringLiteral("All Files|*")))
+    if (const auto picked = platform_.dialogs.openFile(this, tr("All Files|*")))
         ui_->editSpecifiedBrowserFileName->setText(*picked);
 }
 

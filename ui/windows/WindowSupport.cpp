@@ -1,5 +1,6 @@
 #include "WindowSupport.h"
 
+#include <QCoreApplication>
 #include <QLayout>
 #include <QWidget>
 #include <algorithm>
@@ -25,7 +26,10 @@ void FixSizeAtLeast(QWidget* window, QSize designed) {
 
 void WriteShowDialogSetting(SettingsStore& settings, const QString& name, bool dontShow) {
     if (!WriteBool(settings, kSettingsKey, name, !dontShow) && !dontShow)
-        throw std::runtime_error("Cannot write the setting \"" + name.toStdString() + "\".");
+        throw std::runtime_error(QCoreApplication::translate("lumivex::ui::WindowSupport",
+                                                             "Cannot write the setting \"%1\".")
+                                     .arg(name)
+                                     .toStdString());
 }
 
 }  // namespace lumivex::ui

@@ -36,7 +36,7 @@ TfrmTemplet::~TfrmTemplet() = default;
 void TfrmTemplet::FormCreate() {
     if (!QDir(templatesFolder_).exists() && !QDir().mkdir(templatesFolder_)) {
         // The chooser still opens: Cancel starts a new project all the same.
-        ErrorReport::show(QStringLiteral("Cannot create ") + templatesFolder_);
+        ErrorReport::show(tr("Cannot create %1").arg(templatesFolder_));
         return;
     }
     ui_->TempletList->addItems(
