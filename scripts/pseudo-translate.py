@@ -43,8 +43,15 @@ def main(source_path, output_path):
     root.set("language", "en_XA")
     for message in root.iter("message"):
         translation = message.find("translation")
-        translation.text = translate(message.find("source").text or "")
+        text = translate(message.find("source").text or "")
         translation.attrib.pop("type", None)
+        forms = translation.findall("numerusform")
+        if forms:
+            # English has two plural forms, one and many: both get the longer text.
+            for form in forms:
+                form.text = text
+        else:
+            translation.text = text
     with open(output_path, "w", encoding="utf-8") as out:
         out.write('<?xml version="1.0" encoding="utf-8"?>\n<!DOCTYPE TS>\n')
         out.write(ET.tostring(root, encoding="unicode"))

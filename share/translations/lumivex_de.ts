@@ -21,6 +21,56 @@
     </message>
 </context>
 <context>
+    <name>EditCommands</name>
+    <message>
+        <source>Change Setting</source>
+        <translation>Einstellung ändern</translation>
+    </message>
+    <message>
+        <source>Change Option</source>
+        <translation>Option ändern</translation>
+    </message>
+    <message>
+        <source>Change Item</source>
+        <translation>Element ändern</translation>
+    </message>
+    <message>
+        <source>Change Items</source>
+        <translation>Elemente ändern</translation>
+    </message>
+    <message>
+        <source>Insert</source>
+        <translation>Einfügen</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Move Up</source>
+        <translation>Nach oben</translation>
+    </message>
+    <message>
+        <source>Move Down</source>
+        <translation>Nach unten</translation>
+    </message>
+    <message>
+        <source>Add Photo</source>
+        <translation>Foto hinzufügen</translation>
+    </message>
+    <message>
+        <source>Move</source>
+        <translation>Verschieben</translation>
+    </message>
+    <message numerus="yes">
+        <source>Add %n Photos</source>
+        <translation>
+            <numerusform>%n Foto hinzufügen</numerusform>
+            <numerusform>%n Fotos hinzufügen</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>ErrorReport</name>
     <message>
         <source>An unexpected error occurred.</source>
@@ -1169,16 +1219,28 @@ Die übrigen %1 Fotos wurden hinzugefügt.</translation>
         <translation>Der Text darf „#$@“ nicht enthalten, das System verwendet es!</translation>
     </message>
     <message>
-        <source>Change Web Output</source>
-        <translation>Web-Ausgabe ändern</translation>
-    </message>
-    <message>
         <source>All Image Files(*.gif;*.jpg;*.jpeg)|*.gif;*.jpg;*.jpeg|GIF Image File (*.gif)|*.gif|JPEG Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg</source>
         <translation>Alle Bilddateien (*.gif;*.jpg;*.jpeg)|*.gif;*.jpg;*.jpeg|GIF-Bilddatei (*.gif)|*.gif|JPEG-Bilddatei (*.jpg)|*.jpg|JPEG-Bilddatei (*.jpeg)|*.jpeg</translation>
     </message>
     <message>
         <source>HTML files(*.htm;*.html)|*.htm;*.html|Any file (*.*)|*.*</source>
         <translation>HTML-Dateien (*.htm;*.html)|*.htm;*.html|Alle Dateien (*.*)|*.*</translation>
+    </message>
+    <message>
+        <source>(mixed)</source>
+        <translation>(gemischt)</translation>
+    </message>
+    <message>
+        <source>Change Setting</source>
+        <translation>Einstellung ändern</translation>
+    </message>
+    <message>
+        <source>Typing %1</source>
+        <translation>Eingabe %1</translation>
+    </message>
+    <message>
+        <source>Change %1</source>
+        <translation>%1 ändern</translation>
     </message>
 </context>
 <context>
@@ -1290,6 +1352,39 @@ Ja stellt sie wieder her, Nein verwirft sie, Abbrechen hebt sie für den nächst
     <message>
         <source>Are you sure to delete this item and all its children?</source>
         <translation>Dieses Element und alle seine Unterelemente wirklich löschen?</translation>
+    </message>
+    <message numerus="yes">
+        <source>Are you sure to delete these %n items and all their children?</source>
+        <translation>
+            <numerusform>Soll %n Element mit allen Unterelementen gelöscht werden?</numerusform>
+            <numerusform>Sollen diese %n Elemente mit allen Unterelementen gelöscht werden?</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Delete %n Items</source>
+        <translation>
+            <numerusform>%n Element löschen</numerusform>
+            <numerusform>%n Elemente löschen</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Move Up</source>
+        <translation>Nach oben</translation>
+    </message>
+    <message>
+        <source>Move Down</source>
+        <translation>Nach unten</translation>
+    </message>
+    <message>
+        <source>Move</source>
+        <translation>Verschieben</translation>
+    </message>
+    <message numerus="yes">
+        <source>Move %n Items</source>
+        <translation>
+            <numerusform>%n Element verschieben</numerusform>
+            <numerusform>%n Elemente verschieben</numerusform>
+        </translation>
     </message>
 </context>
 <context>

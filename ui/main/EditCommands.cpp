@@ -21,15 +21,21 @@ constexpr int kItemFieldIds = 2000;
 constexpr int kItemFieldsIds = 3000;
 
 // `text` marked with QT_TRANSLATE_NOOP("EditCommands", ...), since the commands are no QObjects.
-QString tr(const char* text) {
+QString translated(const char* text) {
     return QCoreApplication::translate("EditCommands", text);
+}
+
+QString photosAdded(int count) {
+    if (count == 1)
+        return translated(QT_TRANSLATE_NOOP("EditCommands", "Add Photo"));
+    return QCoreApplication::translate("EditCommands", "Add %n Photos", nullptr, count);
 }
 
 }  // namespace
 
 SetSettingCommand::SetSettingCommand(EditTarget& target, std::string TAppletData::*field,
                                      std::string value, const QWidget* source, int session)
-    : QUndoCommand(tr(QT_TRANSLATE_NOOP("EditCommands", "Change Setting"))),
+    : QUndoCommand(translated(QT_TRANSLATE_NOOP("EditCommands", "Change Setting"))),
       target_(target),
       field_(field),
       before_(target.model().AppletData.*field),
@@ -64,7 +70,7 @@ bool SetSettingCommand::mergeWith(const QUndoCommand* other) {
 }
 
 SetOptionCommand::SetOptionCommand(EditTarget& target, std::string name, std::string value)
-    : QUndoCommand(tr(QT_TRANSLATE_NOOP("EditCommands", "Change Option"))),
+    : QUndoCommand(translated(QT_TRANSLATE_NOOP("EditCommands", "Change Option"))),
       target_(target),
       name_(std::move(name)),
       before_(target.model().Options.value(name_)),
@@ -84,7 +90,7 @@ void SetOptionCommand::undo() {
 SetItemFieldCommand::SetItemFieldCommand(EditTarget& target, int index,
                                          std::string TItemData::*field, std::string value,
                                          const QWidget* source, int session)
-    : QUndoCommand(tr(QT_TRANSLATE_NOOP("EditCommands", "Change Item"))),
+    : QUndoCommand(translated(QT_TRANSLATE_NOOP("EditCommands", "Change Item"))),
       target_(target),
       index_(index),
       field_(field),
@@ -120,7 +126,7 @@ bool SetItemFieldCommand::mergeWith(const QUndoCommand* other) {
 SetItemFieldsCommand::SetItemFieldsCommand(EditTarget& target, std::string TItemData::*field,
                                            std::vector<Change> changes, const QWidget* source,
                                            int session, QUndoCommand* parent)
-    : QUndoCommand(tr(QT_TRANSLATE_NOOP("EditCommands", "Change Items")), parent),
+    : QUndoCommand(translated(QT_TRANSLATE_NOOP("EditCommands", "Change Items")), parent),
       target_(target),
       field_(field),
       source_(source),
@@ -182,7 +188,7 @@ void BatchCommand::undo() {
 }
 
 InsertItemCommand::InsertItemCommand(EditTarget& target, int parent)
-    : QUndoCommand(tr(QT_TRANSLATE_NOOP("EditCommands", "Insert"))),
+    : QUndoCommand(translated(QT_TRANSLATE_NOOP("EditCommands", "Insert"))),
       target_(target),
       parent_(parent) {}
 
@@ -202,7 +208,9 @@ void InsertItemCommand::undo() {
 }
 
 DeleteItemCommand::DeleteItemCommand(EditTarget& target, int node, QUndoCommand* parent)
-    : QUndoCommand(tr(QT_TRANSLATE_NOOP("EditCommands", "Delete")), parent), target_(target), node_(node) {}
+    : QUndoCommand(translated(QT_TRANSLATE_NOOP("EditCommands", "Delete")), parent),
+      target_(target),
+      node_(node) {}
 
 void DeleteItemCommand::redo() {
     target_.changeTree([this] {
@@ -221,7 +229,9 @@ void DeleteItemCommand::undo() {
 }
 
 MoveItemCommand::MoveItemCommand(EditTarget& target, int node, bool up, QUndoCommand* parent)
-    : QUndoCommand(up ? tr(QT_TRANSLATE_NOOP("EditCommands", "Move Up")) : tr(QT_TRANSLATE_NOOP("EditCommands", "Move Down")), parent),
+    : QUndoCommand(up ? translated(QT_TRANSLATE_NOOP("EditCommands", "Move Up"))
+                      : translated(QT_TRANSLATE_NOOP("EditCommands", "Move Down")),
+                   parent),
       target_(target),
       node_(node),
       up_(up) {}
@@ -252,11 +262,7 @@ void MoveItemCommand::undo() {
 }
 
 AddItemsCommand::AddItemsCommand(EditTarget& target, int parent, int position, TItemArray items)
-    : QUndoCommand(items.size() == 1
-                       ? tr(QT_TRANSLATE_NOOP("EditCommands", "Add Photo"))
-                       : QCoreApplication::translate("EditCommands", "Add %n Photos", "",
-                                                     static_cast<int>(items.size()))),
-      target_(target) {
+    : QUndoCommand(photosAdded(static_cast<int>(items.size()))), target_(target) {
     added_.parentIndex = parent;
     added_.position = position;
     added_.depths.assign(items.size(), 0);
@@ -280,7 +286,7 @@ void AddItemsCommand::undo() {
 
 MoveItemToCommand::MoveItemToCommand(EditTarget& target, int node, int parent, int position,
                                      QUndoCommand* parentCommand)
-    : QUndoCommand(tr(QT_TRANSLATE_NOOP("EditCommands", "Move")), parentCommand),
+    : QUndoCommand(translated(QT_TRANSLATE_NOOP("EditCommands", "Move")), parentCommand),
       target_(target),
       node_(node),
       parent_(parent),

@@ -400,8 +400,8 @@ void TreePanel::Insert1Click() {
 void TreePanel::Delete1Click() {
     const std::vector<QTreeWidgetItem*> nodes = movedNodes();
     if (nodes.empty()) {
-        dialogs_.message(window_, MessageKind::Error,
-                         tr("Root item cannot be deleted."), {MessageButton::Ok});
+        dialogs_.message(window_, MessageKind::Error, tr("Root item cannot be deleted."),
+                         {MessageButton::Ok});
         return;
     }
     const int count = static_cast<int>(nodes.size());
