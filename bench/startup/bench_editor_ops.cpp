@@ -63,7 +63,9 @@ public:
     QStringList openFiles(QWidget*, const QString&, const QString&) override { return {}; }
     std::optional<QColor> pickColor(QWidget*, const QColor&) override { return std::nullopt; }
     std::optional<QString> askSecret(QWidget*, const QString&) override { return std::nullopt; }
+    std::optional<QString> pickFolder(QWidget*, const QString&) override { return folderAnswer; }
     QString openAnswer;
+    std::optional<QString> folderAnswer;
     std::optional<QString> saveAnswer;
 };
 

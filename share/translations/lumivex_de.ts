@@ -19,6 +19,10 @@
         <source>Color</source>
         <translation>Farbe</translation>
     </message>
+    <message>
+        <source>Choose Folder</source>
+        <translation>Ordner wählen</translation>
+    </message>
 </context>
 <context>
     <name>EditCommands</name>
@@ -879,6 +883,14 @@
         <source>Show help document</source>
         <translation>Die Hilfe zeigen</translation>
     </message>
+    <message>
+        <source>&amp;Find Missing Photos...</source>
+        <translation>Fehlende Fotos &amp;suchen...</translation>
+    </message>
+    <message>
+        <source>Relink the photos that moved, from a folder you pick</source>
+        <translation>Verschobene Fotos aus einem gewählten Ordner neu verknüpfen</translation>
+    </message>
 </context>
 <context>
     <name>Progress</name>
@@ -1156,6 +1168,29 @@ Die übrigen %1 Fotos wurden hinzugefügt.</translation>
     <message>
         <source>Photos (*.jpg;*.jpeg;*.png;*.webp;*.heic;*.heif;*.avif;*.gif;*.bmp)|*.jpg;*.jpeg;*.png;*.webp;*.heic;*.heif;*.avif;*.gif;*.bmp|All files (*)|*</source>
         <translation>Fotos (*.jpg;*.jpeg;*.png;*.webp;*.heic;*.heif;*.avif;*.gif;*.bmp)|*.jpg;*.jpeg;*.png;*.webp;*.heic;*.heif;*.avif;*.gif;*.bmp|Alle Dateien (*)|*</translation>
+    </message>
+    <message>
+        <source>No photo of this project is missing.</source>
+        <translation>In diesem Projekt fehlt kein Foto.</translation>
+    </message>
+    <message>
+        <source>Looking for the missing photos ...</source>
+        <translation>Fehlende Fotos werden gesucht ...</translation>
+    </message>
+    <message>
+        <source>Find Missing Photos</source>
+        <translation>Fehlende Fotos suchen</translation>
+    </message>
+    <message numerus="yes">
+        <source>All %n missing photos were found in &quot;%1&quot; and relinked.</source>
+        <translation>
+            <numerusform>Das fehlende Foto wurde in „%1“ gefunden und neu verknüpft.</numerusform>
+            <numerusform>Alle %n fehlenden Fotos wurden in „%1“ gefunden und neu verknüpft.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 of %2 missing photos were found in &quot;%3&quot; and relinked; %4 were not found.</source>
+        <translation>%1 von %2 fehlenden Fotos wurden in „%3“ gefunden und neu verknüpft; %4 wurden nicht gefunden.</translation>
     </message>
 </context>
 <context>

@@ -282,10 +282,12 @@ void TMainForm::createSubjects() {
         agent_->ImageCacheFolder.empty() ? std::string() : agent_->ImageCacheFolder + "thumbnails/",
         static_cast<int>(kThumbnailSide * devicePixelRatioF() + 0.5), this);
     treePanel_->attach(*binder_, *preview_, *thumbnails_);
-    photos_ = new PhotosIn(platform_.dialogs, *document_, *treePanel_, ui_->trvwDesignPanel,
-                           *progress_, *publisher_, this);
+    photos_ = new PhotosIn(platform_.dialogs, platform_.settings, *document_, *treePanel_,
+                           ui_->trvwDesignPanel, *progress_, *publisher_, this);
     connect(ui_->AddPhotos1, &QAction::triggered, photos_,
             ErrorReport::guarded([this] { photos_->AddPhotos1Click(); }));
+    connect(ui_->FindMissingPhotos1, &QAction::triggered, photos_,
+            ErrorReport::guarded([this] { photos_->FindMissingPhotos1Click(); }));
     help_ = new HelpCommands(*ui_, platform_.shell, programFolder_, this);
     recentFiles_ = new RecentFiles(
         ui_->mnitRecentFiles, programFolder_,

@@ -1,10 +1,12 @@
 #include "PhotosIn.h"
 
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeData>
+#include <QStandardPaths>
 #include <QTreeWidget>
 #include <QUndoStack>
 #include <QUrl>
@@ -13,8 +15,10 @@
 #include "EditCommands.h"
 #include "ErrorReport.h"
 #include "PhotoImport.h"
+#include "PhotoRelink.h"
 #include "ProjectDocument.h"
 #include "Publisher.h"
+#include "SettingsStore.h"
 #include "TreePanel.h"
 #include "TreeWidgetItemTree.h"
 #include "WidgetProgress.h"
@@ -27,6 +31,8 @@ const char* const kPhotoFilter = QT_TRANSLATE_NOOP(
     "lumivex::ui::PhotosIn",
     "Photos (*.jpg;*.jpeg;*.png;*.webp;*.heic;*.heif;*.avif;*.gif;*.bmp)|*.jpg;*.jpeg;*.png;"
     "*.webp;*.heic;*.heif;*.avif;*.gif;*.bmp|All files (*)|*");
+
+const QString kPhotoFolder = QStringLiteral("Photo Folder");
 
 std::string pathBytes(const QString& path) {
     return QFile::encodeName(path).toStdString();
@@ -82,11 +88,12 @@ bool isDrag(const QEvent* event) {
 
 }  // namespace
 
-PhotosIn::PhotosIn(Dialogs& dialogs, const ProjectDocument& document, TreePanel& tree,
-                   QTreeWidget* treeWidget, WidgetProgress& progress, const Publisher& publisher,
-                   QWidget* window)
+PhotosIn::PhotosIn(Dialogs& dialogs, SettingsStore& settings, const ProjectDocument& document,
+                   TreePanel& tree, QTreeWidget* treeWidget, WidgetProgress& progress,
+                   const Publisher& publisher, QWidget* window)
     : QObject(window),
       dialogs_(dialogs),
+      settings_(settings),
       document_(document),
       tree_(tree),
       treeWidget_(treeWidget),
@@ -99,10 +106,59 @@ PhotosIn::PhotosIn(Dialogs& dialogs, const ProjectDocument& document, TreePanel&
     treeWidget_->viewport()->installEventFilter(this);
 }
 
+QString PhotosIn::photoFolder() const {
+    const SettingRead last = settings_.read(kSettingsKey, kPhotoFolder);
+    if (last.status == ReadStatus::Present && QFileInfo(last.value.toString()).isDir())
+        return last.value.toString();
+    return QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+}
+
 void PhotosIn::AddPhotos1Click() {
-    const QStringList paths = dialogs_.openFiles(window_, tr(kPhotoFilter), document_.folder());
-    if (!paths.isEmpty())
-        addPhotos(paths, tree_.selectedNode());
+    const QStringList paths = dialogs_.openFiles(window_, tr(kPhotoFilter), photoFolder());
+    if (paths.isEmpty())
+        return;
+    settings_.write(kSettingsKey, kPhotoFolder, QFileInfo(paths.first()).absolutePath());
+    addPhotos(paths, tree_.selectedNode());
+}
+
+void PhotosIn::FindMissingPhotos1Click() {
+    if (publisher_.running())
+        return;  // no edit while a publish reads the project
+    const TItemArray& items = tree_.model().Items;
+    const std::size_t missing = FindMissingPhotos(items, std::string()).notFound.size();
+    if (missing == 0) {
+        dialogs_.message(window_, MessageKind::Information,
+                         tr("No photo of this project is missing."), {MessageButton::Ok});
+        return;
+    }
+    const std::optional<QString> folder = dialogs_.pickFolder(window_, photoFolder());
+    if (!folder)
+        return;
+    PhotoRelink relink;
+    {
+        const BusyScope busy(progress_, tr("Looking for the missing photos ...").toStdString());
+        relink = FindMissingPhotos(items, pathBytes(QDir::cleanPath(*folder)) + "/");
+    }
+    if (!relink.found.empty()) {
+        std::vector<SetItemFieldsCommand::Change> changes;
+        for (PhotoRelink::Found& found : relink.found)
+            changes.push_back({found.index, std::move(found.path)});
+        auto* step = new SetItemFieldsCommand(tree_, &TItemData::OriginalImagePath,
+                                              std::move(changes), nullptr, -1);
+        step->setText(tr("Find Missing Photos"));
+        document_.history().push(step);
+    }
+    const int found = static_cast<int>(relink.found.size());
+    const QString text =
+        relink.notFound.empty()
+            ? tr("All %n missing photos were found in \"%1\" and relinked.", "", found)
+            : tr("%1 of %2 missing photos were found in \"%3\" and relinked; %4 were not found.")
+                  .arg(found)
+                  .arg(missing)
+                  .arg(*folder)
+                  .arg(relink.notFound.size());
+    dialogs_.message(window_, found > 0 ? MessageKind::Information : MessageKind::Warning,
+                     relink.notFound.empty() ? text.arg(*folder) : text, {MessageButton::Ok});
 }
 
 void PhotosIn::addPhotos(const QStringList& paths, QTreeWidgetItem* anchor) {

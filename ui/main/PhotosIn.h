@@ -14,6 +14,7 @@ class QWidget;
 namespace lumivex::ui {
 
 class Dialogs;
+class SettingsStore;
 class ProjectDocument;
 class Publisher;
 class TreePanel;
@@ -23,11 +24,13 @@ class WidgetProgress;
 class PhotosIn final : public QObject {
     Q_OBJECT
 public:
-    PhotosIn(Dialogs& dialogs, const ProjectDocument& document, TreePanel& tree,
-             QTreeWidget* treeWidget, WidgetProgress& progress, const Publisher& publisher,
-             QWidget* window);
+    PhotosIn(Dialogs& dialogs, SettingsStore& settings, const ProjectDocument& document,
+             TreePanel& tree, QTreeWidget* treeWidget, WidgetProgress& progress,
+             const Publisher& publisher, QWidget* window);
 
     void AddPhotos1Click();
+    // Relinks the photos that moved, from a folder the user picks, in one step.
+    void FindMissingPhotos1Click();
     // The photos of `paths` (files, and the photos of folders) as new items, in one step:
     // under the root, or after `anchor` on its level. Files that cannot be read as pictures are
     // named in one message and left out.
@@ -43,7 +46,10 @@ private:
     void reportUnreadablePhotos(const QStringList& reasons, std::size_t added);
     bool acceptsDroppedFiles(const QMimeData* data) const;
 
+    // Where Add Photos starts: the folder photos last came from, else the user's pictures.
+    QString photoFolder() const;
     Dialogs& dialogs_;
+    SettingsStore& settings_;
     const ProjectDocument& document_;
     TreePanel& tree_;
     QTreeWidget* treeWidget_;

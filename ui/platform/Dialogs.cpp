@@ -121,6 +121,14 @@ std::optional<QColor> QtDialogs::pickColor(QWidget* parent, const QColor& initia
     return color;
 }
 
+std::optional<QString> QtDialogs::pickFolder(QWidget* parent, const QString& initialFolder) {
+    const QString folder = QFileDialog::getExistingDirectory(
+        parent, QCoreApplication::translate("Dialogs", "Choose Folder"), initialFolder);
+    if (folder.isEmpty())
+        return std::nullopt;
+    return folder;
+}
+
 std::optional<QString> QtDialogs::askSecret(QWidget* parent, const QString& prompt) {
     bool ok = false;
     const QString secret =

@@ -32,6 +32,8 @@ public:
     virtual QStringList openFiles(QWidget* parent, const QString& filter,
                                   const QString& initialFolder = {}) = 0;
     virtual std::optional<QColor> pickColor(QWidget* parent, const QColor& initial) = 0;
+    // A folder; nothing when cancelled.
+    virtual std::optional<QString> pickFolder(QWidget* parent, const QString& initialFolder) = 0;
     // A password or passphrase, typed without being shown; nothing when cancelled.
     virtual std::optional<QString> askSecret(QWidget* parent, const QString& prompt) = 0;
 };
@@ -52,6 +54,7 @@ public:
     QStringList openFiles(QWidget* parent, const QString& filter,
                           const QString& initialFolder) override;
     std::optional<QColor> pickColor(QWidget* parent, const QColor& initial) override;
+    std::optional<QString> pickFolder(QWidget* parent, const QString& initialFolder) override;
     std::optional<QString> askSecret(QWidget* parent, const QString& prompt) override;
 };
 

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QMimeData>
+#include <QStandardPaths>
 #include <QTest>
 #include <QUndoStack>
 #include <QUrl>
@@ -30,6 +31,7 @@ private Q_SLOTS:
     void draggingMovesSubtreesAsOneStep();
     void treeKeys();
     void photosShowAsPicturesInTheTree();
+    void movedPhotosAreRelinkedInOneStep();
 };
 
 namespace {
@@ -333,6 +335,44 @@ void AddPhotosTest::photosShowAsPicturesInTheTree() {
     QVERIFY(!QDir(QString::fromLocal8Bit(qgetenv("XDG_CACHE_HOME")) + "/lumivex/thumbnails")
                  .entryList(QDir::Files)
                  .isEmpty());
+}
+
+// A photo folder moved and renamed: Find Missing Photos relinks what it finds there, in one
+// step the undo takes back, and says how many it found; Add Photos starts where photos came
+// from last.
+void AddPhotosTest::movedPhotosAreRelinkedInOneStep() {
+    MainFormFixture f;
+    const QString old = FreshFolder("relink-old");
+    const QStringList paths = photoFiles(old, {"a.jpg", "b.png", "c.jpg"});
+    f.dialogs.filesAnswers = {paths};
+    f.form->photos().AddPhotos1Click();
+    QCOMPARE(f.dialogs.files.last().initialFolder,
+             QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
+    f.dialogs.filesAnswers = {{}};
+    f.form->photos().AddPhotos1Click();
+    QCOMPARE(QDir(f.dialogs.files.last().initialFolder), QDir(old));
+    f.agent().Items[2].OriginalImagePath = "/nowhere/gone.jpg";  // not in the new folder
+
+    const QString top = FreshFolder("relink-new");
+    const QString moved = top + "2024/";
+    QVERIFY(QDir().mkpath(moved));
+    for (const QString& path : paths)
+        QVERIFY(QFile::rename(path, moved + QFileInfo(path).fileName()));
+    QUndoStack& history = f.form->document().history();
+    const int before = history.index();
+    f.dialogs.clear();
+    f.dialogs.fileAnswers = {top};
+    f.form->photos().FindMissingPhotos1Click();
+    QCOMPARE(history.index(), before + 1);
+    QCOMPARE(QString::fromStdString(f.agent().Items[0].OriginalImagePath),
+             QFileInfo(moved + "a.jpg").absoluteFilePath());
+    QVERIFY(QFileInfo::exists(QString::fromStdString(f.agent().Items[1].OriginalImagePath)));
+    QCOMPARE(f.agent().Items[2].OriginalImagePath, std::string("/nowhere/gone.jpg"));
+    QCOMPARE(f.dialogs.messages.size(), 1);
+    QVERIFY(f.dialogs.messages[0].text.contains(QLatin1String("2 of 3")));
+    f.form->Undo1Click();
+    QCOMPARE(QFileInfo(QString::fromStdString(f.agent().Items[0].OriginalImagePath)).dir(),
+             QDir(old));
 }
 
 LUMIVEX_UI_TEST(AddPhotosTest);

@@ -59,6 +59,12 @@ public:
         return colors.takeFirst();
     }
 
+    // Answered from fileAnswers, as the file dialogs are.
+    std::optional<QString> pickFolder(QWidget*, const QString& initialFolder) override {
+        files.append({false, QStringLiteral("folder"), initialFolder});
+        return nextFile();
+    }
+
     std::optional<QString> askSecret(QWidget*, const QString& prompt) override {
         secretPrompts << prompt;
         return secrets.isEmpty() ? std::nullopt : secrets.takeFirst();
