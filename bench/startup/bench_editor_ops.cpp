@@ -18,6 +18,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -164,7 +165,41 @@ int runOps(TMainForm& form, AnsweringDialogs& dialogs, const QString& project, i
         if (form.agent().Items.size() != items + 1)
             fail("Redo did not insert again");
     }
+    // Every slide selected, one field typed for all of them, and that edit undone.
+    auto* description = form.findChild<QLineEdit*>(QStringLiteral("edt_Description"));
+    std::vector<double> bulkEdit, bulkUndo, relink;
+    tree->setCurrentItem(tree->topLevelItem(0)->child(0));
+    tree->selectAll();
+    QCoreApplication::processEvents();
+    for (int r = 0; r < rounds; ++r) {
+        bulkEdit.push_back(
+            timeCommand([&] { description->setText(QStringLiteral("Bulk %1").arg(r)); }));
+        if (form.agent().Items.back().Description != "Bulk " + std::to_string(r))
+            fail("the bulk edit missed an item");
+        bulkUndo.push_back(timeCommand([&] { form.Undo1Click(); }));
+    }
+    // Every photo moved into subfolders of one folder, found again there.
+    const QString moved = QDir::tempPath() + QStringLiteral("/lumivex-bench-relink/");
+    QDir(moved).removeRecursively();
+    for (std::size_t k = 0; k < form.agent().Items.size(); ++k) {
+        const QString name = QStringLiteral("photo%1.jpg").arg(k);
+        const QString folder = moved + QStringLiteral("%1/").arg(k % 40);
+        QDir().mkpath(folder);
+        QFile(folder + name).open(QIODevice::WriteOnly);
+        form.agent().Items[k].OriginalImagePath = "/gone/photos/" + name.toStdString();
+    }
+    dialogs.folderAnswer = moved;
+    for (int r = 0; r < rounds; ++r) {
+        relink.push_back(timeCommand([&] { form.photos().FindMissingPhotos1Click(); }));
+        if (form.agent().Items.front().OriginalImagePath.rfind("/gone/", 0) == 0)
+            fail("Find Missing Photos relinked nothing");
+        form.Undo1Click();
+    }
+    QDir(moved).removeRecursively();
     std::printf("items %zu\n", items);
+    report("bulkedit", bulkEdit);
+    report("bulkundo", bulkUndo);
+    report("relink", relink);
     report("open", open);
     report("insert", insert);
     report("movedown", moveDown);

@@ -201,6 +201,9 @@ awk -v n="$items" '
   $1 == "items" { if ($2 != n) { print "  opened " $2 " items, not " n; bad = 1 } }
   $1 == "open" || $1 == "insert" || $1 == "movedown" || $1 == "undo" || $1 == "redo" {
     printf "  %-27s %8.1f   best %6.1f   goal < 50\n", $1, $2, $3 }
+  $1 == "bulkedit" || $1 == "bulkundo" {
+    printf "  %-27s %8.1f   best %6.1f   goal < 100\n", $1 " (all selected)", $2, $3 }
+  $1 == "relink" { printf "  %-27s %8.1f   best %6.1f   goal < 1000\n", "relink every photo", $2, $3 }
   END { exit bad }' "$work/ops.txt"
 
 echo

@@ -55,8 +55,8 @@ INSTANTIATE_TEST_SUITE_P(
                    {"2023/trip/a.jpg=1", "2024/trip/a.jpg=22"},
                    "/home/me/Photos/2024/trip/a.jpg",
                    "2024/trip/a.jpg"},
-        RelinkCase{"WindowsPath", {"trip/IMG_1.JPG=1"}, "C:\\Photos\\trip\\IMG_1.JPG",
-                   "trip/IMG_1.JPG"},
+        RelinkCase{
+            "WindowsPath", {"trip/IMG_1.JPG=1"}, "C:\\Photos\\trip\\IMG_1.JPG", "trip/IMG_1.JPG"},
         RelinkCase{"SameCopiesTwice", {"x/a.jpg=1", "y/a.jpg=1"}, "/gone/a.jpg", "x/a.jpg"},
         RelinkCase{"DifferentFilesTie", {"x/a.jpg=1", "y/a.jpg=22"}, "/gone/a.jpg", ""},
         RelinkCase{"NameDiffers", {"A.jpg=1"}, "/gone/a.jpg", ""}),

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QScopedValueRollback>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QUndoStack>
@@ -98,10 +99,20 @@ std::vector<QTreeWidgetItem*> TreePanel::movedNodes() const {
 
 void TreePanel::selectNodes(const std::vector<QTreeWidgetItem*>& nodes, QTreeWidgetItem* current) {
     {
+        QTreeWidget* tree = ui_.trvwDesignPanel;
         const QScopedValueRollback updating(updating_, true);
-        ui_.trvwDesignPanel->setCurrentItem(current);
-        for (QTreeWidgetItem* node : nodes)
-            node->setSelected(true);
+        const bool selected = std::all_of(nodes.begin(), nodes.end(),
+                                          [](QTreeWidgetItem* node) { return node->isSelected(); });
+        if (selected && tree->selectedItems().size() == static_cast<qsizetype>(nodes.size())) {
+            tree->setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
+        } else {
+            tree->setCurrentItem(current);
+            // One repaint for all of them, not a selection signal each.
+            const QSignalBlocker quiet(tree->selectionModel());
+            for (QTreeWidgetItem* node : nodes)
+                node->setSelected(true);
+        }
+        tree->viewport()->update();
     }
     currentItemNode_ = nullptr;
     trvwDesignPanelChange();
