@@ -2,7 +2,9 @@
 
 #include <QFile>
 #include <QImage>
+#include <QPainter>
 #include <QPixmap>
+#include <algorithm>
 
 #include "FileIO.h"
 #include "UsableCores.h"
@@ -70,7 +72,19 @@ std::optional<QIcon> Thumbnails::find(const QString& path) {
 
 void Thumbnails::made(const QString& path, const QImage& picture) {
     asked_.remove(path);
-    icons_.insert(path, picture.isNull() ? QIcon() : QIcon(QPixmap::fromImage(picture)));
+    if (picture.isNull()) {
+        icons_.insert(path, QIcon());
+    } else {
+        // Centred in a square of its own, so the captions line up whatever the orientation.
+        QImage square(std::max(side_, picture.width()), std::max(side_, picture.height()),
+                      QImage::Format_ARGB32_Premultiplied);
+        square.fill(Qt::transparent);
+        QPainter painter(&square);
+        painter.drawImage((square.width() - picture.width()) / 2,
+                          (square.height() - picture.height()) / 2, picture);
+        painter.end();
+        icons_.insert(path, QIcon(QPixmap::fromImage(square)));
+    }
     Q_EMIT ready(path);
 }
 

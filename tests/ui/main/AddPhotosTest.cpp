@@ -6,6 +6,7 @@
 #include <QMimeData>
 #include <QStandardPaths>
 #include <QTest>
+#include <QTimer>
 #include <QUndoStack>
 #include <QUrl>
 
@@ -309,6 +310,18 @@ void AddPhotosTest::treeKeys() {
     QTest::keyClick(tree, Qt::Key_Delete);
     QCOMPARE(f.titles(), (QStringList{"B", "Item"}));
     QVERIFY(f.treeInStepWithList());
+    // The Menu key and Shift+F10 open the tree's menu, which holds Add Photos.
+    QVERIFY(f.ui().PopupMenu1->actions().contains(f.ui().AddPhotos1));
+    for (const auto& [key, modifier] :
+         {std::pair{Qt::Key_Menu, Qt::NoModifier}, std::pair{Qt::Key_F10, Qt::ShiftModifier}}) {
+        bool shown = false;
+        QTimer::singleShot(50, f.ui().PopupMenu1, [&] {
+            shown = f.ui().PopupMenu1->isVisible();
+            f.ui().PopupMenu1->close();
+        });
+        QTest::keyClick(tree, key, modifier);
+        QTRY_VERIFY(shown);
+    }
 }
 
 // Made on worker threads and cached on disk; a photo that is not there says so.
