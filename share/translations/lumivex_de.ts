@@ -924,6 +924,17 @@
     </message>
 </context>
 <context>
+    <name>Shell</name>
+    <message>
+        <source>No program could be started to show &quot;%1&quot;. Set a default web browser for your desktop, or open it yourself.</source>
+        <translation>Es konnte kein Programm gestartet werden, um „%1“ anzuzeigen. Legen Sie einen Standard-Webbrowser für Ihren Desktop fest oder öffnen Sie es selbst.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; could not be started to show &quot;%2&quot;.</source>
+        <translation>„%1“ konnte nicht gestartet werden, um „%2“ anzuzeigen.</translation>
+    </message>
+</context>
+<context>
     <name>TformAbout</name>
     <message>
         <source>Lumivex</source>

@@ -2,6 +2,7 @@
 #include "MainForm.h"
 
 #include <QCloseEvent>
+#include <QSplitter>
 #include <QTemporaryDir>
 #include <QUndoStack>
 
@@ -56,7 +57,7 @@ void TMainForm::Save1Click() {
 }
 
 void TMainForm::Save2Click() {
-    document_->saveAs(document_->folder());
+    document_->saveAs(document_->dialogFolder());
 }
 
 void TMainForm::SaveAsTemplate1Click() {
@@ -144,6 +145,8 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     }
     event->accept();
     platform_.settings.write(kSettingsKey, kWindowLayout, saveState());
+    platform_.settings.write(kSettingsKey, kWindowGeometry, saveGeometry());
+    platform_.settings.write(kSettingsKey, kSplitterLayout, ui_->Splitter1->saveState());
     // The lasting windows go with the main window: closing it ends the program.
     for (QWidget* w :
          {static_cast<QWidget*>(preview_->formHTML()), static_cast<QWidget*>(help_->frmHelp()),

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDockWidget>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QRegularExpression>
@@ -232,6 +233,8 @@ TMainForm::TMainForm(Platform& platform, const QString& programFolder, QWidget* 
     RegisterFileType(platform_.shell, QCoreApplication::applicationFilePath());
     try {
         recentFiles_->LoadRecentFiles();
+        if (const QString newest = recentFiles_->newest(); !newest.isEmpty())
+            document_->setLastFolder(QFileInfo(newest).absolutePath());
     } catch (const std::exception& e) {
         // The editor starts all the same, with an empty list.
         ErrorReport::show(QString::fromLocal8Bit(e.what()));
@@ -241,6 +244,13 @@ TMainForm::TMainForm(Platform& platform, const QString& programFolder, QWidget* 
     binder_->LoadAppletProperties();
     document_->setModified(false);
     treePanel_->UpdatePropertyPages(false);
+    // Where the user left the window last time.
+    if (const SettingRead geometry = platform_.settings.read(kSettingsKey, kWindowGeometry);
+        geometry.status == ReadStatus::Present)
+        restoreGeometry(geometry.value.toByteArray());
+    if (const SettingRead split = platform_.settings.read(kSettingsKey, kSplitterLayout);
+        split.status == ReadStatus::Present)
+        ui_->Splitter1->restoreState(split.value.toByteArray());
 }
 
 void TMainForm::createSubjects() {

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QScopedValueRollback>
+#include <QStandardPaths>
 #include <QUndoStack>
 
 #include "AppletAgent.h"
@@ -54,6 +55,14 @@ void ProjectDocument::warn(MessageKind kind, const QString& text) {
 
 QString ProjectDocument::folder() const {
     return fileName_.isEmpty() ? QString() : QFileInfo(fileName_).absolutePath();
+}
+
+QString ProjectDocument::dialogFolder() const {
+    if (!fileName_.isEmpty())
+        return folder();
+    if (!lastFolder_.isEmpty() && QFileInfo(lastFolder_).isDir())
+        return lastFolder_;
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 }
 
 bool ProjectDocument::isModified() const {
@@ -130,6 +139,8 @@ void ProjectDocument::opened(const QString& path, bool incomplete, const std::st
     // templates folder, so it has no file name until the first save asks for one.
     const bool fromTemplate = isTemplate(path);
     fileName_ = fromTemplate ? QString() : path;
+    if (!fromTemplate)
+        lastFolder_ = QFileInfo(path).absolutePath();
     incomplete_ = incomplete;
     onDisk_ = fromTemplate ? DiskState{} : diskStateOf(path);
     agent_.CopyResourceFilesToPreview(pathBytes(QFileInfo(path).absolutePath() + '/'));
@@ -162,7 +173,7 @@ void ProjectDocument::openChosen() {
     if (!askToSave())
         return;
     agent_.ClearPreviewFolder();
-    if (const auto path = dialogs_.openFile(dialogParent_, tr(kProjectFilter), folder()))
+    if (const auto path = dialogs_.openFile(dialogParent_, tr(kProjectFilter), dialogFolder()))
         load(*path);
     view_.showInPreview();
 }
@@ -280,6 +291,8 @@ bool ProjectDocument::mayWriteOver(const QString& path) {
 
 void ProjectDocument::named(const QString& path) {
     fileName_ = path;
+    if (!isTemplate(path))
+        lastFolder_ = QFileInfo(path).absolutePath();
     incomplete_ = false;
     Q_EMIT saved(projectFileFor(path));
 }
@@ -319,7 +332,7 @@ ProjectDocument::SaveResult ProjectDocument::save() {
     if (!fileName_.isEmpty() && !mayWriteOver(fileName_))
         return SaveResult::Declined;
     const auto path = fileName_.isEmpty()
-                          ? dialogs_.saveFile(dialogParent_, tr(kProjectFilter), folder())
+                          ? dialogs_.saveFile(dialogParent_, tr(kProjectFilter), dialogFolder())
                           : std::optional<QString>(fileName_);
     if (!path)
         return SaveResult::Cancelled;
@@ -334,7 +347,7 @@ ProjectDocument::SaveResult ProjectDocument::save() {
 
 void ProjectDocument::saveAs(const QString& startFolder) {
     const auto path = dialogs_.saveFile(dialogParent_, tr(kProjectFilter),
-                                        startFolder.isEmpty() ? folder() : startFolder);
+                                        startFolder.isEmpty() ? dialogFolder() : startFolder);
     if (!path)
         return;
     view_.storePanel();
@@ -376,7 +389,7 @@ bool ProjectDocument::mayClose() {
                 if (closes)
                     saveTo(fileName_);
             } else if (const auto path =
-                           dialogs_.saveFile(dialogParent_, tr(kProjectFilter), folder())) {
+                           dialogs_.saveFile(dialogParent_, tr(kProjectFilter), dialogFolder())) {
                 saveTo(*path);
                 closes = true;
             }

@@ -53,6 +53,10 @@ public:
     const QString& fileName() const { return fileName_; }
     // The folder file dialogs start in: the current project's.
     QString folder() const;
+    // Where Open and Save As start: the project's folder, else the one a project was last
+    // opened from or saved to, else the user's documents; never the templates.
+    QString dialogFolder() const;
+    void setLastFolder(const QString& folder) { lastFolder_ = folder; }
     bool isModified() const;
     // Clean where the history stands now; or clean nowhere, until the next save.
     void setModified(bool modified);
@@ -125,6 +129,7 @@ private:
     QString programFolder_;
     DocumentView& view_;
     QUndoStack* history_;
+    QString lastFolder_;
     QString fileName_;
     // The current file was opened although it ends early; Save asks before writing over it.
     bool incomplete_ = false;

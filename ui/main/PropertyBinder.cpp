@@ -20,6 +20,7 @@
 #include "EditCommands.h"
 #include "ErrorReport.h"
 #include "FileIO.h"
+#include "FontFamilies.h"
 #include "Icons.h"
 #include "MessageBox_LinkTip.h"
 #include "Platform.h"
@@ -513,6 +514,8 @@ void PropertyBinder::connectPickers() {
         connect(picker, &QToolButton::clicked, this,
                 ErrorReport::guarded([this, picker] { spdbtnItemImageNormalClick(picker); }));
     }
+    for (QLineEdit* fonts : {ui_.edt_SlideInfoTitleFontFamily, ui_.edt_SlideInfoDescFontFamily})
+        OfferFontFamilies(fonts);
     ui_.spdbtnItURL->setIcon(AppIcon(IconId::PickFile));
     connect(ui_.spdbtnItURL, &QToolButton::clicked, this,
             ErrorReport::guarded([this] { spdbtnItURLClick(); }));

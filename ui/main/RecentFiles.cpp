@@ -83,6 +83,15 @@ void RecentFiles::AddRecentFile(const QString& path) {
     LoadRecentFiles();
 }
 
+QString RecentFiles::newest() const {
+    const QList<QAction*> entries = menu_->actions();
+    if (entries.isEmpty())
+        return {};
+    const std::string line = entries.first()->data().toByteArray().toStdString();
+    return QFile::decodeName(
+        QByteArray::fromStdString(line.substr(std::min<size_t>(3, line.size()))));
+}
+
 void RecentFiles::RecentFileClick(QAction* entry) {
     const std::string line = entry->data().toByteArray().toStdString();
     open_(QFile::decodeName(

@@ -21,6 +21,8 @@ public:
 
     void LoadRecentFiles();
     void AddRecentFile(const QString& path);
+    // The newest file of the list, or nothing.
+    QString newest() const;
     void RecentFileClick(QAction* entry);
 
 private:

@@ -10,6 +10,9 @@ inline const QString kSettingsKey = QStringLiteral("1.0/Settings");
 inline const QString kWebBrowsersKey = QStringLiteral("1.0/Web Browsers");
 // The main window's docks and bars, as QMainWindow::saveState() gives them.
 inline const QString kWindowLayout = QStringLiteral("Window Layout");
+// Its size and place (QWidget::saveGeometry()), and how the tree and the pages share it.
+inline const QString kWindowGeometry = QStringLiteral("Window Geometry");
+inline const QString kSplitterLayout = QStringLiteral("Splitter Layout");
 
 enum class ReadStatus { Present, Missing, Failed };
 

@@ -1,3 +1,5 @@
+#include <QSplitter>
+#include <QStandardPaths>
 #include <QTest>
 
 #include "EngineErrors.h"
@@ -27,6 +29,7 @@ private Q_SLOTS:
     void aTemplateOpensAsANewUntitledProject();
     void aPhotoThatCannotBeReadStillLetsTheProjectBeSaved();
     void generalErrorReportShowsWhatAHandlerThrows();
+    void theWindowComesBackAsItWasLeft();
 };
 
 void DocumentLifecycleTest::saveQuestionAnswers() {
@@ -344,6 +347,20 @@ void DocumentLifecycleTest::generalErrorReportShowsWhatAHandlerThrows() {
     QVERIFY(f.treeInStepWithList());
 }
 
+// Size, place and the split between tree and pages, kept from one run to the next.
+void DocumentLifecycleTest::theWindowComesBackAsItWasLeft() {
+    MainFormFixture f;
+    f.form->show();
+    f.form->resize(900, 700);
+    f.ui().Splitter1->setSizes({280, 600});
+    const QList<int> sizes = f.ui().Splitter1->sizes();
+    QVERIFY(f.form->close());
+    TMainForm again(f.platform, f.folder);
+    again.show();
+    QCOMPARE(again.size(), QSize(900, 700));
+    QCOMPARE(again.form()->Splitter1->sizes(), sizes);
+}
+
 LUMIVEX_UI_TEST(DocumentLifecycleTest);
 #include "DocumentLifecycleTest.moc"
 
@@ -367,10 +384,18 @@ void DocumentLifecycleTest::aTemplateOpensAsANewUntitledProject() {
     f.dialogs.fileAnswers = {site + "Mine"};
     f.form->Save1Click();
     QCOMPARE(f.dialogs.files.size(), 1);
+    // Nothing was opened or saved elsewhere yet: the dialog starts in the user's documents.
+    QCOMPARE(f.dialogs.files[0].initialFolder,
+             QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
     QVERIFY(QFile::exists(site + "Mine.lvx"));
     QCOMPARE(f.form->document().fileName(), site + "Mine");
     QCOMPARE(ReadFile(f.folder + "templates/Shown.lvx"), shipped);
     QCOMPARE(QDir(f.folder + "templates").entryList(QDir::Files), before);
+    // After New, Open starts where the project was saved, not in the templates.
+    f.form->New1Click();
+    f.dialogs.clear();
+    f.form->Open1Click();
+    QCOMPARE(QDir(f.dialogs.files.value(0).initialFolder), QDir(site));
 }
 
 void DocumentLifecycleTest::aPhotoThatCannotBeReadStillLetsTheProjectBeSaved() {

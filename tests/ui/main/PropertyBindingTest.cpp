@@ -1,4 +1,5 @@
 #include <QComboBox>
+#include <QCompleter>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTest>
@@ -16,6 +17,8 @@ class PropertyBindingTest : public QObject {
 
 private Q_SLOTS:
     void everyBoundControlExists();
+    void fontListsCompleteTheirLastFamily_data();
+    void fontListsCompleteTheirLastFamily();
     void everyFieldRoundTripsWithItsNormalisation();
     void conversionErrorKeepsLaterControls();
     void modifiedFlagPerControl();
@@ -287,6 +290,31 @@ void PropertyBindingTest::recentFiles() {
     // Clicking an entry opens it (here: a file that cannot be read, which the report shows).
     f.dialogs.answers = {MessageButton::No};
     QVERIFY_THROWS_EXCEPTION(FileError, f.form->recentFiles().RecentFileClick(entries[1]));
+}
+
+void PropertyBindingTest::fontListsCompleteTheirLastFamily_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("completed");
+    QTest::newRow("one family") << "sans-s"
+                                << "sans-serif";
+    QTest::newRow("after a list") << "Verdana, Arial, SANS-"
+                                  << "Verdana, Arial, sans-serif";
+}
+
+// The family being typed is completed from the installed ones; the list before it stays.
+void PropertyBindingTest::fontListsCompleteTheirLastFamily() {
+    QFETCH(QString, typed);
+    QFETCH(QString, completed);
+    MainFormFixture f;
+    for (QLineEdit* edit :
+         {f.ui().edt_SlideInfoTitleFontFamily, f.ui().edt_SlideInfoDescFontFamily}) {
+        QCompleter* completer = edit->completer();
+        QVERIFY(completer != nullptr);
+        edit->setText(typed);
+        completer->setCompletionPrefix(completer->splitPath(typed).first());
+        QVERIFY(completer->setCurrentRow(0));
+        QCOMPARE(completer->pathFromIndex(completer->currentIndex()), completed);
+    }
 }
 
 LUMIVEX_UI_TEST(PropertyBindingTest);
