@@ -253,6 +253,24 @@ TMainForm::TMainForm(Platform& platform, const QString& programFolder, QWidget* 
         ui_->Splitter1->restoreState(split.value.toByteArray());
 }
 
+namespace {
+
+void connectHistoryCommands(Ui::MainForm& ui, QUndoStack& history) {
+    QObject::connect(&history, &QUndoStack::canUndoChanged, ui.Undo1, &QAction::setEnabled);
+    QObject::connect(&history, &QUndoStack::canRedoChanged, ui.Redo1, &QAction::setEnabled);
+    // The commands name the step they take back or do again: "Undo Typing Title".
+    const std::pair<QAction*, void (QUndoStack::*)(const QString&)> named[] = {
+        {ui.Undo1, &QUndoStack::undoTextChanged}, {ui.Redo1, &QUndoStack::redoTextChanged}};
+    for (const auto& [action, changed] : named) {
+        QObject::connect(&history, changed, action,
+                         [action, plain = action->text()](const QString& step) {
+                             action->setText(step.isEmpty() ? plain : plain + ' ' + step);
+                         });
+    }
+}
+
+}  // namespace
+
 void TMainForm::createSubjects() {
     agent_ = std::make_unique<TzqxAppletAgent>(*agentTree_, *publisher_, *messages_,
                                                QFile::encodeName(programFolder_).toStdString());
@@ -270,16 +288,7 @@ void TMainForm::createSubjects() {
         ui_->tlbtnSave->setEnabled(modified);
         ui_->Save1->setEnabled(modified);
     });
-    connect(&history, &QUndoStack::canUndoChanged, ui_->Undo1, &QAction::setEnabled);
-    connect(&history, &QUndoStack::canRedoChanged, ui_->Redo1, &QAction::setEnabled);
-    // The commands name the step they take back or do again: "Undo Typing Title".
-    const std::pair<QAction*, void (QUndoStack::*)(const QString&)> named[] = {
-        {ui_->Undo1, &QUndoStack::undoTextChanged}, {ui_->Redo1, &QUndoStack::redoTextChanged}};
-    for (const auto& [action, changed] : named) {
-        connect(&history, changed, action, [action, plain = action->text()](const QString& step) {
-            action->setText(step.isEmpty() ? plain : plain + ' ' + step);
-        });
-    }
+    connectHistoryCommands(*ui_, history);
     treePanel_ = new TreePanel(*ui_, platform_.dialogs, *agent_, *itemTree_, history, this);
     binder_ = new PropertyBinder(*ui_, platform_, *agent_, *treePanel_, *document_, this);
     publishing_ = new BackgroundPublish(*publisher_, *agentTree_, ui_->centralwidget, this);

@@ -126,12 +126,8 @@ int TreePanel::currentItemIndex() const {
     return currentItemNode_ == nullptr ? -1 : itemIndexOf(currentItemNode_);
 }
 
-void TreePanel::connectCommands() {
+void TreePanel::connectSelection() {
     QTreeWidget* tree = ui_.trvwDesignPanel;
-    connect(tree, &QTreeWidget::currentItemChanged, this,
-            ErrorReport::guarded([this] { trvwDesignPanelChange(); }));
-    connect(tree, &QTreeWidget::itemPressed, this,
-            ErrorReport::guarded([this] { trvwDesignPanelMouseDown(); }));
     connect(tree, &QTreeWidget::itemSelectionChanged, this, ErrorReport::guarded([this] {
                 // Ctrl+A and Ctrl+click change what the Item page edits, not always the node.
                 if (!updating_ && currentItemNode_ != nullptr)
@@ -151,6 +147,15 @@ void TreePanel::connectCommands() {
     dropLine_->hide();
     tree->setDragDropMode(QAbstractItemView::DragDrop);
     tree->setDefaultDropAction(Qt::MoveAction);
+}
+
+void TreePanel::connectCommands() {
+    QTreeWidget* tree = ui_.trvwDesignPanel;
+    connect(tree, &QTreeWidget::currentItemChanged, this,
+            ErrorReport::guarded([this] { trvwDesignPanelChange(); }));
+    connect(tree, &QTreeWidget::itemPressed, this,
+            ErrorReport::guarded([this] { trvwDesignPanelMouseDown(); }));
+    connectSelection();
     using Handler = void (TreePanel::*)();
     const std::pair<QKeySequence, Handler> keys[] = {
         {QKeySequence(Qt::Key_Delete), &TreePanel::Delete1Click},

@@ -110,6 +110,8 @@ private:
     void openContextMenu();
     void treeShown(int select);
     void connectCommands();
+    // The selection, and dragging items into order.
+    void connectSelection();
     // A drag inside the tree dropped: the item moves as a command. True when taken.
     bool dropInside(QEvent* event);
     void showTabs(const std::vector<QWidget*>& pages, bool visible);
