@@ -1140,6 +1140,10 @@
         <source>Do not show this dialog again.</source>
         <translation>Diesen Dialog nicht mehr zeigen.</translation>
     </message>
+    <message>
+        <source>%1: %2 x %3 px</source>
+        <translation>%1: %2 x %3 px</translation>
+    </message>
 </context>
 <context>
     <name>lumivex::ui::BackgroundPublish</name>

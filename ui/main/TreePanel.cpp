@@ -17,6 +17,7 @@
 #include "Dialogs.h"
 #include "EngineErrors.h"
 #include "ErrorReport.h"
+#include "FileIO.h"
 #include "Icons.h"
 #include "PreviewController.h"
 #include "PropertyBinder.h"
@@ -616,8 +617,12 @@ void TreePanel::showThumbnails(const QString& only) {
         return;
     const std::vector<ItemTree::Node> nodes = tree_.itemNodes();
     for (std::size_t k = 0; k < nodes.size() && k < agent_.Items.size(); ++k) {
-        const QString path =
+        QString path =
             QFile::decodeName(QByteArray::fromStdString(Trim(agent_.Items[k].OriginalImagePath)));
+        // A template's slides come with slide images and no photos: those images show.
+        if (const std::string& slide = agent_.Items[k].SlideImageFile;
+            path.isEmpty() && IsPlainFileName(slide) && FileExists(agent_.PreviewFolder() + slide))
+            path = QFile::decodeName(QByteArray::fromStdString(agent_.PreviewFolder() + slide));
         if (!only.isNull() && path != only)
             continue;
         // What the node shows now, so that an unchanged picture is not set again.

@@ -1,17 +1,72 @@
 #include "templet.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
 #include <QKeyEvent>
+#include <QPainter>
+#include <QPixmap>
 
+#include "AppletAgent.h"
 #include "ErrorReport.h"
+#include "ItemTree.h"
+#include "Progress.h"
+#include "Text.h"
 #include "WindowSupport.h"
 #include "ui_templet.h"
 
 namespace lumivex::ui {
 
 namespace {
+
 const QString kShowTempletsDialog = QStringLiteral("ShowTempletsDialog");
+constexpr QSize kPictureSize(96, 64);
+
+// A template's first slide as a picture, and its size, read as Open reads the file; a file that
+// does not read is listed by its name alone.
+void showTemplateLook(QListWidgetItem* entry, const QString& folder) {
+    // Without a picture of its own the name still lines up with the others.
+    QPixmap blank(kPictureSize);
+    blank.fill(Qt::transparent);
+    entry->setIcon(QIcon(blank));
+    MemoryItemTree tree;
+    NullProgress progress;
+    NullMessageSink quiet;
+    TzqxAppletAgent agent(tree, progress, quiet, QFile::encodeName(folder + '/').toStdString());
+    try {
+        if (agent.LoadFromFile(QFile::encodeName(folder + '/' + entry->text()).toStdString(), tree)
+                .outcome != ProjectReadOutcome::Complete)
+            return;
+    } catch (const std::exception&) {
+        return;
+    }
+    const TAppletData& data = agent.AppletData;
+    entry->setToolTip(QCoreApplication::translate("TfrmTemplet", "%1: %2 x %3 px")
+                          .arg(QFileInfo(entry->text()).completeBaseName(),
+                               QString::fromStdString(Trim(data.SlideShowWidth)),
+                               QString::fromStdString(Trim(data.SlideShowHeight))));
+    if (agent.Items.empty())
+        return;
+    const TItemData& first = agent.Items.front();
+    const QString photo =
+        QFile::decodeName(QByteArray::fromStdString(Trim(first.OriginalImagePath)));
+    const QString slide =
+        folder + '/' + QFile::decodeName(QByteArray::fromStdString(first.SlideImageFile));
+    QImage picture(QFileInfo::exists(photo) ? photo : slide);
+    if (picture.isNull())
+        return;
+    picture = picture.scaled(kPictureSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    QImage framed(kPictureSize, QImage::Format_ARGB32_Premultiplied);
+    framed.fill(Qt::transparent);
+    QPainter painter(&framed);
+    painter.drawImage((kPictureSize.width() - picture.width()) / 2,
+                      (kPictureSize.height() - picture.height()) / 2, picture);
+    painter.end();
+    entry->setIcon(QIcon(QPixmap::fromImage(framed)));
 }
+
+}  // namespace
 
 TfrmTemplet::TfrmTemplet(Platform& platform, TemplateHost& host, const QString& programFolder,
                          QWidget* parent)
@@ -42,6 +97,11 @@ void TfrmTemplet::FormCreate() {
     ui_->TempletList->addItems(
         QDir(templatesFolder_)
             .entryList({QStringLiteral("*.lvx")}, QDir::Files, QDir::Name | QDir::IgnoreCase));
+    ui_->TempletList->setIconSize(kPictureSize);
+    for (int k = 0; k < ui_->TempletList->count(); ++k)
+        showTemplateLook(ui_->TempletList->item(k), templatesFolder_);
+    // Room for a few pictures at once.
+    resize(size().expandedTo(QSize(480, 400)));
 }
 
 void TfrmTemplet::FormShow() {

@@ -46,6 +46,24 @@ class TempletTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // A template shows its first slide as a picture and tells its size; one that does not read
+    // is still listed by its name.
+    void templatesShowTheirFirstSlide() {
+        FakePlatform fake;
+        RecordingHost host;
+        const QString program = ProgramFolderWithTemplates({"Empty.lvx"});
+        for (const char* name : {"Gallery_960x400.lvx", "gallery_1.jpg"})
+            QVERIFY(QFile::copy(QStringLiteral(LUMIVEX_SOURCE_DIR "/share/templates/") + name,
+                                program + "templates/" + name));
+        TfrmTemplet chooser(fake.platform, host, program);
+        auto* list = chooser.findChild<QListWidget*>("TempletList");
+        QCOMPARE(Listed(chooser), (QStringList{"Empty.lvx", "Gallery_960x400.lvx"}));
+        QVERIFY(list->item(0)->toolTip().isEmpty());
+        const QImage first = list->item(1)->icon().pixmap(list->iconSize()).toImage();
+        QVERIFY(qAlpha(first.pixel(first.width() / 2, first.height() / 2)) == 255);
+        QVERIFY(list->item(1)->toolTip().contains(QLatin1String("960 x 400")));
+    }
+
     void listsProjectFilesSorted() {
         FakePlatform fake;
         RecordingHost host;
