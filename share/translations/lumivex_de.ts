@@ -891,6 +891,18 @@
         <source>Relink the photos that moved, from a folder you pick</source>
         <translation>Verschobene Fotos aus einem gewählten Ordner neu verknüpfen</translation>
     </message>
+    <message>
+        <source>&amp;Find and Replace...</source>
+        <translation>&amp;Suchen und Ersetzen...</translation>
+    </message>
+    <message>
+        <source>Replace a text in every slide&apos;s title, description, tooltip and link</source>
+        <translation>Einen Text in Titel, Beschreibung, Tooltip und Link jeder Folie ersetzen</translation>
+    </message>
+    <message>
+        <source>Ctrl+H</source>
+        <translation>Ctrl+H</translation>
+    </message>
 </context>
 <context>
     <name>Progress</name>
@@ -1001,6 +1013,37 @@
     <message>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>TfrmFindReplace</name>
+    <message>
+        <source>Find and Replace</source>
+        <translation>Suchen und Ersetzen</translation>
+    </message>
+    <message>
+        <source>&amp;Find</source>
+        <translation>&amp;Suchen</translation>
+    </message>
+    <message>
+        <source>Replace &amp;with</source>
+        <translation>&amp;Ersetzen durch</translation>
+    </message>
+    <message>
+        <source>&amp;Match case</source>
+        <translation>&amp;Groß-/Kleinschreibung beachten</translation>
+    </message>
+    <message>
+        <source>Titles, descriptions, tooltips and links of every slide.</source>
+        <translation>Titel, Beschreibungen, Tooltips und Links aller Folien.</translation>
+    </message>
+    <message>
+        <source>Replace &amp;All</source>
+        <translation>&amp;Alle ersetzen</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
     </message>
 </context>
 <context>
@@ -1339,6 +1382,13 @@ Ja stellt sie wieder her, Nein verwirft sie, Abbrechen hebt sie für den nächst
     </message>
 </context>
 <context>
+    <name>lumivex::ui::SlideTexts</name>
+    <message>
+        <source>Replace &quot;%1&quot;</source>
+        <translation>„%1“ ersetzen</translation>
+    </message>
+</context>
+<context>
     <name>lumivex::ui::TMainForm</name>
     <message>
         <source>A publish is running. Stop it and close?</source>
@@ -1365,6 +1415,20 @@ Ja stellt sie wieder her, Nein verwirft sie, Abbrechen hebt sie für den nächst
     <message>
         <source>All Files|*</source>
         <translation>Alle Dateien|*</translation>
+    </message>
+</context>
+<context>
+    <name>lumivex::ui::TfrmFindReplace</name>
+    <message>
+        <source>&quot;%1&quot; was not found.</source>
+        <translation>„%1“ wurde nicht gefunden.</translation>
+    </message>
+    <message numerus="yes">
+        <source>Replaced in %n slides.</source>
+        <translation>
+            <numerusform>In %n Folie ersetzt.</numerusform>
+            <numerusform>In %n Folien ersetzt.</numerusform>
+        </translation>
     </message>
 </context>
 <context>

@@ -44,6 +44,7 @@
 #include "RecoveryCopy.h"
 #include "ServerUpload.h"
 #include "SettingsStore.h"
+#include "SlideTexts.h"
 #include "Text.h"
 #include "TextBytes.h"
 #include "Thumbnails.h"
@@ -290,6 +291,7 @@ void TMainForm::createSubjects() {
     });
     connectHistoryCommands(*ui_, history);
     treePanel_ = new TreePanel(*ui_, platform_.dialogs, *agent_, *itemTree_, history, this);
+    ConnectFindAndReplace(ui_->FindReplace1, *treePanel_, history, platform_.dialogs, this);
     binder_ = new PropertyBinder(*ui_, platform_, *agent_, *treePanel_, *document_, this);
     publishing_ = new BackgroundPublish(*publisher_, *agentTree_, ui_->centralwidget, this);
     preview_ = new PreviewController(*ui_, platform_, *agent_, *itemTree_, *binder_, *publisher_,

@@ -7,6 +7,7 @@
 
 #include "AccessKeys.h"
 #include "MainFormFixture.h"
+#include "SlideTexts.h"
 
 using namespace lumivex;
 using namespace lumivex::ui;
@@ -21,6 +22,8 @@ private Q_SLOTS:
     void typingIntoAFieldIsOneStep();
     void typingForManySelectedItemsIsOneStep();
     void undoNamesItsStepAndShowsWhatItRestored();
+    void findAndReplaceIsOneStep_data();
+    void findAndReplaceIsOneStep();
     void newAndOpenStartAFreshHistory();
     void eachOptionIsOneStepAndTravelsWithTheProject_data();
     void eachOptionIsOneStepAndTravelsWithTheProject();
@@ -254,6 +257,48 @@ void UndoTest::undoNamesItsStepAndShowsWhatItRestored() {
     QCOMPARE(f.tree()->currentItem(), slide);
     QCOMPARE(f.ui().edt_Text->text(), QStringLiteral("Before"));
     QVERIFY(f.ui().Redo1->text().endsWith(WithoutAccessKey(f.ui().lbl_33->text())));
+}
+
+void UndoTest::findAndReplaceIsOneStep_data() {
+    QTest::addColumn<QString>("find");
+    QTest::addColumn<QString>("replace");
+    QTest::addColumn<bool>("matchCase");
+    QTest::addColumn<int>("changed");
+    QTest::addColumn<QString>("firstTitle");
+    QTest::newRow("any case, title and link") << "harbour"
+                                              << "Port" << false << 2 << "Port at dawn";
+    QTest::newRow("matching case") << "harbour"
+                                   << "Port" << true << 1 << "Harbour at dawn";
+    QTest::newRow("nowhere") << "castle"
+                             << "x" << false << 0 << "Harbour at dawn";
+    QTest::newRow("the separator") << "dawn"
+                                   << "#$@" << false << 0 << "Harbour at dawn";
+}
+
+// Titles, descriptions, tooltips and links of every slide, in one step the undo takes back.
+void UndoTest::findAndReplaceIsOneStep() {
+    QFETCH(QString, find);
+    QFETCH(QString, replace);
+    QFETCH(bool, matchCase);
+    QFETCH(int, changed);
+    QFETCH(QString, firstTitle);
+    MainFormFixture f;
+    f.insert(f.root(), "Harbour at dawn");
+    f.insert(f.root(), "Hills");
+    f.agent().Items[1].LinkUrl = "https://example.com/harbour";
+    const TItemArray before = f.agent().Items;
+    QUndoStack& history = f.form->document().history();
+    const int start = history.index();
+    QCOMPARE(ReplaceInSlides(f.form->tree(), history, f.dialogs, f.form.get(), find, replace,
+                             matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive),
+             changed);
+    QCOMPARE(QString::fromStdString(f.agent().Items[0].Title), firstTitle);
+    QVERIFY(f.treeInStepWithList());
+    QCOMPARE(history.index(), start + (changed > 0 ? 1 : 0));
+    if (changed > 0) {
+        f.form->Undo1Click();
+        QVERIFY(f.agent().Items == before);
+    }
 }
 
 void UndoTest::newAndOpenStartAFreshHistory() {
