@@ -21,7 +21,8 @@ namespace lumivex::ui {
 namespace {
 
 const QString kShowTempletsDialog = QStringLiteral("ShowTempletsDialog");
-constexpr QSize kPictureSize(96, 64);
+// Small enough for several rows in the chooser's fixed size.
+constexpr QSize kPictureSize(80, 45);
 
 // A template's first slide as a picture, and its size, read as Open reads the file; a file that
 // does not read is listed by its name alone.
@@ -100,8 +101,6 @@ void TfrmTemplet::FormCreate() {
     ui_->TempletList->setIconSize(kPictureSize);
     for (int k = 0; k < ui_->TempletList->count(); ++k)
         showTemplateLook(ui_->TempletList->item(k), templatesFolder_);
-    // Room for a few pictures at once.
-    resize(size().expandedTo(QSize(480, 400)));
 }
 
 void TfrmTemplet::FormShow() {
