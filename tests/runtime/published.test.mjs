@@ -196,7 +196,9 @@ describe('a published project', { skip }, () => {
       assert.equal(candidates.length, 4, where);
       const covering = candidates.filter(([, w]) => w >= seen.slot * dpr).sort((a, b) => a[1] - b[1])[0][0];
       assert.equal(seen.shown, covering, `${where}: ${JSON.stringify(seen)}`);
-      const first = env.server.requests(url).filter((n) => n.startsWith('slider0'));
+      // One picture of the first slide, whatever size; a busy browser may ask for it twice when
+      // the preload and the image race, which is still the one file.
+      const first = [...new Set(env.server.requests(url).filter((n) => n.startsWith('slider0')))];
       assert.deepEqual(first, [covering], where);
       if (width === 412) assert.ok(files[covering].length <= 20000, `${where}: ${covering} is ${files[covering].length} bytes`);
       await s.close();
