@@ -190,6 +190,7 @@ PropertyBinder::PropertyBinder(Ui::MainForm& ui, Platform& platform, TzqxAppletA
     const QString menuLetters = MenuBarLetters(ui_.MainMenu1);
     for (QWidget* page : {ui_.tbshtScript, ui_.tbshtMainGroup, ui_.tbshtItem, ui_.tbshtPath})
         AssignAccessKeys(page, menuLetters);
+    nameFields();
     connectEdits();
     connectPickers();
 }
@@ -587,24 +588,23 @@ void PropertyBinder::spdbtnItURLClick() {
     ui_.cmbx_Link->setEditText(PathToFileUrl(*path));
 }
 
-QString PropertyBinder::stepName(const QWidget* control) const {
-    // Named by its label; a colour's "T" button by its swatch's.
-    const auto labelled = [this](const QWidget* field) -> QString {
-        for (const QLabel* label : ui_.pgcntrl1->findChildren<QLabel*>()) {
-            if (label->buddy() == field)
-                return WithoutAccessKey(label->text());
-        }
-        return {};
-    };
-    QString name = labelled(control);
+void PropertyBinder::nameFields() {
+    // Each field by its label; a colour's "T" button by its swatch's.
+    for (const QLabel* label : ui_.pgcntrl1->findChildren<QLabel*>()) {
+        if (label->buddy() != nullptr)
+            fieldNames_.insert(label->buddy(), WithoutAccessKey(label->text()));
+    }
     for (const Control& c : settings_) {
-        if (name.isEmpty() && c.widget == control) {
-            for (const Control& same : settings_) {
-                if (same.setting == c.setting && name.isEmpty())
-                    name = labelled(same.widget);
-            }
+        for (const Control& same : settings_) {
+            if (same.setting == c.setting && !fieldNames_.contains(c.widget) &&
+                fieldNames_.contains(same.widget))
+                fieldNames_.insert(c.widget, fieldNames_.value(same.widget));
         }
     }
+}
+
+QString PropertyBinder::stepName(const QWidget* control) const {
+    const QString name = fieldNames_.value(control);
     if (name.isEmpty())
         return tr("Change Setting");
     const auto* combo = qobject_cast<const QComboBox*>(control);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -99,6 +100,9 @@ private:
     std::string pathBytes(const QString& path) const;
     // What undo calls an edit of `control`: "Typing Title", "Change Color".
     QString stepName(const QWidget* control) const;
+    // What stepName calls each bound control, found once.
+    void nameFields();
+    QHash<const QWidget*, QString> fieldNames_;
 
     Ui::MainForm& ui_;
     Platform& platform_;
