@@ -1162,6 +1162,25 @@
     </message>
 </context>
 <context>
+    <name>TfrmTemplatePreview</name>
+    <message>
+        <source>Template Preview</source>
+        <translation>Vorlagenvorschau</translation>
+    </message>
+    <message>
+        <source>Preparing the preview…</source>
+        <translation>Die Vorschau wird vorbereitet…</translation>
+    </message>
+    <message>
+        <source>Cannot create %1</source>
+        <translation>%1 lässt sich nicht anlegen</translation>
+    </message>
+    <message>
+        <source>This template cannot be read.</source>
+        <translation>Diese Vorlage kann nicht gelesen werden.</translation>
+    </message>
+</context>
+<context>
     <name>TfrmTemplet</name>
     <message>
         <source>Template</source>
@@ -1448,6 +1467,21 @@ Ja stellt sie wieder her, Nein verwirft sie, Abbrechen hebt sie für den nächst
     <message>
         <source>Please enter the folder on the server (&quot;~&quot; for your login folder).</source>
         <translation>Bitte den Ordner auf dem Server eingeben („~“ für Ihren Anmeldeordner).</translation>
+    </message>
+</context>
+<context>
+    <name>lumivex::ui::TfrmTemplatePreview</name>
+    <message>
+        <source>The preview cannot be shown.</source>
+        <translation>Die Vorschau kann nicht angezeigt werden.</translation>
+    </message>
+    <message>
+        <source>Preparing the preview…</source>
+        <translation>Die Vorschau wird vorbereitet…</translation>
+    </message>
+    <message>
+        <source>Cannot create %1</source>
+        <translation>%1 lässt sich nicht anlegen</translation>
     </message>
 </context>
 <context>

@@ -12,6 +12,7 @@
 #include "ErrorReport.h"
 #include "ItemTree.h"
 #include "Progress.h"
+#include "TemplatePreview.h"
 #include "Text.h"
 #include "WindowSupport.h"
 #include "ui_templet.h"
@@ -21,6 +22,7 @@ namespace lumivex::ui {
 namespace {
 
 const QString kShowTempletsDialog = QStringLiteral("ShowTempletsDialog");
+constexpr int kBoxRole = Qt::UserRole;
 // Small enough for several rows in the chooser's fixed size.
 constexpr QSize kPictureSize(80, 45);
 
@@ -43,10 +45,11 @@ void showTemplateLook(QListWidgetItem* entry, const QString& folder) {
         return;
     }
     const TAppletData& data = agent.AppletData;
+    const QString width = QString::fromStdString(Trim(data.SlideShowWidth));
+    const QString height = QString::fromStdString(Trim(data.SlideShowHeight));
+    entry->setData(kBoxRole, QSize(width.toInt(), height.toInt()));
     entry->setToolTip(QCoreApplication::translate("TfrmTemplet", "%1: %2 x %3 px")
-                          .arg(QFileInfo(entry->text()).completeBaseName(),
-                               QString::fromStdString(Trim(data.SlideShowWidth)),
-                               QString::fromStdString(Trim(data.SlideShowHeight))));
+                          .arg(QFileInfo(entry->text()).completeBaseName(), width, height));
     if (agent.Items.empty())
         return;
     const TItemData& first = agent.Items.front();
@@ -74,6 +77,7 @@ TfrmTemplet::TfrmTemplet(Platform& platform, TemplateHost& host, const QString& 
     : QDialog(parent),
       platform_(platform),
       host_(host),
+      programFolder_(programFolder),
       templatesFolder_(programFolder + QStringLiteral("templates")),
       ui_(std::make_unique<::Ui::TfrmTemplet>()) {
     ui_->setupUi(this);
@@ -84,6 +88,8 @@ TfrmTemplet::TfrmTemplet(Platform& platform, TemplateHost& host, const QString& 
     connect(ui_->TempletList, &QListWidget::itemDoubleClicked, this,
             &TfrmTemplet::TempletListDblClick);
     connect(ui_->chckbxDontShow, &QCheckBox::clicked, this, &TfrmTemplet::chckbxDontShowClick);
+    connect(ui_->TempletList, &QListWidget::currentItemChanged, this,
+            ErrorReport::guarded([this] { showPreviewOf(ui_->TempletList->currentItem()); }));
     FormCreate();
 }
 
@@ -112,6 +118,20 @@ void TfrmTemplet::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!event->spontaneous())
         FormShow();
+}
+
+void TfrmTemplet::showPreviewOf(QListWidgetItem* entry) {
+    if (entry == nullptr)
+        return;
+    if (preview_ == nullptr)
+        preview_ = new TfrmTemplatePreview(programFolder_, this);
+    preview_->ShowTemplate(templatesFolder_ + '/' + entry->text(), entry->data(kBoxRole).toSize());
+}
+
+void TfrmTemplet::hideEvent(QHideEvent* event) {
+    if (preview_ != nullptr)
+        preview_->hide();
+    QDialog::hideEvent(event);
 }
 
 QString TfrmTemplet::SelectedFileName() const {

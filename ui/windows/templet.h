@@ -14,6 +14,8 @@ class TfrmTemplet;
 
 namespace lumivex::ui {
 
+class TfrmTemplatePreview;
+
 // What the template chooser asks of the main window.
 class TemplateHost {
 public:
@@ -36,6 +38,8 @@ public:
     QString TemplatesFolder() const { return templatesFolder_; }
     // The full path of the selected template, empty when none is selected.
     QString SelectedFileName() const;
+    // The selected template's slideshow, made at the first selection.
+    TfrmTemplatePreview* Preview() const { return preview_; }
 
 public Q_SLOTS:
     void BitBtn1Click();
@@ -46,15 +50,19 @@ public Q_SLOTS:
 protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void FormCreate();
     void FormShow();
+    void showPreviewOf(QListWidgetItem* entry);
 
     Platform& platform_;
     TemplateHost& host_;
+    QString programFolder_;
     QString templatesFolder_;
     std::unique_ptr<::Ui::TfrmTemplet> ui_;
+    TfrmTemplatePreview* preview_ = nullptr;
 };
 
 }  // namespace lumivex::ui

@@ -75,29 +75,6 @@ void PreviewProtocolTest::shownPreviewRebuildsAndReloads() {
     QCOMPARE(loads.size(), 0);
 }
 
-namespace {
-
-// What `script` gives in the page, once it has given `want`.
-bool pageGives(QWebEngineView* view, const QString& script, const QVariant& want) {
-    QVariant got;
-    for (int tries = 0; tries < 100 && got != want; ++tries) {
-        bool done = false;
-        view->page()->runJavaScript(script, [&](const QVariant& v) {
-            got = v;
-            done = true;
-        });
-        for (int wait = 0; !done && wait < 200; ++wait)
-            QTest::qWait(100);
-        if (got != want)
-            QTest::qWait(100);
-    }
-    if (got != want)
-        qWarning() << script << "gave" << got << "not" << want;
-    return got == want;
-}
-
-}  // namespace
-
 void PreviewProtocolTest::theDockFollowsTheSelectionAndTakesAPhonesWidth_data() {
     QTest::addColumn<QString>("output");
     QTest::newRow("classic") << "Classic";

@@ -1,9 +1,11 @@
 // The window tests' program: each test class runs in a process of its own (CTest passes its
 // name), with settings, data, cache and scratch in a temporary folder.
 #include <QApplication>
+#include <QDebug>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWebEngineView>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -42,6 +44,24 @@ QString FreshFolder(const QString& name) {
 
 bool WaitUntil(const std::function<bool()>& done, int milliseconds) {
     return QTest::qWaitFor(done, milliseconds);
+}
+
+bool pageGives(QWebEngineView* view, const QString& script, const QVariant& want) {
+    QVariant got;
+    for (int tries = 0; tries < 100 && got != want; ++tries) {
+        bool done = false;
+        view->page()->runJavaScript(script, [&](const QVariant& v) {
+            got = v;
+            done = true;
+        });
+        for (int wait = 0; !done && wait < 200; ++wait)
+            QTest::qWait(100);
+        if (got != want)
+            QTest::qWait(100);
+    }
+    if (got != want)
+        qWarning() << script << "gave" << got << "not" << want;
+    return got == want;
 }
 
 }  // namespace lumivex::ui::testing

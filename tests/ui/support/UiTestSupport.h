@@ -2,7 +2,10 @@
 
 #include <QObject>
 #include <QString>
+#include <QVariant>
 #include <functional>
+
+class QWebEngineView;
 
 namespace lumivex::ui::testing {
 
@@ -14,6 +17,10 @@ QString FreshFolder(const QString& name);
 
 // Runs the event loop until `done` holds or `milliseconds` pass; true when it held.
 bool WaitUntil(const std::function<bool()>& done, int milliseconds = 5000);
+
+// Whether `script` run in the page gives `want` within about 20 seconds; what it gave instead
+// is logged.
+bool pageGives(QWebEngineView* view, const QString& script, const QVariant& want);
 
 }  // namespace lumivex::ui::testing
 

@@ -5,9 +5,11 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QWebEngineView>
 
 #include "ErrorReport.h"
 #include "FakePlatform.h"
+#include "TemplatePreview.h"
 #include "UiTestSupport.h"
 #include "templet.h"
 
@@ -62,6 +64,45 @@ private Q_SLOTS:
         const QImage first = list->item(1)->icon().pixmap(list->iconSize()).toImage();
         QVERIFY(qAlpha(first.pixel(first.width() / 2, first.height() / 2)) == 255);
         QVERIFY(list->item(1)->toolTip().contains(QLatin1String("960 x 400")));
+    }
+
+    // The selected template runs beside the chooser, published in a folder of its own that goes
+    // with the chooser; the program's preview folder is left alone.
+    void selectedTemplateRunsBesideTheChooser() {
+        FakePlatform fake;
+        RecordingHost host;
+        const QString program = ProgramFolderWithTemplates({});
+        const QDir shared(QStringLiteral(LUMIVEX_SOURCE_DIR "/share"));
+        QVERIFY(QFile::copy(shared.filePath("lumivex.js"), program + "lumivex.js"));
+        for (const QString& name : QDir(shared.filePath("templates")).entryList(QDir::Files))
+            QVERIFY(
+                QFile::copy(shared.filePath("templates/" + name), program + "templates/" + name));
+        QString work;
+        {
+            TfrmTemplet chooser(fake.platform, host, program);
+            chooser.show();
+            auto* list = chooser.findChild<QListWidget*>("TempletList");
+            QCOMPARE(chooser.Preview(), nullptr);
+            const std::pair<QString, QString> shown[] = {{"Gallery_960x400", "Violet Evening"},
+                                                         {"Notice_400x160", "Open on Sundays"},
+                                                         {"Gallery_960x400", "Violet Evening"}};
+            for (const auto& [name, title] : shown) {
+                list->setCurrentItem(list->findItems(name + ".lvx", Qt::MatchExactly)[0]);
+                TfrmTemplatePreview* preview = chooser.Preview();
+                QVERIFY(preview != nullptr && preview->isVisible());
+                QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(preview->ShownPage()).fileName(),
+                                          name + ".html", 30000);
+                QVERIFY(pageGives(preview->WebBrowser(),
+                                  QString("document.body.textContent.includes('%1')").arg(title),
+                                  true));
+                QVERIFY(!preview->frameGeometry().intersects(chooser.frameGeometry()));
+                work = QFileInfo(preview->ShownPage()).absolutePath();
+            }
+            QVERIFY(!QDir(program + "preview").exists());
+            chooser.reject();
+            QVERIFY(!chooser.Preview()->isVisible());
+        }
+        QVERIFY(!QDir(work).exists());
     }
 
     void listsProjectFilesSorted() {
