@@ -903,6 +903,34 @@
         <source>Ctrl+H</source>
         <translation>Ctrl+H</translation>
     </message>
+    <message>
+        <source>Focal Point</source>
+        <translation>Blickpunkt</translation>
+    </message>
+    <message>
+        <source>Click where the subject is; Delete finds it again</source>
+        <translation>Klicken Sie auf das Motiv; Entf sucht es wieder selbst</translation>
+    </message>
+    <message>
+        <source>Help on &quot;Focal Point&quot;</source>
+        <translation>Hilfe zu „Blickpunkt“</translation>
+    </message>
+    <message>
+        <source>Help on Focal Point</source>
+        <translation>Hilfe zu Blickpunkt</translation>
+    </message>
+    <message>
+        <source>Automatic</source>
+        <translation>Automatisch</translation>
+    </message>
+    <message>
+        <source>Let the focal point be found in the photo</source>
+        <translation>Den Blickpunkt im Foto finden lassen</translation>
+    </message>
+    <message>
+        <source>Filled slides keep it in view; Zoom moves towards it.</source>
+        <translation>Füllende Folien behalten ihn im Bild; Zoom fährt auf ihn zu.</translation>
+    </message>
 </context>
 <context>
     <name>Progress</name>
@@ -1216,6 +1244,25 @@
     <message>
         <source>Stop the publish (Esc)</source>
         <translation>Das Veröffentlichen anhalten (Esc)</translation>
+    </message>
+</context>
+<context>
+    <name>lumivex::ui::FocalPointPicker</name>
+    <message>
+        <source>No photo</source>
+        <translation>Kein Foto</translation>
+    </message>
+    <message>
+        <source>The photo cannot be shown.</source>
+        <translation>Das Foto kann nicht angezeigt werden.</translation>
+    </message>
+    <message>
+        <source>(mixed)</source>
+        <translation>(gemischt)</translation>
+    </message>
+    <message>
+        <source>Automatic</source>
+        <translation>Automatisch</translation>
     </message>
 </context>
 <context>

@@ -32,6 +32,7 @@ const GROUPS = {
   'customizing_js_item_item_link.htm': ['URL', 'Target'],
   'customizing_js_item_item_slide_info.htm': ['Title', 'Desc'],
   'customizing_js_item_item_tooltip.htm': ['Tooltip'],
+  'customizing_js_item_focal_point.htm': ['Focal Point'],
   'customizing_js_script_path_path.htm': ['Root Directory for Local Computer', 'Root Directory for Web Server',
     'Test on Local Computer (Convert to Local Path)', 'Upload to Web Server (Convert to Web Path)',
     'Image Leading Path'],

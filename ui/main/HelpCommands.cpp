@@ -71,6 +71,7 @@ QString HelpCommands::HelpPageForTag(int tag) {
         "customizing_js_script_path_path.htm",
         "customizing_js_script_web_output.htm",
         "customizing_js_script_look.htm",
+        "customizing_js_item_focal_point.htm",
     };
     if (tag >= 1 && tag <= static_cast<int>(std::size(kPages)))
         return QLatin1String(kPages[tag - 1]);

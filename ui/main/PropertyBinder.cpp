@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScopedValueRollback>
@@ -20,6 +21,7 @@
 #include "EditCommands.h"
 #include "ErrorReport.h"
 #include "FileIO.h"
+#include "FocalPointPicker.h"
 #include "FontFamilies.h"
 #include "Icons.h"
 #include "MessageBox_LinkTip.h"
@@ -29,6 +31,7 @@
 #include "SettingsStore.h"
 #include "Text.h"
 #include "TextBytes.h"
+#include "Thumbnails.h"
 #include "TreePanel.h"
 #include "TreeWidgetItemTree.h"
 #include "WYSIWYG_Utility.h"
@@ -112,6 +115,7 @@ const ItemBinding kItemBindings[] = {
     {&TItemData::ToolTip, "edt_IToolTip", kValue},
     {&TItemData::Description, "edt_Description", kValue},
     {&TItemData::OriginalImagePath, "edtOriginalImagePath", kValue},
+    {&TItemData::Reserved6, "pntFocalPoint", kValue},
 };
 
 // The second radio button of the pair is stored as the first one's absence.
@@ -156,6 +160,15 @@ void setShownText(QWidget* control, const std::string& value) {
 std::string shownBytes(const QWidget* control, const QString& text) {
     const QString shown = trimmedText(text);
     return Trim(BytesOfControl(control, shown));
+}
+
+// A side of the slideshow's box; 0 when it is no number.
+int boxSide(const std::string& text) {
+    try {
+        return StrToInt(text);
+    } catch (const std::exception&) {
+        return 0;
+    }
 }
 
 QColor toQColor(RgbColor c) {
@@ -209,6 +222,10 @@ void PropertyBinder::GetControlValue(std::string& value, QWidget* control, BindM
         value = IntToStr(ok ? std::clamp(number, kSpinMinimum, kSpinMaximum) : kSpinMinimum);
     } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
         value = shownBytes(edit, edit->text());
+    } else if (auto* picker = qobject_cast<FocalPointPicker*>(control)) {
+        // A text in the field that is no point is not the picker's to clear.
+        if (!picker->pointText().isEmpty() || image::ParseFocalPoint(value))
+            value = picker->pointText().toStdString();
     } else if (auto* swatch = qobject_cast<ColorSwatch*>(control)) {
         value = ColorToHexText(toRgb(swatch->color()));
     } else if (auto* toggle = qobject_cast<QToolButton*>(control)) {
@@ -231,6 +248,8 @@ void PropertyBinder::SetControlValue(const std::string& value, QWidget* control,
         spin->setValue(std::clamp(StrToInt(value), kSpinMinimum, kSpinMaximum));
     } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
         setShownText(edit, value);
+    } else if (auto* picker = qobject_cast<FocalPointPicker*>(control)) {
+        picker->setPointText(QString::fromStdString(value));
     } else if (auto* swatch = qobject_cast<ColorSwatch*>(control)) {
         swatch->setColor(toQColor(HexTextToColor(value)));
     } else if (auto* toggle = qobject_cast<QToolButton*>(control)) {
@@ -327,6 +346,9 @@ void PropertyBinder::LoadItemProperties(int index, const QWidget* except) {
         showMixed(c.widget, !same);
         SetControlValue(same ? value : std::string(), c.widget, c.mode);
     }
+    ui_.pntFocalPoint->setBox(QSize(boxSide(agent_.AppletData.SlideShowWidth),
+                                    boxSide(agent_.AppletData.SlideShowHeight)),
+                              agent_.Options.fillSlides());
 }
 
 void PropertyBinder::showMixed(QWidget* control, bool mixed) {
@@ -335,6 +357,8 @@ void PropertyBinder::showMixed(QWidget* control, bool mixed) {
         edit = combo->lineEdit();
     if (edit != nullptr)
         edit->setPlaceholderText(mixed ? tr("(mixed)") : QString());
+    if (auto* picker = qobject_cast<FocalPointPicker*>(control))
+        picker->setMixed(mixed);
     const auto known = std::find(mixed_.begin(), mixed_.end(), control);
     if (mixed && known == mixed_.end())
         mixed_.push_back(control);
@@ -496,7 +520,10 @@ void PropertyBinder::connectEdits() {
         else if (auto* button = qobject_cast<QAbstractButton*>(control);
                  button != nullptr && qobject_cast<ColorSwatch*>(control) == nullptr)
             connect(button, &QAbstractButton::toggled, this, edited);
+        else if (auto* picker = qobject_cast<FocalPointPicker*>(control))
+            connect(picker, &FocalPointPicker::pointChanged, this, edited);
     }
+    connectFocalPoint();
     for (const OptionChoice& choice : optionChoices()) {
         QComboBox* combo = choice.combo;
         connect(combo, &QComboBox::activated, this,
@@ -530,6 +557,22 @@ void PropertyBinder::connectPickers() {
     ui_.CheckGroupBox1->setCheckComponent(ui_.chbx_pImageLeadingPathEnabled);
     const QScopedValueRollback showing(showing_, true);
     ui_.chbx_pImageLeadingPathEnabled->setChecked(true);
+}
+
+void PropertyBinder::connectFocalPoint() {
+    FocalPointPicker* picker = ui_.pntFocalPoint;
+    // The photo as large as the picker shows it, kept beside the tree's pictures.
+    constexpr int kPictureSide = 256;
+    picker->setPictures(new Thumbnails(
+        agent_.ImageCacheFolder.empty() ? std::string() : agent_.ImageCacheFolder + "thumbnails/",
+        static_cast<int>(kPictureSide * window_->devicePixelRatioF() + 0.5), picker,
+        Thumbnails::Shape::Photo));
+    // Each click is a step of its own; the arrow keys merge as typing does.
+    connect(picker, &FocalPointPicker::stepStarted, this, [this] { ++typingSession_; });
+    connect(ui_.btnFocalPointAuto, &QPushButton::clicked, picker,
+            &FocalPointPicker::chooseAutomatic);
+    connect(ui_.edtOriginalImagePath, &QLineEdit::textChanged, picker,
+            [picker](const QString& path) { picker->setPhoto(trimmedText(path)); });
 }
 
 void PropertyBinder::CheckReservedText(QWidget* control) {

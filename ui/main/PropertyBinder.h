@@ -85,6 +85,7 @@ private:
     void optionChosen(QComboBox* combo);
     void connectEdits();
     void connectPickers();
+    void connectFocalPoint();
     void controlEdited(QWidget* control);
     void editSetting(const Control& control);
     void editItemField(const Control& control);

@@ -41,8 +41,11 @@ QImage makePicture(const std::string& path, int side, const image::SlideImageCac
 
 }  // namespace
 
-Thumbnails::Thumbnails(const std::string& cacheFolder, int side, QObject* parent)
-    : QObject(parent), cache_(std::make_unique<image::SlideImageCache>(cacheFolder)), side_(side) {
+Thumbnails::Thumbnails(const std::string& cacheFolder, int side, QObject* parent, Shape shape)
+    : QObject(parent),
+      cache_(std::make_unique<image::SlideImageCache>(cacheFolder)),
+      side_(side),
+      shape_(shape) {
     pool_.setMaxThreadCount(static_cast<int>(UsableCores()));
 }
 
@@ -74,6 +77,8 @@ void Thumbnails::made(const QString& path, const QImage& picture) {
     asked_.remove(path);
     if (picture.isNull()) {
         icons_.insert(path, QIcon());
+    } else if (shape_ == Shape::Photo) {
+        icons_.insert(path, QIcon(QPixmap::fromImage(picture)));
     } else {
         // Centred in a square of its own, so the captions line up whatever the orientation.
         QImage square(std::max(side_, picture.width()), std::max(side_, picture.height()),

@@ -22,8 +22,11 @@ namespace lumivex::ui {
 class Thumbnails : public QObject {
     Q_OBJECT
 public:
+    // Centred in a square of `side` (the tree's), or as the photo is shaped.
+    enum class Shape { Square, Photo };
     // `cacheFolder` ends with "/"; "" keeps them in memory only. `side` is in device pixels.
-    Thumbnails(const std::string& cacheFolder, int side, QObject* parent = nullptr);
+    Thumbnails(const std::string& cacheFolder, int side, QObject* parent = nullptr,
+               Shape shape = Shape::Square);
     ~Thumbnails() override;
 
     // The picture of the photo at `path` when it is made; otherwise it is asked for, and
@@ -42,6 +45,7 @@ private:
 
     std::unique_ptr<image::SlideImageCache> cache_;
     int side_;
+    Shape shape_;
     QThreadPool pool_;
     QHash<QString, QIcon> icons_;
     QSet<QString> asked_;

@@ -33,7 +33,7 @@ private Q_SLOTS:
 void PropertyBindingTest::everyBoundControlExists() {
     MainFormFixture f;
     const QStringList names = PropertyBinder::BoundControlNames();
-    QCOMPARE(names.size(), 53);  // 46 bindings of the settings, 6 of an item, the second radio
+    QCOMPARE(names.size(), 54);  // 46 bindings of the settings, 7 of an item, the second radio
     for (const QString& name : names) {
         QWidget* control = f.form->findChild<QWidget*>(name);
         QVERIFY2(control != nullptr, qPrintable(name));

@@ -167,6 +167,7 @@ void StartupTest::helpButtonsAndMenuPages() {
         {"SpeedButton28", "customizing_js_script_path_path.htm"},
         {"SpeedButton13", "customizing_js_script_web_output.htm"},
         {"SpeedButton14", "customizing_js_script_look.htm"},
+        {"SpeedButton29", "customizing_js_item_focal_point.htm"},
         {"F1", "customizing_js_script_script_slideshow.htm"},  // the page in front's first
     };
     f.form->show();
@@ -186,7 +187,7 @@ void StartupTest::helpButtonsAndMenuPages() {
             PropertyBinder::PathToFileUrl(f.folder + "help/" + page), 20000);
     }
     QCOMPARE(HelpCommands::HelpPageForTag(0), QStringLiteral("getting_started.htm"));
-    QCOMPARE(HelpCommands::HelpPageForTag(15), QStringLiteral("getting_started.htm"));
+    QCOMPARE(HelpCommands::HelpPageForTag(16), QStringLiteral("getting_started.htm"));
     f.ui().Topic1->trigger();
     f.ui().tlbtnHelp->trigger();
     f.ui().ViewSample1->trigger();

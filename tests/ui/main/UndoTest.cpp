@@ -6,6 +6,7 @@
 #include <random>
 
 #include "AccessKeys.h"
+#include "FocalPointPicker.h"
 #include "MainFormFixture.h"
 #include "SlideTexts.h"
 
@@ -22,6 +23,7 @@ private Q_SLOTS:
     void typingIntoAFieldIsOneStep();
     void typingForManySelectedItemsIsOneStep();
     void undoNamesItsStepAndShowsWhatItRestored();
+    void focalPointFollowsClicksAndKeys();
     void findAndReplaceIsOneStep_data();
     void findAndReplaceIsOneStep();
     void newAndOpenStartAFreshHistory();
@@ -242,6 +244,55 @@ void UndoTest::typingForManySelectedItemsIsOneStep() {
 
 // Edit > Undo says what it takes back; undone from the root, a slide's field shows its old
 // text at once, not when the slide is picked again.
+// A click in the slide's picture sets its focal point (for every selected slide at once), the
+// keys move it, Delete gives it back to the automatic finding; each click is a step of its own.
+// A text in the field that is no point is left alone until a point is set.
+void UndoTest::focalPointFollowsClicksAndKeys() {
+    MainFormFixture f;
+    f.form->show();
+    const QString photo = FreshFolder(QStringLiteral("focus")) + "wide.png";
+    QImage wide(400, 200, QImage::Format_RGB32);
+    wide.fill(Qt::darkCyan);
+    QVERIFY(wide.save(photo));
+    QTreeWidgetItem* first = f.insert(f.root(), "First");
+    QTreeWidgetItem* second = f.insert(f.root(), "Second");
+    for (TItemData& item : f.agent().Items)
+        item.OriginalImagePath = QFile::encodeName(photo).toStdString();
+    f.agent().Items[1].Reserved6 = "not a point";
+    FocalPointPicker* picker = f.ui().pntFocalPoint;
+    picker->setFixedSize(240, 150);
+    QUndoStack& history = f.form->document().history();
+    f.select(second);
+    QTRY_VERIFY_WITH_TIMEOUT(picker->hasPicture(), 10000);
+    f.form->binder().storePanel();
+    QCOMPARE(f.agent().Items[1].Reserved6, std::string("not a point"));
+
+    f.select(first);
+    const int start = history.index();
+    QTest::mouseClick(picker, Qt::LeftButton, {}, QPoint(120, 75));
+    QTest::keyClick(picker, Qt::Key_Right);
+    QTest::keyClick(picker, Qt::Key_Down, Qt::ShiftModifier);
+    QCOMPARE(f.agent().Items[0].Reserved6, std::string("51,60"));
+    QCOMPARE(history.index(), start + 2);
+    QCOMPARE(f.ui().Undo1->text(),
+             QStringLiteral("&Undo Change ") + WithoutAccessKey(f.ui().lbl_36->text()));
+    QTest::keyClick(picker, Qt::Key_Delete);
+    QCOMPARE(f.agent().Items[0].Reserved6, std::string());
+    QCOMPARE(history.index(), start + 3);
+    f.form->Undo1Click();
+    QCOMPARE(picker->pointText(), QStringLiteral("51,60"));
+
+    f.tree()->selectAll();
+    QTest::mouseClick(picker, Qt::LeftButton, {}, QPoint(120, 75));
+    QCOMPARE(f.agent().Items[0].Reserved6, std::string("50,50"));
+    QCOMPARE(f.agent().Items[1].Reserved6, std::string("50,50"));
+    f.form->Undo1Click();
+    QCOMPARE(f.agent().Items[1].Reserved6, std::string("not a point"));
+    while (history.index() > start)
+        f.form->Undo1Click();
+    QCOMPARE(f.agent().Items[0].Reserved6, std::string());
+}
+
 void UndoTest::undoNamesItsStepAndShowsWhatItRestored() {
     MainFormFixture f;
     f.form->show();
