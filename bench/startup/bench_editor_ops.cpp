@@ -4,6 +4,10 @@
 //   bench_editor_ops ops PROJECT.lvx [ROUNDS]      Open, Insert, Move Down, Undo and Redo on a
 //                                                  large project
 //   bench_editor_ops preview PROJECT.lvx [ROUNDS]  Refresh in the preview window to page loaded
+//   bench_editor_ops live PROJECT.lvx [ROUNDS]     The live preview: its first slide from a cold
+//                                                  cache, then a character typed into a caption
+//                                                  and a change of the box's width, each until
+//                                                  the page shows it
 //   bench_editor_ops save FOLDER [KEEP.lvx]        Save of a project of the folder's photos, cold:
 //                                                  its time and the event loop's longest block;
 //                                                  then one cancelled midway, how long Cancel
@@ -20,6 +24,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
@@ -263,6 +268,90 @@ int runPreview(TMainForm& form, AnsweringDialogs& dialogs, const QString& projec
     return 0;
 }
 
+// How long until `script` gives `want` in the page, asked as often as the page answers; -1
+// after `timeoutMs`.
+double untilPageGives(QWebEngineView* view, const QString& script, const QVariant& want,
+                      int timeoutMs = 20000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        QVariant got;
+        bool answered = false;
+        view->page()->runJavaScript(script, [&](const QVariant& v) {
+            got = v;
+            answered = true;
+        });
+        while (!answered && timer.elapsed() < timeoutMs)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        if (answered && got == want)
+            return elapsedMs(timer);
+    }
+    return -1;
+}
+
+void reportWorst(const char* name, std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    std::printf("%s %.2f %.2f %.2f\n", name, times[times.size() / 2], times.front(), times.back());
+    std::fflush(stdout);
+}
+
+int runLive(TMainForm& form, AnsweringDialogs& dialogs, const QString& project, int rounds) {
+    dialogs.openAnswer = project;
+    form.Open1Click();
+    auto* tree = form.findChild<QTreeWidget*>(QStringLiteral("trvwDesignPanel"));
+    auto* caption = form.findChild<QLineEdit*>(QStringLiteral("edt_Text"));
+    auto* width = form.findChild<QSpinBox*>(QStringLiteral("spnedt_SlideShowWidth"));
+    auto* previewWindow = form.findChild<QAction*>(QStringLiteral("PreviewWindow1"));
+    if (tree == nullptr || caption == nullptr || width == nullptr || previewWindow == nullptr ||
+        tree->topLevelItem(0)->childCount() < 5)
+        fail("no tree, caption, width or preview command, or fewer than 5 slides");
+    QElapsedTimer cold;
+    cold.start();
+    previewWindow->setChecked(false);
+    previewWindow->trigger();
+    QWebEngineView* view = form.preview().frmPreview()->WebBrowser();
+    if (view == nullptr)
+        fail("the preview did not show its browser");
+    const QString title =
+        QStringLiteral("(document.querySelector('[class*=_SlideInfoTitle]') || {}).textContent");
+    const QString first = tree->topLevelItem(0)->child(0)->text(0);
+    if (untilPageGives(view, title, first, 120000) < 0)
+        fail("the first slide did not show");
+    std::printf("live_cold_first_slide %.2f\n", elapsedMs(cold));
+    settle(1500);
+    tree->setCurrentItem(tree->topLevelItem(0)->child(4));
+    if (untilPageGives(view, title, caption->text()) < 0)
+        fail("the selected slide did not show");
+    settle(300);
+    std::vector<double> typed;
+    for (int r = 0; r < rounds; ++r) {
+        caption->setFocus();
+        caption->end(false);
+        QElapsedTimer timer;
+        timer.start();
+        caption->insert(QString(QChar('a' + r % 26)));
+        if (untilPageGives(view, title, caption->text()) < 0)
+            fail("a typed character did not show");
+        typed.push_back(elapsedMs(timer));
+        settle(150);
+    }
+    reportWorst("live_typed", typed);
+    const QString box = QStringLiteral("document.querySelector('[id$=_div]').offsetWidth");
+    std::vector<double> sized;
+    for (int r = 0; r < rounds; ++r) {
+        const int wanted = width->value() + (r % 2 == 0 ? 20 : -20);
+        QElapsedTimer timer;
+        timer.start();
+        width->setValue(wanted);
+        if (untilPageGives(view, box, wanted) < 0)
+            fail("a new width did not show");
+        sized.push_back(elapsedMs(timer));
+        settle(150);
+    }
+    reportWorst("live_width", sized);
+    return 0;
+}
+
 // Add Photos on a folder of camera photos: the items in the tree, then every picture in the
 // tree, while a timer notes how late the event loop serves it; and the floor for the pictures:
 // each photo decoded at the smallest DCT scale for them, one after another on one core.
@@ -398,7 +487,8 @@ int runSave(TMainForm& form, AnsweringDialogs& dialogs, const QString& folder,
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s ops|preview PROJECT.lvx [ROUNDS] | photos|save FOLDER\n",
+        std::fprintf(stderr,
+                     "usage: %s ops|preview|live PROJECT.lvx [ROUNDS] | photos|save FOLDER\n",
                      argv[0]);
         return 2;
     }
@@ -448,7 +538,8 @@ int main(int argc, char** argv) {
                                      argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString())
                        : mode == QLatin1String("preview")
                            ? runPreview(form, dialogs, project, rounds)
-                           : runOps(form, dialogs, project, rounds);
+                       : mode == QLatin1String("live") ? runLive(form, dialogs, project, rounds)
+                                                       : runOps(form, dialogs, project, rounds);
     ErrorReport::setDialogs(nullptr);
     return status;
 }

@@ -153,18 +153,18 @@ void TfrmPreview::ShowSlide(int index) {
 void TfrmPreview::applyShownSlide() {
     if (webBrowser_ == nullptr || shownSlide_ < 0)
         return;
-    // Through the preview runtime's entry point, else as a visitor's keys move it: to the first
-    // slide, then on to the chosen one. Either stops the rotation with the caption in. Tried
-    // until the first slide is on the screen.
+    // Through the preview runtime's entry point, at once; else as a visitor's keys move it,
+    // once the first slide is on the screen: to the first slide, then on to the chosen one.
+    // Either stops the rotation with the caption in.
     webBrowser_->page()->runJavaScript(
         QStringLiteral(
             "(function go(k, tries) {"
             "  var b = document.querySelector('[aria-roledescription=carousel]');"
+            "  if (b && b.lumivexPreviewShow) return b.lumivexPreviewShow(k);"
             "  if (!b || b.hasAttribute('aria-busy')) {"
             "    if (tries > 0) setTimeout(go, 100, k, tries - 1);"
             "    return;"
             "  }"
-            "  if (b.lumivexPreviewShow) return b.lumivexPreviewShow(k);"
             "  function key(name) {"
             "    b.dispatchEvent(new KeyboardEvent('keydown', {key: name, bubbles: true}));"
             "  }"

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# The live preview on a project of COUNT camera photos (default 30 copies of one 24-megapixel
+# JPEG): its first slide from a cold cache, then, with the slide images made, a character typed
+# into a caption and a change of the box's width, each timed until the page in the preview shows
+# it (median, best and worst of ROUNDS). The peer is Refresh in the same preview, as a full
+# reload of the page. In process, offscreen, with a fresh image cache.
+#   bench/live-preview/run.sh [BUILD_DIR]   (needs ImageMagick; SIZE, COUNT, ROUNDS, OUTPUT)
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+build=${1:-build}
+tool=$build/bench/bench_editor_ops
+cli=$build/app/lumivex-cli
+for program in "$tool" "$cli"; do
+  [[ -x $program ]] || { echo "build $program first" >&2; exit 1; }
+done
+size=${SIZE:-6000x4000}
+count=${COUNT:-30}
+rounds=${ROUNDS:-9}
+work=$(mktemp -d /tmp/lumivex-bench-live-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+
+echo "== machine: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
+convert -size "$size" -seed 1 plasma:fractal -blur 0x1 -attenuate 0.4 +noise Gaussian \
+  -sampling-factor 2x1 -quality 92 "$work/photo.jpg"
+mkdir "$work/photos"
+for i in $(seq 1 "$count"); do cp "$work/photo.jpg" "$work/photos/IMG_$i.jpg"; done
+"$cli" new "$work"/photos/*.jpg "$work/live.lvx" >/dev/null
+# OUTPUT=Modern: the modern web output, with its several widths and AVIF of every slide.
+if [[ ${OUTPUT:-Classic} == Modern ]]; then
+  sed -i 's/^<Item_Parameters>$/<Lumivex_Options>\nWebOutput=Modern\n<\/Lumivex_Options>\n&/' "$work/live.lvx"
+fi
+echo "== $count photos of $size, ${OUTPUT:-Classic} output"
+
+run() { QT_QPA_PLATFORM=offscreen "$tool" "$@" 2>"$work/log" || { cat "$work/log" >&2; exit 1; }; }
+run live "$work/live.lvx" "$rounds" >"$work/live.txt"
+run preview "$work/live.lvx" "$rounds" >"$work/peer.txt"
+awk '
+  FNR == NR { if ($1 == "preview_refresh") peer = $2; next }
+  $1 == "live_cold_first_slide" { printf "first slide, cold cache   %8.1f ms   goal < 3000\n", $2 }
+  $1 == "live_typed" {
+    printf "typed character shown     %8.1f ms   best %6.1f  worst %6.1f   goal < 150, worst < 300\n",
+      $2, $3, $4
+    typed = $2 }
+  $1 == "live_width" {
+    printf "width change shown        %8.1f ms   best %6.1f  worst %6.1f   goal < 300\n", $2, $3, $4 }
+  END {
+    printf "Refresh, full reload (peer) %6.1f ms; typed / peer %.2f\n", peer, typed / peer }
+' "$work/peer.txt" "$work/live.txt"
