@@ -231,7 +231,11 @@ TMainForm::TMainForm(Platform& platform, const QString& programFolder, QWidget* 
     qApp->installEventFilter(historyFilter_);
     qApp->installEventFilter(escapeFilter_);
     setWindowTitle(tr("Lumivex"));
-    RegisterFileType(platform_.shell, QCoreApplication::applicationFilePath());
+    // The desktop learns the file type once the window is up; it is not needed before.
+    QTimer::singleShot(0, this, ErrorReport::guarded([this] {
+                           RegisterFileType(platform_.shell,
+                                            QCoreApplication::applicationFilePath());
+                       }));
     try {
         recentFiles_->LoadRecentFiles();
         if (const QString newest = recentFiles_->newest(); !newest.isEmpty())

@@ -119,8 +119,11 @@ void StartupTest::failedCommandLineOpenIsReported() {
 }
 
 void StartupTest::fileTypeIsRegistered() {
-    MainFormFixture f;
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    QFile::remove(data + "/mime/packages/lumivex.xml");
+    MainFormFixture f;
+    // Once the window is up.
+    QTRY_VERIFY(QFile::exists(data + "/mime/packages/lumivex.xml"));
     const QByteArray mime = ReadFile(data + "/mime/packages/lumivex.xml");
     QVERIFY(mime.contains("<mime-type type=\"application/x-lumivex-project\">"));
     QVERIFY(mime.contains("<comment>Lumivex.Document</comment>"));
