@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <optional>
@@ -12,6 +13,7 @@
 #include "Progress.h"
 #include "ProjectOptions.h"
 #include "image/FocalPoint.h"
+#include "image/SlidePicture.h"
 
 namespace lumivex {
 
@@ -36,6 +38,21 @@ struct SlideExtras {
     // Where the slide's focal point lies in it, when a filled slide or a zoom needs it.
     std::optional<image::FocalPoint> focus;
 };
+
+// A slide the preview kept as it was staged before, its picture not yet in the image cache.
+struct PendingSlide {
+    std::string path;
+    int width = 0;
+    int height = 0;
+    image::Rgb background;
+    bool modern = false;
+    image::Framing framing;
+};
+
+// Makes the pictures of `slides` into the image cache in `cacheFolder`, on up to two threads,
+// until `stop` is set; a picture that cannot be made is left out.
+void MakePendingSlides(const std::vector<PendingSlide>& slides, const std::string& cacheFolder,
+                       const std::atomic<bool>& stop);
 
 // How far a project file was read (LoadFromFile).
 enum class ProjectReadOutcome {
@@ -87,6 +104,11 @@ public:
     // Of the last build: one line for each item whose photo is gone with no published slide to
     // stand for it, so that it has no slide.
     std::vector<std::string> MissingSlides;
+    // For the preview only, never a publish: a slide whose picture is not in the image cache but
+    // was staged before at its place keeps that file (the page shows it scaled) and is listed in
+    // PendingSlides, so that a change of the box or a new photo never waits for the encoder.
+    bool DeferUncachedSlides = false;
+    std::vector<PendingSlide> PendingSlides;
     const std::string Separator = kFieldSeparator;
 
     void SetDefaults();

@@ -133,13 +133,24 @@ std::string FramingKey(const image::Framing& framing) {
            (framing.wantFocus ? " focus" : "");
 }
 
+// Where makeSlide keeps the slide in the cache.
+std::string slideKey(const image::SlideImageCache& cache, const std::string& path, int width,
+                     int height, image::Rgb background, bool modern,
+                     const image::Framing& framing) {
+    const image::PictureKind kind = image::KindForPath(path);
+    if (!framing.plain())
+        return cache.KeyFor(path, width, height, kind, background,
+                            (modern ? "modern " : "") + FramingKey(framing));
+    if (!modern)
+        return cache.KeyFor(path, width, height, kind, background);
+    return cache.KeyFor(path, width, height, kind, background, "modern " + std::string(kPacking));
+}
+
 ModernSlide makeSlide(const image::SlideImageCache& cache, const std::string& path, int width,
                       int height, image::Rgb background, bool modern,
                       const image::Framing& framing) {
-    const image::PictureKind kind = image::KindForPath(path);
+    const std::string key = slideKey(cache, path, width, height, background, modern, framing);
     if (!framing.plain()) {
-        const std::string key = cache.KeyFor(path, width, height, kind, background,
-                                             (modern ? "modern " : "") + FramingKey(framing));
         if (auto cached = cache.Find(key)) {
             if (auto slide = Unpacked(std::move(*cached)))
                 return std::move(*slide);
@@ -153,7 +164,6 @@ ModernSlide makeSlide(const image::SlideImageCache& cache, const std::string& pa
         return slide;
     }
     if (!modern) {
-        const std::string key = cache.KeyFor(path, width, height, kind, background);
         ModernSlide slide;
         if (auto cached = cache.Find(key)) {
             slide.picture = std::move(*cached);
@@ -163,8 +173,6 @@ ModernSlide makeSlide(const image::SlideImageCache& cache, const std::string& pa
         cache.Store(key, slide.picture);
         return slide;
     }
-    const std::string key =
-        cache.KeyFor(path, width, height, kind, background, "modern " + std::string(kPacking));
     if (auto cached = cache.Find(key)) {
         if (auto slide = Unpacked(std::move(*cached)))
             return std::move(*slide);
@@ -297,8 +305,26 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
     // into the preview folder; read now, since this build may write another slide under its name.
     std::vector<std::optional<std::string>> keptSlide(nodes.size());
     MissingSlides.clear();
+    PendingSlides.clear();
+    std::vector<bool> deferred(nodes.size(), false);
     const bool fill = Options.fillSlides();
     const bool zoom = Options.transition() == "Zoom";
+    const bool modern = Options.modernWebOutput();
+    const image::SlideImageCache cache(ImageCacheFolder);
+    // Staged before at its place, and not to be had from the cache now.
+    const auto keepsItsSlide = [&](std::size_t k, const Job& job) {
+        const std::string& staged = Items[k].SlideImageFile;
+        if (!DeferUncachedSlides || ImageCacheFolder.empty() ||
+            !staged.starts_with("slider" + IntToStr(static_cast<long long>(k)) + ".") ||
+            !FileExists(PreviewFolder() + staged))
+            return false;
+        try {
+            return !cache.Has(
+                slideKey(cache, job.path, width, height, background, modern, job.framing));
+        } catch (const std::exception&) {
+            return false;  // the job says why
+        }
+    };
     for (std::size_t k = 0; k < nodes.size() && k < Items.size(); ++k) {
         std::string path = Trim(Items[k].OriginalImagePath);
         if (FileExists(path)) {
@@ -310,6 +336,13 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
                 job.framing.fill = fill;
                 job.framing.wantFocus = zoom;
                 job.framing.focus = image::ParseFocalPoint(Items[k].Reserved6);
+            }
+            if (keepsItsSlide(k, job)) {
+                jobOfNode[k] = kNoJob;
+                deferred[k] = true;
+                PendingSlides.push_back(
+                    {job.path, width, height, background, modern, std::move(job.framing)});
+                continue;
             }
             jobs.push_back(std::move(job));
             continue;
@@ -324,9 +357,13 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
         }
     }
 
-    const bool modern = Options.modernWebOutput();
+    std::vector<SlideExtras> staged = std::move(SlideExtraFiles);
     SlideExtraFiles.assign(modern || fill || zoom ? Items.size() : 0, SlideExtras{});
-    const image::SlideImageCache cache(ImageCacheFolder);
+    // A kept slide keeps the files it was staged with.
+    for (std::size_t k = 0; k < SlideExtraFiles.size() && k < staged.size(); ++k) {
+        if (k < deferred.size() && deferred[k])
+            SlideExtraFiles[k] = std::move(staged[k]);
+    }
     std::vector<std::string> unreadable;
     auto place = [&](const std::string& name, std::string& bytes) {
         PlaceSlideImage(name, bytes);
@@ -353,7 +390,8 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
                                    stem.find_first_not_of("0123456789", 6) == std::string::npos &&
                                    stem.size() < 16 &&
                                    std::stoull(stem.substr(6)) < jobOfNode.size() &&
-                                   jobOfNode[std::stoull(stem.substr(6))] != kNoJob;
+                                   (jobOfNode[std::stoull(stem.substr(6))] != kNoJob ||
+                                    deferred[std::stoull(stem.substr(6))]);
                 if (taken) {
                     item.SlideImageFile = "slider" + IntToStr(static_cast<long long>(k)) +
                                           (dot == std::string::npos ? "" : old.substr(dot));
@@ -407,6 +445,29 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
     cache.Trim();
     if (!unreadable.empty())
         throw SlidesNotMadeError(std::move(unreadable));
+}
+
+void MakePendingSlides(const std::vector<PendingSlide>& slides, const std::string& cacheFolder,
+                       const std::atomic<bool>& stop) {
+    const image::SlideImageCache cache(cacheFolder);
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t k = next++; k < slides.size() && !stop; k = next++) {
+            const PendingSlide& s = slides[k];
+            try {
+                makeSlide(cache, s.path, s.width, s.height, s.background, s.modern, s.framing);
+            } catch (const std::exception&) {
+                // The next build makes it in the open and says why it cannot.
+            }
+        }
+    };
+    std::vector<std::thread> helpers;
+    for (unsigned i = 1; i < std::min(2u, UsableCores()) && slides.size() > 1; ++i)
+        helpers.emplace_back(work);
+    work();
+    for (std::thread& t : helpers)
+        t.join();
+    // Trimmed by the next build, which knows what it uses.
 }
 
 void TzqxAppletAgent::PlaceSlideImage(const std::string& name, const std::string& bytes) {

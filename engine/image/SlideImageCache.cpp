@@ -186,6 +186,12 @@ void SlideImageCache::markUsed(const std::string& name, bool stored) const {
     grew_ = grew_ || stored;
 }
 
+bool SlideImageCache::Has(const std::string& key) const {
+    struct stat st {};
+    return !key.empty() && ::lstat((folder_ + EntryName(key)).c_str(), &st) == 0 &&
+           S_ISREG(st.st_mode);
+}
+
 std::optional<SlidePicture> SlideImageCache::Find(const std::string& key) const {
     if (key.empty())
         return std::nullopt;

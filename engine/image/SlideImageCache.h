@@ -44,6 +44,8 @@ public:
                        Rgb background, std::string_view output = {}) const;
     // Safe to call from several threads at once, as is Store.
     std::optional<SlidePicture> Find(const std::string& key) const;
+    // Whether an entry is there, without reading it (Find may still refuse it).
+    bool Has(const std::string& key) const;
     void Store(const std::string& key, const SlidePicture& picture) const;
     // Removes least recently used entries past the limit; does nothing unless Store added one.
     // Call when no Find or Store of this object is under way.

@@ -96,6 +96,43 @@ TEST_F(SlideImages, ScalesEachOriginalIntoTheBoxAndNamesItByPosition) {
     EXPECT_EQ(ReadFile(jpeg), testing::MakeJpeg(testing::PhotoLike(800, 600)));
 }
 
+// The preview keeps a slide it staged before while the cache has no picture of it for the new
+// box, and takes the new one once the background has made it; a moved slide, or a publish,
+// never keeps one.
+TEST_F(SlideImages, ThePreviewKeepsStagedSlidesUntilTheCacheHasThem) {
+    testing::TempFolder cache;
+    h.agent.ImageCacheFolder = cache.slash();
+    addItem(write("wide.jpg", testing::MakeJpeg(testing::PhotoLike(800, 600))));
+    addItem(write("tall.jpg", testing::MakeJpeg(testing::PhotoLike(600, 800))));
+    h.agent.PrepareSlideImages();
+    const std::string before = ReadFile(preview("slider0.jpg"));
+
+    h.agent.DeferUncachedSlides = true;
+    h.agent.AppletData.SlideShowWidth = "200";
+    h.agent.PrepareSlideImages();
+    EXPECT_EQ(h.agent.PendingSlides.size(), 2u);
+    EXPECT_EQ(ReadFile(preview("slider0.jpg")), before);
+    EXPECT_EQ(h.agent.Items[0].ImageWidth, "400");
+    const std::atomic<bool> stop{false};
+    MakePendingSlides(h.agent.PendingSlides, h.agent.ImageCacheFolder, stop);
+    h.agent.PrepareSlideImages();
+    EXPECT_TRUE(h.agent.PendingSlides.empty());
+    EXPECT_EQ(h.agent.Items[0].ImageWidth, "200");
+    EXPECT_NE(ReadFile(preview("slider0.jpg")), before);
+
+    h.agent.AppletData.SlideShowWidth = "300";
+    std::swap(h.agent.Items[0], h.agent.Items[1]);
+    h.agent.PrepareSlideImages();
+    EXPECT_TRUE(h.agent.PendingSlides.empty());
+    EXPECT_EQ(h.agent.Items[1].ImageWidth, "300");
+
+    h.agent.DeferUncachedSlides = false;
+    h.agent.AppletData.SlideShowWidth = "250";
+    h.agent.PrepareSlideImages();
+    EXPECT_TRUE(h.agent.PendingSlides.empty());
+    EXPECT_EQ(h.agent.Items[1].ImageWidth, "250");
+}
+
 TEST_F(SlideImages, TheSameOriginalTwiceGivesTwoFiles) {
     const std::string path = write("a.jpg", testing::MakeJpeg(testing::PhotoLike(64, 48)));
     addItem(path);

@@ -8,6 +8,7 @@
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QSplitter>
+#include <QThread>
 #include <QTimer>
 
 #include "AppletAgent.h"
@@ -57,6 +58,12 @@ PreviewController::PreviewController(Ui::MainForm& ui, Platform& platform, TzqxA
       programFolder_(programFolder),
       scratch_(scratchFolder) {
     connect(&binder_, &PropertyBinder::edited, this, [this] { RefreshPreview(); });
+}
+
+PreviewController::~PreviewController() {
+    stopMaking_ = true;
+    if (slideMaker_)
+        slideMaker_->wait();
 }
 
 std::string PreviewController::pathBytes(const QString& path) const {
@@ -131,9 +138,15 @@ void PreviewController::BuildHTML1Click() {
     formHTML_->exec();
 }
 
-void PreviewController::stagePreviewPage() {
+void PreviewController::stagePreviewPage(bool deferSlides) {
     const std::string folder = pathBytes(programFolder_);
-    BuildGeneratedCode();
+    {
+        // Slides the cache does not have yet are made behind the live page, not before it.
+        const QScopedValueRollback deferring(agent_.DeferUncachedSlides, deferSlides);
+        BuildGeneratedCode();
+    }
+    if (deferSlides)
+        makePendingSlides();
     agent_.CopyLinkedFilesToPreview(folder);
     addPreviewEntryPoint(agent_.PreviewFolder() + "lumivex.js");
     agent_.CopyResourceFilesToPreview(folder);
@@ -141,6 +154,23 @@ void PreviewController::stagePreviewPage() {
     WriteFileAtomically(page, formHTML_->PageBytes());
     agent_.CopyToPreview(page);
     DeleteFileQuietly(page);
+}
+
+void PreviewController::makePendingSlides() {
+    // One maker at a time; what is still pending when it ends is made by the next staging.
+    if (agent_.PendingSlides.empty() || slideMaker_)
+        return;
+    slideMaker_.reset(
+        QThread::create([this, slides = agent_.PendingSlides, cache = agent_.ImageCacheFolder] {
+            MakePendingSlides(slides, cache, stopMaking_);
+        }));
+    connect(slideMaker_.get(), &QThread::finished, this, ErrorReport::guarded([this] {
+                slideMaker_->wait();
+                slideMaker_.reset();
+                if (!stopMaking_)
+                    RefreshPreview();
+            }));
+    slideMaker_->start(QThread::LowPriority);
 }
 
 void PreviewController::Preview1Click() {
@@ -178,7 +208,7 @@ void PreviewController::RefreshPreview() {
     stale_ = false;
     const QScopedValueRollback staging(staging_, true);
     try {
-        stagePreviewPage();
+        stagePreviewPage(true);
     } catch (...) {
         refreshArmed_ = true;
         throw;

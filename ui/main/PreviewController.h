@@ -3,12 +3,15 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <atomic>
+#include <memory>
 
 #include "HTMLBuild.h"
 #include "Preview.h"
 
 class QDockWidget;
 class QMainWindow;
+class QThread;
 
 namespace Ui {
 class MainForm;
@@ -36,6 +39,7 @@ public:
     PreviewController(Ui::MainForm& ui, Platform& platform, TzqxAppletAgent& agent, ItemTree& tree,
                       PropertyBinder& binder, const Publisher& publisher, QMainWindow* window,
                       const QString& programFolder, const QString& scratchFolder);
+    ~PreviewController() override;
     // The windows that live from start to end, created hidden after the main window; the
     // dock where the designer last put it.
     void createWindows();
@@ -61,11 +65,14 @@ public:
     QDockWidget* dock() const { return dock_; }
 
 private:
-    // The build step, then the page and its files into the preview folder.
-    void stagePreviewPage();
+    // The build step, then the page and its files into the preview folder; with `deferSlides`
+    // a slide the cache does not have keeps its staged picture until it is made behind.
+    void stagePreviewPage(bool deferSlides = false);
     // Shows the preview in its dock, the window wide enough for it and the pages.
     void makeRoomForPreview();
     std::string pathBytes(const QString& path) const;
+    // Makes the slides the last staging kept as they were, then shows them.
+    void makePendingSlides();
 
     Ui::MainForm& ui_;
     Platform& platform_;
@@ -83,6 +90,8 @@ private:
     // An edit came while the preview could not refresh; and whether it is refreshing now.
     bool stale_ = false;
     bool staging_ = false;
+    std::unique_ptr<QThread> slideMaker_;
+    std::atomic<bool> stopMaking_{false};
 };
 
 }  // namespace lumivex::ui
