@@ -201,6 +201,13 @@ std::unique_ptr<QTemporaryDir> makeScratchFolder() {
     return scratch;
 }
 
+// The desktop learns the file type once the window is up; it is not needed before.
+void registerFileTypeLater(QObject* window, Shell& shell) {
+    QTimer::singleShot(0, window, ErrorReport::guarded([&shell] {
+                           RegisterFileType(shell, QCoreApplication::applicationFilePath());
+                       }));
+}
+
 }  // namespace
 
 TMainForm::TMainForm(Platform& platform, const QString& programFolder, QWidget* parent)
@@ -231,11 +238,7 @@ TMainForm::TMainForm(Platform& platform, const QString& programFolder, QWidget* 
     qApp->installEventFilter(historyFilter_);
     qApp->installEventFilter(escapeFilter_);
     setWindowTitle(tr("Lumivex"));
-    // The desktop learns the file type once the window is up; it is not needed before.
-    QTimer::singleShot(0, this, ErrorReport::guarded([this] {
-                           RegisterFileType(platform_.shell,
-                                            QCoreApplication::applicationFilePath());
-                       }));
+    registerFileTypeLater(this, platform_.shell);
     try {
         recentFiles_->LoadRecentFiles();
         if (const QString newest = recentFiles_->newest(); !newest.isEmpty())
