@@ -20,6 +20,7 @@ private Q_SLOTS:
     void shownPreviewRebuildsAndReloads();
     void theDockFollowsTheSelectionAndTakesAPhonesWidth_data();
     void theDockFollowsTheSelectionAndTakesAPhonesWidth();
+    void aNewBoxShowsAtOnceAndItsPicturesFollow();
     void unwritableProgramFolderStillStarts();
 };
 
@@ -110,6 +111,32 @@ void PreviewProtocolTest::theDockFollowsTheSelectionAndTakesAPhonesWidth() {
 
     f.form->preview().frmPreview()->findChild<QComboBox*>("cmbPreviewSize")->setCurrentIndex(2);
     QVERIFY(pageGives(view, QStringLiteral("window.innerWidth"), 390));
+}
+
+// A box of a new size shows with the pictures staged before; the ones made for it follow.
+void PreviewProtocolTest::aNewBoxShowsAtOnceAndItsPicturesFollow() {
+    MainFormFixture f;
+    const QString photo = FreshFolder(QStringLiteral("box")) + "photo.png";
+    QImage picture(800, 600, QImage::Format_RGB32);
+    picture.fill(Qt::darkGreen);
+    QVERIFY(picture.save(photo));
+    f.insert(f.root(), "Slide");
+    f.agent().Items[0].OriginalImagePath = QFile::encodeName(photo).toStdString();
+    f.form->resize(1400, 700);
+    f.form->show();
+    f.ui().PreviewWindow1->trigger();
+    f.ui().PreviewWindow1->trigger();
+    QWebEngineView* view = f.form->preview().frmPreview()->WebBrowser();
+    const QString slide = QStringLiteral(
+        "([...document.images].find((i) => /slider0/.test(i.src) && i.complete) || "
+        "{}).naturalWidth");
+    QVERIFY(pageGives(view, slide, 400));
+    f.ui().spnedt_SlideShowWidth->setValue(200);
+    QCOMPARE(f.agent().PendingSlides.size(), std::size_t{1});
+    QCOMPARE(f.agent().Items[0].ImageWidth, std::string("400"));
+    QVERIFY(
+        pageGives(view, QStringLiteral("document.querySelector('[id$=_div]').offsetWidth"), 200));
+    QVERIFY(pageGives(view, slide, 200));
 }
 
 void PreviewProtocolTest::unwritableProgramFolderStillStarts() {
