@@ -7,6 +7,7 @@
 #   bench/live-preview/run.sh [BUILD_DIR]   (needs ImageMagick; SIZE, COUNT, ROUNDS, OUTPUT)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+. bench/camera-photos.sh
 build=${1:-build}
 tool=$build/bench/bench_editor_ops
 cli=$build/app/lumivex-cli
@@ -20,10 +21,7 @@ work=$(mktemp -d /tmp/lumivex-bench-live-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
 echo "== machine: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
-convert -size "$size" -seed 1 plasma:fractal -blur 0x1 -attenuate 0.4 +noise Gaussian \
-  -sampling-factor 2x1 -quality 92 "$work/photo.jpg"
-mkdir "$work/photos"
-for i in $(seq 1 "$count"); do cp "$work/photo.jpg" "$work/photos/IMG_$i.jpg"; done
+camera_photos "$work" "$count" "$size"
 "$cli" new "$work"/photos/*.jpg "$work/live.lvx" >/dev/null
 # OUTPUT=Modern: the modern web output, with its several widths and AVIF of every slide.
 if [[ ${OUTPUT:-Classic} == Modern ]]; then

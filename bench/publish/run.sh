@@ -8,6 +8,7 @@
 #   bench/publish/run.sh [BUILD_DIR]   (needs ImageMagick; SIZE, COUNT)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+. bench/camera-photos.sh
 build=${1:-build}
 tool=$build/bench/bench_editor_ops
 cli=$build/app/lumivex-cli
@@ -20,10 +21,7 @@ work=$(mktemp -d /tmp/lumivex-bench-publish-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
 echo "== machine: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
-convert -size "$size" -seed 1 plasma:fractal -blur 0x1 -attenuate 0.4 +noise Gaussian \
-  -sampling-factor 2x1 -quality 92 "$work/photo.jpg"
-mkdir "$work/photos"
-for i in $(seq 1 "$count"); do cp "$work/photo.jpg" "$work/photos/IMG_$i.jpg"; done
+camera_photos "$work" "$count" "$size"
 echo "== $count photos of $size"
 
 QT_QPA_PLATFORM=offscreen "$tool" save "$work/photos" "$work/cli.lvx" 2>/dev/null |

@@ -26,7 +26,6 @@ image::RgbImage toRgb(const QImage& picture) {
 FocalPointPicker::FocalPointPicker(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::CrossCursor);
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 
 QSize FocalPointPicker::sizeHint() const {
