@@ -27,18 +27,23 @@ namespace lumivex::ui {
 
 namespace {
 
-// The preview's own copy of the runtime gets an entry point that shows one slide held, as a
-// visitor's arrow keys would; the copy in the program folder, which publishes, stays as it is.
-void addPreviewEntryPoint(const std::string& runtime) {
+// The preview's own copy of the runtime (the readable one, whatever the output publishes) gets
+// entry points that show one slide held, as a visitor's arrow keys would, and keep what the
+// slideshow was started with, for captions edited in place; the program folder's copies, which
+// publish, stay as they are.
+void addPreviewEntryPoints(const std::string& runtime, const std::string& preview) {
     static constexpr std::string_view kAnchor = "\n  if (!box) return;\n";
-    if (!FileExists(runtime))
+    if (!FileExists(runtime) || !FileExists(preview))
         return;
     std::string text = ReadWholeFile(runtime, 1 << 22);
     const std::size_t at = text.find(kAnchor);
     if (at == std::string::npos)
         return;
-    text.insert(at + kAnchor.size(), "  box.lumivexPreviewShow = jump;\n");
-    WriteFileAtomically(runtime, text);
+    text.insert(at + kAnchor.size(),
+                "  box.lumivexPreviewShow = jump;\n"
+                "  box.lumivexPreviewArgs = [].slice.call(arguments);\n");
+    if (ReadWholeFile(preview, 1 << 22) != text)
+        WriteFileAtomically(preview, text);
 }
 
 }  // namespace
@@ -148,7 +153,8 @@ void PreviewController::stagePreviewPage(bool deferSlides) {
     if (deferSlides)
         makePendingSlides();
     agent_.CopyLinkedFilesToPreview(folder);
-    addPreviewEntryPoint(agent_.PreviewFolder() + "lumivex.js");
+    addPreviewEntryPoints(pathBytes(programFolder_) + "lumivex.js",
+                          agent_.PreviewFolder() + "lumivex.js");
     agent_.CopyResourceFilesToPreview(folder);
     const std::string page = pathBytes(scratch_) + "~preview.html";
     WriteFileAtomically(page, formHTML_->PageBytes());

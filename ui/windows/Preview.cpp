@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QStyle>
 #include <QTimer>
 #include <QWebEnginePage>
@@ -11,6 +12,7 @@
 
 #include "Icons.h"
 #include "Platform.h"
+#include "PreviewUpdate.h"
 #include "Translations.h"
 #include "ui_Preview.h"
 
@@ -87,8 +89,10 @@ void TfrmPreview::createWebBrowser() {
     webBrowser_ = new QWebEngineView(this);
     webBrowser_->setObjectName(QStringLiteral("WebBrowser"));
     webBrowser_->setPage(new SilentPage(webBrowser_));
-    connect(webBrowser_, &QWebEngineView::loadFinished, this,
-            &TfrmPreview::WebBrowserDocumentComplete);
+    connect(webBrowser_, &QWebEngineView::loadFinished, this, [this](bool loaded) {
+        pageLoaded_ = loaded;
+        WebBrowserDocumentComplete();
+    });
     FormResize();
     webBrowser_->show();
 }
@@ -96,7 +100,28 @@ void TfrmPreview::createWebBrowser() {
 void TfrmPreview::Navigate(const QString& path) {
     if (webBrowser_ == nullptr)
         createWebBrowser();
-    webBrowser_->load(QUrl::fromLocalFile(path));
+    const QUrl page = QUrl::fromLocalFile(path);
+    StagedFiles staged = ReadStagedFiles(QFileInfo(path).absolutePath());
+    std::optional<PageUpdate> update;
+    if (pageLoaded_ && !reloadNext_ && webBrowser_->url() == page)
+        update = PlanPageUpdate(shownFiles_, staged, shownSlide_ >= 0);
+    reloadNext_ = false;
+    shownFiles_ = std::move(staged);
+    if (!update) {
+        pageLoaded_ = false;
+        webBrowser_->load(page);
+        return;
+    }
+    // Done as the load would end, or, when the page cannot take it, by the load after all.
+    webBrowser_->page()->runJavaScript(PageUpdateScript(*update),
+                                       [this, page](const QVariant& done) {
+                                           if (done.toBool()) {
+                                               WebBrowserDocumentComplete();
+                                               return;
+                                           }
+                                           pageLoaded_ = false;
+                                           webBrowser_->load(page);
+                                       });
 }
 
 void TfrmPreview::ensurePreviewFolder() const {
@@ -143,8 +168,10 @@ void TfrmPreview::ShowSlide(int index) {
     if (webBrowser_ == nullptr)
         return;
     if (index < 0) {
-        if (wasSlide)
+        if (wasSlide) {
+            pageLoaded_ = false;
             webBrowser_->reload();  // running again from its start
+        }
         return;
     }
     applyShownSlide();
@@ -198,6 +225,7 @@ void TfrmPreview::Timer1Timer() {
 
 void TfrmPreview::spdbtnReloadClick() {
     ensurePreviewFolder();
+    reloadNext_ = true;
     host_.SetPreviewRefreshArmed(true);
     host_.RefreshPreview();
 }

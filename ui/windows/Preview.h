@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QWidget>
 #include <memory>
@@ -34,7 +36,8 @@ public:
                 QWidget* parent = nullptr);
     ~TfrmPreview() override;
 
-    // Loads a local page (a plain file path).
+    // Loads a local page (a plain file path); the same page again, staged anew, is updated in
+    // place when only its captions or style sheets changed.
     void Navigate(const QString& path);
     // The slide of item `index` held with its caption in, or the slideshow running (-1), now
     // and after every load.
@@ -72,6 +75,9 @@ private:
     QTimer* timer1_;
     QWebEngineView* webBrowser_ = nullptr;
     int shownSlide_ = -1;
+    bool pageLoaded_ = false;
+    bool reloadNext_ = false;                // Refresh reloads whatever changed
+    QHash<QString, QByteArray> shownFiles_;  // the preview folder as the page was loaded
 };
 
 }  // namespace lumivex::ui

@@ -1,6 +1,8 @@
 #include <QComboBox>
 #include <QDockWidget>
+#include <QLineEdit>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTest>
 #include <QToolButton>
 #include <QWebEngineView>
@@ -21,6 +23,8 @@ private Q_SLOTS:
     void theDockFollowsTheSelectionAndTakesAPhonesWidth_data();
     void theDockFollowsTheSelectionAndTakesAPhonesWidth();
     void aNewBoxShowsAtOnceAndItsPicturesFollow();
+    void captionsAndStyleChangeInPlace_data();
+    void captionsAndStyleChangeInPlace();
     void unwritableProgramFolderStillStarts();
 };
 
@@ -137,6 +141,71 @@ void PreviewProtocolTest::aNewBoxShowsAtOnceAndItsPicturesFollow() {
     QVERIFY(
         pageGives(view, QStringLiteral("document.querySelector('[id$=_div]').offsetWidth"), 200));
     QVERIFY(pageGives(view, slide, 200));
+}
+
+void PreviewProtocolTest::captionsAndStyleChangeInPlace_data() {
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("seen");  // read in the page until it gives `want`
+    QTest::addColumn<QString>("want");
+    QTest::addColumn<bool>("inPlace");
+    const QString title = "document.querySelector('[class*=_SlideInfoTitle]').textContent";
+    const QString desc = "document.querySelector('[class*=_SlideInfoDesc]').textContent";
+    const QString rules =
+        "String([...document.styleSheets].some((s) => "
+        "[...s.cssRules].some((r) => /font-size: [^;]*31px/.test(r.cssText))))";
+    for (const QString output : {"Classic", "Modern"}) {
+        const QByteArray o = output.toLatin1();
+        QTest::newRow(o + " title") << output << "edt_Text"
+                                    << "Typed" << title << "Typed" << true;
+        QTest::newRow(o + " description") << output << "edt_Description"
+                                          << "Told" << desc << "Told" << true;
+        QTest::newRow(o + " font size") << output << "spnedt_SlideInfoTitleFontSize"
+                                        << "31" << rules << "true" << true;
+        QTest::newRow(o + " tooltip, in the slide's markup")
+            << output << "edt_IToolTip"
+            << "Hint" << title << "Second" << false;
+        QTest::newRow(o + " timing") << output << "spnedt_rotateDelay"
+                                     << "4321" << title << "Second" << false;
+    }
+}
+
+// Caption texts and style sheet edits reach the loaded page without a reload (a mark set in
+// the page stays); what the slides' markup or the timeline holds reloads it.
+void PreviewProtocolTest::captionsAndStyleChangeInPlace() {
+    QFETCH(QString, output);
+    QFETCH(QString, control);
+    QFETCH(QString, value);
+    QFETCH(QString, seen);
+    QFETCH(QString, want);
+    QFETCH(bool, inPlace);
+    MainFormFixture f;
+    f.agent().Options.set("WebOutput", output.toStdString());
+    f.insert(f.root(), "First");
+    f.insert(f.root(), "Second");
+    f.form->resize(1400, 700);
+    f.form->show();
+    f.ui().PreviewWindow1->trigger();
+    f.ui().PreviewWindow1->trigger();
+    QWebEngineView* view = f.form->preview().frmPreview()->WebBrowser();
+    f.select(f.root()->child(1));
+    const QString title =
+        QStringLiteral("(document.querySelector('[class*=_SlideInfoTitle]') || {}).textContent");
+    QVERIFY(pageGives(view, title, QStringLiteral("Second")));
+    QTRY_VERIFY_WITH_TIMEOUT(f.form->preview().refreshArmed(), 20000);
+    QVERIFY(pageGives(view, QStringLiteral("window.kept = 'kept'"), QStringLiteral("kept")));
+    QWidget* edited = f.form->findChild<QWidget*>(control);
+    if (auto* spin = qobject_cast<QSpinBox*>(edited))
+        spin->setValue(value.toInt());
+    else
+        qobject_cast<QLineEdit*>(edited)->setText(value);
+    QVERIFY(pageGives(view, seen, want));
+    QTRY_VERIFY_WITH_TIMEOUT(f.form->preview().refreshArmed(), 20000);
+    QVERIFY(pageGives(view, QStringLiteral("String(window.kept)"),
+                      inPlace ? QStringLiteral("kept") : QStringLiteral("undefined")));
+    // The slide stays held with the caption in.
+    QVERIFY(pageGives(view, title, control == "edt_Text" ? value : QStringLiteral("Second")));
 }
 
 void PreviewProtocolTest::unwritableProgramFolderStillStarts() {

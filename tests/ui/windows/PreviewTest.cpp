@@ -10,6 +10,7 @@
 #include "FakePlatform.h"
 #include "Icons.h"
 #include "Preview.h"
+#include "PreviewUpdate.h"
 #include "UiTestSupport.h"
 
 using namespace lumivex::ui;
@@ -40,11 +41,15 @@ struct FakePreviewHost final : PreviewHost {
     QStringList calls;
 };
 
-QString ProgramFolderWithPage(const QByteArray& html = "<html><body>slides</body></html>") {
-    const QString program = FreshFolder("program");
+void WritePage(const QString& program, const QByteArray& html) {
     QFile file(program + "page.html");
     file.open(QIODevice::WriteOnly);
     file.write(html);
+}
+
+QString ProgramFolderWithPage(const QByteArray& html = "<html><body>slides</body></html>") {
+    const QString program = FreshFolder("program");
+    WritePage(program, html);
     return program;
 }
 
@@ -123,6 +128,8 @@ private Q_SLOTS:
         QCOMPARE(browser->url(), QUrl::fromLocalFile(program + "page.html"));
         QVERIFY(!Button(preview, "spdbtnReload")->isChecked());
         QVERIFY(host.armed);
+        // A page staged anew loads again; the same files only arm the next edit.
+        WritePage(program, "<html><body>changed</body></html>");
         host.RefreshPreview();
         QCOMPARE(host.loadsStarted, 2);
 
@@ -137,6 +144,50 @@ private Q_SLOTS:
         // Pressing it again arms at once.
         Button(preview, "spdbtnAutoReload")->click();
         QVERIFY(host.armed);
+    }
+
+    // Which staged changes the loaded page takes in place: "" for nothing, "config" and
+    // the style sheets' names for what it is given; "reload" when it must load again.
+    void stagedChangesArePlanned_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("bytes");  // empty: the file is gone
+        QTest::addColumn<bool>("slideHeld");
+        QTest::addColumn<QString>("plan");
+        QTest::newRow("unchanged") << "page.html" << QByteArray("page") << false << "";
+        QTest::newRow("style sheet") << "S1.css" << QByteArray("b{}") << false << "S1.css";
+        QTest::newRow("captions, slide held") << "S1cfg.js" << QByteArray("x") << true << "config";
+        QTest::newRow("captions, running") << "S1cfg.js" << QByteArray("x") << false << "reload";
+        QTest::newRow("not UTF-8") << "S1cfg.js" << QByteArray("\xff") << true << "reload";
+        QTest::newRow("runtime") << "lumivex.js" << QByteArray("x") << true << "reload";
+        QTest::newRow("page") << "page.html" << QByteArray("x") << true << "reload";
+        QTest::newRow("picture") << "slider0.jpg" << QByteArray("x") << true << "reload";
+        QTest::newRow("new file") << "slider1.jpg" << QByteArray("x") << true << "reload";
+        QTest::newRow("file gone") << "S1.css" << QByteArray() << true << "reload";
+    }
+    void stagedChangesArePlanned() {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, slideHeld);
+        QFETCH(QString, plan);
+        const QString folder = FreshFolder("staged");
+        const auto write = [&](const QString& name, const QByteArray& content) {
+            QFile out(folder + name);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(content);
+        };
+        for (const char* name : {"page.html", "lumivex.js", "S1cfg.js", "S1.css", "slider0.jpg"})
+            write(name, "page");
+        const StagedFiles shown = ReadStagedFiles(folder);
+        if (bytes.isEmpty())
+            QFile::remove(folder + file);
+        else
+            write(file, bytes);
+        const std::optional<PageUpdate> update =
+            PlanPageUpdate(shown, ReadStagedFiles(folder), slideHeld);
+        const QString got = !update                           ? QStringLiteral("reload")
+                            : !update->configScript.isEmpty() ? QStringLiteral("config")
+                                                              : update->styleSheets.join(',');
+        QCOMPARE(got, plan);
     }
 
     void showingRestartsTheTimer() {
