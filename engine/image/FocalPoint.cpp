@@ -179,4 +179,13 @@ FocalPoint FocusInCrop(Size picture, int width, int height, FocalPoint focus) {
                       std::clamp((focus.y * picture.height - y0) / height, 0.0, 1.0)};
 }
 
+FocalPoint PointOfCrop(Size picture, int width, int height, FocalPoint focus, FocalPoint inCrop) {
+    width = std::min(width, picture.width);
+    height = std::min(height, picture.height);
+    const int x0 = CropStart(picture.width, width, focus.x);
+    const int y0 = CropStart(picture.height, height, focus.y);
+    return FocalPoint{std::clamp((x0 + inCrop.x * width) / picture.width, 0.0, 1.0),
+                      std::clamp((y0 + inCrop.y * height) / picture.height, 0.0, 1.0)};
+}
+
 }  // namespace lumivex::image

@@ -44,5 +44,8 @@ RgbImage CropAround(const RgbImage& picture, int width, int height, FocalPoint f
 
 // Where `focus` of `picture` lies in CropAround's result, as fractions of that result.
 FocalPoint FocusInCrop(Size picture, int width, int height, FocalPoint focus);
+// The other way: the point of `picture` that lies at `inCrop` of the width x height crop made
+// around `focus`; where a click on a filled slide puts the focal point.
+FocalPoint PointOfCrop(Size picture, int width, int height, FocalPoint focus, FocalPoint inCrop);
 
 }  // namespace lumivex::image

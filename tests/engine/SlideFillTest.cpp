@@ -102,6 +102,11 @@ TEST(SlideFill, CropsAroundAChosenFocalPointWithinThePicture) {
         const FocalPoint inCrop =
             image::FocusInCrop(image::Size{200, 10}, 50, 10, FocalPoint{row.focus, 0.5});
         EXPECT_NEAR(inCrop.x * 50 + row.firstColumn, row.focus * 200, 0.5 + 1e-9) << row.focus;
+        // A click on the crop's left edge names its first column in the picture.
+        const FocalPoint clicked = image::PointOfCrop(image::Size{200, 10}, 50, 10,
+                                                      FocalPoint{row.focus, 0.5}, FocalPoint{0, 1});
+        EXPECT_DOUBLE_EQ(clicked.x, row.firstColumn / 200.0) << row.focus;
+        EXPECT_DOUBLE_EQ(clicked.y, 1.0);
     }
     EXPECT_EQ(image::CoverBox(1200, 800, 400, 400), (image::Size{600, 400}));
     EXPECT_EQ(image::CoverBox(600, 1200, 960, 400), (image::Size{960, 1920}));

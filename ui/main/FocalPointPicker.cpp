@@ -112,16 +112,36 @@ void FocalPointPicker::choose(std::optional<image::FocalPoint> point) {
     Q_EMIT pointChanged();
 }
 
+namespace {
+
+// Kept to the precision the item stores, so the point shown is the point saved.
+double stored(double fraction) {
+    return std::round(std::clamp(fraction, 0.0, 1.0) * 1000.0) / 1000.0;
+}
+
+}  // namespace
+
 void FocalPointPicker::pointAt(QPointF position) {
     const QRectF picture = pictureRect();
-    // Kept to the precision the item stores, so the point shown is the point saved.
-    const auto fraction = [](double offset, double side) {
-        return std::round(std::clamp(offset / side, 0.0, 1.0) * 1000.0) / 1000.0;
-    };
-    point_ = image::FocalPoint{fraction(position.x() - picture.left(), picture.width()),
-                               fraction(position.y() - picture.top(), picture.height())};
+    point_ = image::FocalPoint{stored((position.x() - picture.left()) / picture.width()),
+                               stored((position.y() - picture.top()) / picture.height())};
     mixed_ = false;
     update();
+}
+
+void FocalPointPicker::pointInSlide(QPointF at) {
+    if (picture_.isNull() || !(at.x() >= 0 && at.x() <= 1 && at.y() >= 0 && at.y() <= 1))
+        return;
+    image::FocalPoint point{at.x(), at.y()};
+    // A filled slide shows the part of the photo kept around the point it has now.
+    if (fill_ && !box_.isEmpty()) {
+        const image::Size cover =
+            image::CoverBox(picture_.width(), picture_.height(), box_.width(), box_.height());
+        point = image::PointOfCrop(cover, box_.width(), box_.height(), shownPoint(), point);
+    }
+    Q_EMIT stepStarted();
+    choose(image::FocalPoint{stored(point.x), stored(point.y)});
+    Q_EMIT stepStarted();
 }
 
 void FocalPointPicker::mousePressEvent(QMouseEvent* event) {

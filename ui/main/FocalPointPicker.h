@@ -26,6 +26,9 @@ public:
     void setPointText(const QString& text);
     void setMixed(bool mixed);
     void chooseAutomatic();
+    // A click at `at` (fractions) of the slide's picture as the slideshow shows it: the point
+    // of the photo there, one step.
+    void pointInSlide(QPointF at);
     // Where the pictures come from; not owned.
     void setPictures(Thumbnails* pictures);
     void setPhoto(const QString& path);

@@ -14,6 +14,7 @@
 #include "AppletAgent.h"
 #include "ErrorReport.h"
 #include "FileIO.h"
+#include "FocalPointPicker.h"
 #include "HTMLBuild.h"
 #include "Platform.h"
 #include "PropertyBinder.h"
@@ -78,6 +79,10 @@ std::string PreviewController::pathBytes(const QString& path) const {
 void PreviewController::createWindows() {
     formHTML_ = new TformHTML(window_);
     frmPreview_ = new TfrmPreview(platform_, *this, programFolder_, window_);
+    // The held slide is the one selected, whose focal point the Item page shows.
+    connect(frmPreview_, &TfrmPreview::slidePointed, this, [this](int, QPointF at) {
+        ErrorReport::guarded([this, at] { ui_.pntFocalPoint->pointInSlide(at); })();
+    });
     dock_ = new QDockWidget(tr("Preview"), window_);
     dock_->setObjectName(QStringLiteral("dckPreview"));
     dock_->setWidget(frmPreview_);

@@ -4,11 +4,13 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStyle>
 #include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #include <algorithm>
+#include <functional>
 
 #include "Icons.h"
 #include "Platform.h"
@@ -24,7 +26,8 @@ namespace {
 // answered at once, so an edit never waits on a box hidden behind the editor.
 class SilentPage final : public QWebEnginePage {
 public:
-    explicit SilentPage(QObject* parent) : QWebEnginePage(parent) {
+    SilentPage(QObject* parent, std::function<void(const QString&)> said)
+        : QWebEnginePage(parent), said_(std::move(said)) {
         connect(this, &QWebEnginePage::featurePermissionRequested, this,
                 [this](const QUrl& origin, Feature feature) {
                     setFeaturePermission(origin, feature, PermissionDeniedByUser);
@@ -41,9 +44,38 @@ protected:
     QStringList chooseFiles(FileSelectionMode, const QStringList&, const QStringList&) override {
         return {};
     }
-    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int,
-                                  const QString&) override {}
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int,
+                                  const QString&) override {
+        said_(message);
+    }
+
+private:
+    std::function<void(const QString&)> said_;
 };
+
+// With a slide held, a click on its picture (not on a control) names the point clicked, as
+// fractions of the picture, instead of following the slide's link.
+constexpr const char* kPointingScript =
+    "(function () {"
+    "  if (window.lumivexPointing) return;"
+    "  window.lumivexPointing = 1;"
+    "  var css = document.createElement('style');"
+    "  css.textContent = '.lumivex-held img { cursor: crosshair }';"
+    "  (document.head || document.documentElement).appendChild(css);"
+    "  document.addEventListener('click', function (e) {"
+    "    var b = document.querySelector('[aria-roledescription=carousel]');"
+    "    if (window.lumivexHeld == null || !b || !b.contains(e.target) ||"
+    "        e.target.closest('button')) return;"
+    "    var img = document.elementsFromPoint(e.clientX, e.clientY)"
+    "      .find(function (x) { return x.tagName == 'IMG' && b.contains(x) });"
+    "    if (!img) return;"
+    "    var r = img.getBoundingClientRect();"
+    "    e.preventDefault();"
+    "    e.stopPropagation();"
+    "    console.info('lumivex-focus ' + window.lumivexHeld + ' ' + (e.clientX - r.left) /"
+    "      r.width + ' ' + (e.clientY - r.top) / r.height);"
+    "  }, true);"
+    "})()";
 
 }  // namespace
 
@@ -88,7 +120,8 @@ TfrmPreview::~TfrmPreview() = default;
 void TfrmPreview::createWebBrowser() {
     webBrowser_ = new QWebEngineView(this);
     webBrowser_->setObjectName(QStringLiteral("WebBrowser"));
-    webBrowser_->setPage(new SilentPage(webBrowser_));
+    webBrowser_->setPage(
+        new SilentPage(webBrowser_, [this](const QString& message) { pageSaid(message); }));
     connect(webBrowser_, &QWebEngineView::loadFinished, this, [this](bool loaded) {
         pageLoaded_ = loaded;
         WebBrowserDocumentComplete();
@@ -185,8 +218,10 @@ void TfrmPreview::applyShownSlide() {
     // Either stops the rotation with the caption in.
     webBrowser_->page()->runJavaScript(
         QStringLiteral(
+            "window.lumivexHeld = %1;"
             "(function go(k, tries) {"
             "  var b = document.querySelector('[aria-roledescription=carousel]');"
+            "  if (b) b.classList.add('lumivex-held');"
             "  if (b && b.lumivexPreviewShow) return b.lumivexPreviewShow(k);"
             "  if (!b || b.hasAttribute('aria-busy')) {"
             "    if (tries > 0) setTimeout(go, 100, k, tries - 1);"
@@ -234,7 +269,19 @@ void TfrmPreview::spdbtnAutoReloadClick() {
     host_.SetPreviewRefreshArmed(ui_->spdbtnAutoReload->isChecked());
 }
 
+void TfrmPreview::pageSaid(const QString& message) {
+    static const QRegularExpression kPointed(
+        QStringLiteral("^lumivex-focus (\\d+) ([-+.eE0-9]+) ([-+.eE0-9]+)$"));
+    const QRegularExpressionMatch pointed = kPointed.match(message);
+    bool slideRead = false, xRead = false, yRead = false;
+    const int slide = pointed.captured(1).toInt(&slideRead);
+    const QPointF at(pointed.captured(2).toDouble(&xRead), pointed.captured(3).toDouble(&yRead));
+    if (pointed.hasMatch() && slideRead && xRead && yRead && slide == shownSlide_)
+        Q_EMIT slidePointed(slide, at);
+}
+
 void TfrmPreview::WebBrowserDocumentComplete() {
+    webBrowser_->page()->runJavaScript(QString::fromLatin1(kPointingScript));
     applyShownSlide();
     host_.SetPreviewRefreshArmed(ui_->spdbtnAutoReload->isChecked());
     ui_->spdbtnReload->setChecked(false);

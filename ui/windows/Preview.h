@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QPointF>
 #include <QString>
 #include <QWidget>
 #include <memory>
@@ -49,6 +50,10 @@ public:
     QWebEngineView* WebBrowser() const { return webBrowser_; }
     QTimer* Timer1() const { return timer1_; }
 
+Q_SIGNALS:
+    // A click on the held slide's picture in the page, at `at` (fractions of the picture).
+    void slidePointed(int slide, QPointF at);
+
 public Q_SLOTS:
     void spdbtnAutoReloadClick();
     void spdbtnReloadClick();
@@ -67,6 +72,7 @@ private:
     void ensurePreviewFolder() const;
     void createWebBrowser();
     void applyShownSlide();
+    void pageSaid(const QString& message);
 
     Platform& platform_;
     PreviewHost& host_;

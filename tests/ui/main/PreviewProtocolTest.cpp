@@ -25,6 +25,8 @@ private Q_SLOTS:
     void aNewBoxShowsAtOnceAndItsPicturesFollow();
     void captionsAndStyleChangeInPlace_data();
     void captionsAndStyleChangeInPlace();
+    void aClickOnTheHeldSlideSetsItsFocalPoint_data();
+    void aClickOnTheHeldSlideSetsItsFocalPoint();
     void unwritableProgramFolderStillStarts();
 };
 
@@ -206,6 +208,53 @@ void PreviewProtocolTest::captionsAndStyleChangeInPlace() {
                       inPlace ? QStringLiteral("kept") : QStringLiteral("undefined")));
     // The slide stays held with the caption in.
     QVERIFY(pageGives(view, title, control == "edt_Text" ? value : QStringLiteral("Second")));
+}
+
+void PreviewProtocolTest::aClickOnTheHeldSlideSetsItsFocalPoint_data() {
+    QTest::addColumn<QString>("fit");
+    QTest::addColumn<QString>("point");
+    // A square photo in a 400 x 200 box: fitted, the click's place in the picture is the point;
+    // filled, the picture shown is rows 100 to 300 of a 400 x 400 copy.
+    QTest::newRow("fit") << "Fit"
+                         << "25,75";
+    QTest::newRow("fill") << "Fill"
+                          << "25,62.5";
+}
+
+void PreviewProtocolTest::aClickOnTheHeldSlideSetsItsFocalPoint() {
+    QFETCH(QString, fit);
+    QFETCH(QString, point);
+    MainFormFixture f;
+    f.agent().Options.set("SlideFit", fit.toStdString());
+    const QString photo = FreshFolder(QStringLiteral("click")) + "photo.png";
+    QImage picture(600, 600, QImage::Format_RGB32);
+    picture.fill(Qt::darkGreen);
+    QVERIFY(picture.save(photo));
+    f.insert(f.root(), "Slide");
+    f.agent().Items[0].OriginalImagePath = QFile::encodeName(photo).toStdString();
+    f.ui().spnedt_SlideShowWidth->setValue(400);
+    f.ui().spedt_SlideShowHeight->setValue(200);
+    f.form->resize(1400, 700);
+    f.form->show();
+    f.ui().PreviewWindow1->trigger();
+    f.ui().PreviewWindow1->trigger();
+    QWebEngineView* view = f.form->preview().frmPreview()->WebBrowser();
+    f.select(f.root()->child(0));
+    QTRY_VERIFY_WITH_TIMEOUT(f.ui().pntFocalPoint->hasPicture(), 10000);
+    QVERIFY(pageGives(view, QStringLiteral("String(window.lumivexHeld)"), QStringLiteral("0")));
+    const QString click = QStringLiteral(
+        "(function () {"
+        "  var img = [...document.images].find((i) => /slider0/.test(i.src) && i.complete);"
+        "  if (!img) return 'none';"
+        "  var r = img.getBoundingClientRect();"
+        "  return String(img.dispatchEvent(new MouseEvent('click', {bubbles: true,"
+        "    cancelable: true, clientX: r.left + r.width / 4, clientY: r.top + r.height * 3 / "
+        "4})));"
+        "})()");
+    // Not followed as a link: the click is taken.
+    QVERIFY(pageGives(view, click, QStringLiteral("false")));
+    QTRY_COMPARE_WITH_TIMEOUT(QString::fromStdString(f.agent().Items[0].Reserved6), point, 10000);
+    QCOMPARE(f.form->document().history().undoText(), QStringLiteral("Change Focal Point"));
 }
 
 void PreviewProtocolTest::unwritableProgramFolderStillStarts() {
