@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDBusReply>
+#include <QFileInfo>
 #include <QPalette>
 #include <QStyle>
 #include <QStyleFactory>
@@ -118,6 +120,11 @@ DesktopColorScheme::~DesktopColorScheme() {
 }
 
 void DesktopColorScheme::readPortal() {
+    // With no session bus named, asking would start one of its own (autolaunch), and the portal
+    // is never on that one.
+    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") &&
+        !QFileInfo::exists(qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/bus")))
+        return;
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return;
@@ -128,9 +135,19 @@ void DesktopColorScheme::readPortal() {
         QDBusMessage::createMethodCall(QLatin1String(kPortalService), QLatin1String(kPortalPath),
                                        QLatin1String(kPortalSettings), QStringLiteral("Read"));
     read << QLatin1String(kAppearance) << QLatin1String(kColorSchemeKey);
-    const QDBusMessage answer = bus.call(read, QDBus::Block, kPortalTimeout);
-    if (answer.type() == QDBusMessage::ReplyMessage && !answer.arguments().isEmpty())
-        portal_ = portalNumber(answer.arguments().first());
+    // Answered while the window is being made, so start-up never waits on a portal that is
+    // slow to start; a change heard before the answer is the newer word.
+    auto* answer = new QDBusPendingCallWatcher(bus.asyncCall(read, kPortalTimeout), this);
+    connect(answer, &QDBusPendingCallWatcher::finished, this,
+            [this](QDBusPendingCallWatcher* call) {
+                call->deleteLater();
+                const QDBusMessage reply = call->reply();
+                if (portal_ || reply.type() != QDBusMessage::ReplyMessage ||
+                    reply.arguments().isEmpty())
+                    return;
+                portal_ = portalNumber(reply.arguments().first());
+                settle();
+            });
 }
 
 void DesktopColorScheme::watchGnome() {
