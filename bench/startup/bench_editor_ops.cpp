@@ -7,7 +7,8 @@
 //   bench_editor_ops live PROJECT.lvx [ROUNDS]     The live preview: its first slide from a cold
 //                                                  cache, then a character typed into a caption
 //                                                  and a change of the box's width, each until
-//                                                  the page shows it
+//                                                  the page shows it; then a new photo for the
+//                                                  held slide from each JPEG in PROJECT's new/
 //   bench_editor_ops save FOLDER [KEEP.lvx]        Save of a project of the folder's photos, cold:
 //                                                  its time and the event loop's longest block;
 //                                                  then one cancelled midway, how long Cancel
@@ -349,6 +350,32 @@ int runLive(TMainForm& form, AnsweringDialogs& dialogs, const QString& project, 
         settle(150);
     }
     reportWorst("live_width", sized);
+    // A new photo for the held slide, each one new to the image cache: portrait, so that its
+    // slide tells itself apart from the landscape one it replaces.
+    auto* photo = form.findChild<QLineEdit*>(QStringLiteral("edtOriginalImagePath"));
+    const QDir fresh(QFileInfo(project).absolutePath() + QStringLiteral("/new"));
+    const QStringList photos = fresh.entryList({QStringLiteral("*.jpg")}, QDir::Files);
+    if (photo == nullptr || photos.isEmpty())
+        return 0;
+    const QString portrait = QStringLiteral(
+        "String(((i) => i ? i.naturalHeight > i.naturalWidth : false)([...document.images].find("
+        "(i) => /slider4[.]/.test(i.currentSrc) && i.complete && "
+        "getComputedStyle(i).visibility != 'hidden')))");
+    const QString landscape = photo->text();
+    std::vector<double> photoShown;
+    for (const QString& name : photos) {
+        QElapsedTimer timer;
+        timer.start();
+        photo->setText(fresh.filePath(name));
+        if (untilPageGives(view, portrait, QStringLiteral("true")) < 0)
+            fail("a new photo did not show");
+        photoShown.push_back(elapsedMs(timer));
+        photo->setText(landscape);
+        if (untilPageGives(view, portrait, QStringLiteral("false")) < 0)
+            fail("the photo before did not show again");
+        settle(150);
+    }
+    reportWorst("live_photo", photoShown);
     return 0;
 }
 
