@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The cost of filled slides: COUNT camera photos (default 8 of 6000x4000, 3:2, in the 960x400 box
-# of the Gallery template) published by lumivex-cli with SlideFit=Fit and SlideFit=Fill, classic
-# and modern, each from a fresh image cache, best of RUNS. Goal: Fill within 10 % of Fit.
+# of the Gallery template) published by lumivex-cli with SlideFit=Fit and SlideFit=Fill, the
+# latter with the focal point found and with it set on every slide (on the subject), classic and
+# modern, each from a fresh image cache, best of RUNS. Goal: Fill within 10 % of Fit.
 #   bench/slide-fill/run.sh [BUILD_DIR]   (needs ImageMagick; SIZE, COUNT, RUNS)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -22,25 +23,28 @@ convert -size "$size" -seed 1 plasma:fractal -blur 0x1 -attenuate 0.4 +noise Gau
 for i in $(seq 1 "$count"); do cp "$work/photo.jpg" "$work/IMG_$i.jpg"; done
 echo "== $count photos of $size"
 
-project() { # web output, slide fit
-  python3 - "$root/share/templates/Gallery_960x400.lvx" "$work" "$count" "$1" "$2" <<'PY'
+project() { # web output, slide fit, focal point ("" to find it)
+  python3 - "$root/share/templates/Gallery_960x400.lvx" "$work" "$count" "$1" "$2" "$3" <<'PY'
 import sys
-template, work, count, output, fit = sys.argv[1:]
+template, work, count, output, fit, point = sys.argv[1:]
 head, rest = open(template, 'rb').read().split(b'<Lumivex_Options>\r\n')
 tail = rest.split(b'<Item_Parameters>\r\n')[1].split(b'</Item_Parameters>')[1]
 options = b'WebOutput=%s\r\nSlideFit=%s\r\n</Lumivex_Options>\r\n' % (output.encode(), fit.encode())
-items = b''.join(b'Photo %d#$@#$@_self#$@#$@#$@0#$@#$@#$@-1#$@#$@%s/IMG_%d.jpg#$@#$@#$@\r\n'
-                 % (i, work.encode(), i) for i in range(1, int(count) + 1))
+items = b''.join(b'Photo %d#$@#$@_self#$@#$@#$@0#$@%s#$@#$@-1#$@#$@%s/IMG_%d.jpg#$@#$@#$@\r\n'
+                 % (i, point.encode(), work.encode(), i) for i in range(1, int(count) + 1))
 sys.stdout.buffer.write(head + b'<Lumivex_Options>\r\n' + options + b'<Item_Parameters>\r\n' +
                         items + b'</Item_Parameters>' + tail)
 PY
 }
 
-printf '%-10s %10s %10s %8s\n' output 'Fit s' 'Fill s' 'Fill/Fit'
+printf '%-10s %8s %8s %8s %9s %10s\n' output 'Fit s' 'Fill s' 'Fill/Fit' 'set, s' 'set/Fit'
 for output in Classic Modern; do
   declare -A best=()
-  for fit in Fit Fill; do
-    project "$output" "$fit" >"$work/$output$fit.lvx"
+  for fit in Fit Fill Set; do
+    case $fit in
+      Set) project "$output" Fill "80,50" ;;
+      *) project "$output" "$fit" "" ;;
+    esac >"$work/$output$fit.lvx"
     best[$fit]=999
     for _ in $(seq 1 "$runs"); do
       rm -rf "$work/cache" "$work/out"
@@ -50,6 +54,7 @@ for output in Classic Modern; do
       best[$fit]=$(awk -v a="${best[$fit]}" -v b="$t" 'BEGIN { print (b < a ? b : a) }')
     done
   done
-  printf '%-10s %10.2f %10.2f %8.2f\n' "$output" "${best[Fit]}" "${best[Fill]}" \
-    "$(awk -v a="${best[Fill]}" -v b="${best[Fit]}" 'BEGIN { print a / b }')"
+  printf '%-10s %8.2f %8.2f %8.2f %9.2f %10.2f\n' "$output" "${best[Fit]}" "${best[Fill]}" \
+    "$(awk -v a="${best[Fill]}" -v b="${best[Fit]}" 'BEGIN { print a / b }')" "${best[Set]}" \
+    "$(awk -v a="${best[Set]}" -v b="${best[Fit]}" 'BEGIN { print a / b }')"
 done

@@ -108,9 +108,18 @@ struct StoredJpeg {
     DecodedPicture picture;
     int orientation = 1;
     SrgbConversion conversion;  // RGB and grey pictures with a profile
+    int firstRow = 0;           // of the decoded picture, where `picture.pixels` begins
 };
+// The rows of the decoded picture (as stored, of `decoded` size) that a caller needs, as first
+// row and count; asked once the DCT scale is chosen. Rows above are skipped, rows below never
+// read: a crop that keeps part of the rows costs part of the decode.
+struct RowSpan {
+    int first = 0;
+    int count = 0;
+};
+using RowsWanted = std::function<RowSpan(Size decoded, int orientation)>;
 StoredJpeg DecodeJpegAsStored(const Source& source, const TargetForSize& target,
-                              const DecodeLimits& limits = {});
+                              const DecodeLimits& limits = {}, const RowsWanted& rows = {});
 RgbImage FinishJpeg(RgbImage asStored, const StoredJpeg& decoded);
 // Transparent pixels and the screen outside the first frame are laid on `background`.
 DecodedPicture DecodeGif(const Source& source, Rgb background, const DecodeLimits& limits = {});

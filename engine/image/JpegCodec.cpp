@@ -8,6 +8,7 @@
 // and any picture turned upright, by FinishJpeg. Metadata that cannot be read leaves the picture
 // as stored, in sRGB.
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -259,6 +260,13 @@ bool finishDecode(DecodeState& state) {
     return true;
 }
 
+bool skipRows(DecodeState& state, int rows) {
+    if (setjmp(state.err.jump))
+        return false;
+    jpeg_skip_scanlines(&state.cinfo, static_cast<JDIMENSION>(rows));
+    return true;
+}
+
 [[noreturn]] void fail(const DecodeState& state, const std::string& path) {
     if (state.file.readErrno != 0)
         throw FileError(path, state.file.readErrno, "read");
@@ -382,8 +390,11 @@ std::int64_t scanBlocks(const Source& source, j_decompress_ptr cinfo, std::int64
 }
 
 // The rows as stored into `out`, CMYK made RGB through its profile or by inverting.
+// Rows from the decoder's current one on, into `out` from its top, until `out` is full.
 void decodeRows(DecodeState& state, const std::string& path, RgbImage& out) {
     j_decompress_ptr cinfo = &state.cinfo;
+    const int first = static_cast<int>(cinfo->output_scanline);
+    const auto end = static_cast<JDIMENSION>(first + out.height);
     const bool cmyk = isCmyk(cinfo);
     // Adobe writes CMYK inverted, so each value is already "amount of white".
     const bool inverted = cinfo->saw_Adobe_marker;
@@ -394,8 +405,8 @@ void decodeRows(DecodeState& state, const std::string& path, RgbImage& out) {
             inverted ? SrgbConversion::Input::InvertedCmyk : SrgbConversion::Input::Cmyk);
     }
     std::vector<JSAMPLE> cmykRow(cmyk ? static_cast<std::size_t>(cinfo->output_width) * 4 : 0);
-    while (cinfo->output_scanline < cinfo->output_height) {
-        const int y = static_cast<int>(cinfo->output_scanline);
+    while (cinfo->output_scanline < end) {
+        const int y = static_cast<int>(cinfo->output_scanline) - first;
         JSAMPROW row = cmyk ? cmykRow.data() : out.row(y);
         if (!readRow(state, row))
             fail(state, path);
@@ -457,7 +468,7 @@ bool runEncode(EncodeState& state, const RgbImage& picture) {
 }  // namespace
 
 StoredJpeg DecodeJpegAsStored(const Source& source, const TargetForSize& target,
-                              const DecodeLimits& limits) {
+                              const DecodeLimits& limits, const RowsWanted& rows) {
     const std::unique_ptr<DecodeState> state = openJpeg(source, limits);
     j_decompress_ptr cinfo = &state->cinfo;
     StoredJpeg out;
@@ -485,10 +496,23 @@ StoredJpeg DecodeJpegAsStored(const Source& source, const TargetForSize& target,
         throw ImageError(source.path, TooLarge(cinfo->output_width, cinfo->output_height, true));
     if (!startDecode(*state))
         fail(*state, source.path);
-    out.picture.pixels =
-        RgbImage(static_cast<int>(cinfo->output_width), static_cast<int>(cinfo->output_height));
+    const int width = static_cast<int>(cinfo->output_width);
+    const int height = static_cast<int>(cinfo->output_height);
+    RowSpan span{0, height};
+    if (rows) {
+        span = rows(Size{width, height}, out.orientation);
+        span.first = std::clamp(span.first, 0, height - 1);
+        span.count = std::clamp(span.count, 1, height - span.first);
+    }
+    if (span.first > 0 && !skipRows(*state, span.first))
+        fail(*state, source.path);
+    out.firstRow = span.first;
+    out.picture.pixels = RgbImage(width, span.count);
     decodeRows(*state, source.path, out.picture.pixels);
-    if (!finishDecode(*state))
+    // The rows below are never read; the file's end is not checked then.
+    if (span.first + span.count < height)
+        jpeg_abort_decompress(cinfo);
+    else if (!finishDecode(*state))
         fail(*state, source.path);
     return out;
 }

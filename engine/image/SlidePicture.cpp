@@ -200,7 +200,7 @@ private:
 // The original scaled to the size `fit` gives and framed for the `box` (asked once decoded). To
 // fill the box, a JPEG stored upright has its focal point found on a small copy of the decoded
 // picture and only the part that the crop keeps resampled: the rows and columns cut away are
-// never scaled.
+// never scaled. With the point chosen beforehand, the rows cut away are not decoded either.
 RgbImage FramedOriginal(const std::string& path, PictureKind kind, const TargetForSize& fit,
                         const std::function<Size()>& box, const Framing& framing, Rgb background,
                         const DecodeLimits& limits, std::optional<FocalPoint>& focus) {
@@ -208,8 +208,31 @@ RgbImage FramedOriginal(const std::string& path, PictureKind kind, const TargetF
         RgbImage scaled = ScaledOriginal(path, kind, fit, background, limits);
         return Framed(std::move(scaled), box().width, box().height, framing, focus);
     }
-    StoredJpeg decoded = DecodeJpegAsStored(Source{path, nullptr}, fit, limits);
-    const Size cover = fit(decoded.picture.declaredWidth, decoded.picture.declaredHeight);
+    // The crop's span in the decoded picture's pixels, widened to whole pixels.
+    auto span = [](int start, int length, int coverSide, int side) {
+        const double scale = static_cast<double>(side) / coverSide;
+        const int from = std::clamp(static_cast<int>(std::floor(start * scale)), 0, side - 1);
+        const int to =
+            std::clamp(static_cast<int>(std::ceil((start + length) * scale)), from + 1, side);
+        return std::pair{from, to - from};
+    };
+    Size cover;
+    const TargetForSize covering = [&](int w, int h) { return cover = fit(w, h); };
+    int decodedHeight = 0;
+    // A point chosen beforehand tells the rows the crop keeps before any is decoded.
+    RowsWanted rows;
+    if (framing.focus) {
+        rows = [&](Size decoded, int orientation) {
+            decodedHeight = decoded.height;
+            if (orientation != kAsStored)
+                return RowSpan{0, decoded.height};
+            const int height = std::min(box().height, cover.height);
+            const auto [first, count] = span(CropStart(cover.height, height, framing.focus->y),
+                                             height, cover.height, decoded.height);
+            return RowSpan{first, count};
+        };
+    }
+    StoredJpeg decoded = DecodeJpegAsStored(Source{path, nullptr}, covering, limits, rows);
     const int boxWidth = box().width, boxHeight = box().height;
     const RgbImage& pixels = decoded.picture.pixels;
     if (decoded.orientation != kAsStored) {
@@ -221,25 +244,18 @@ RgbImage FramedOriginal(const std::string& path, PictureKind kind, const TargetF
     if (framing.focus) {
         point = *framing.focus;
     } else {
+        decodedHeight = pixels.height;
         // Twice the side FindFocalPoint looks at, in sRGB as the slide will be.
         const Size small = FitIntoBox(pixels.width, pixels.height, 128, 128);
         point = FindFocalPoint(FinishJpeg(Resample(pixels, small.width, small.height), decoded));
     }
     const int width = std::min(boxWidth, cover.width), height = std::min(boxHeight, cover.height);
     focus = FocusInCrop(cover, width, height, point);
-    // The crop in the decoded picture's pixels, widened to whole pixels.
-    auto span = [](int start, int length, int coverSide, int side) {
-        const double scale = static_cast<double>(side) / coverSide;
-        const int from = std::clamp(static_cast<int>(std::floor(start * scale)), 0, side - 1);
-        const int to =
-            std::clamp(static_cast<int>(std::ceil((start + length) * scale)), from + 1, side);
-        return std::pair{from, to - from};
-    };
     const auto [x, w] =
         span(CropStart(cover.width, width, point.x), width, cover.width, pixels.width);
     const auto [y, h] =
-        span(CropStart(cover.height, height, point.y), height, cover.height, pixels.height);
-    Region region(pixels, x, y, w, h);
+        span(CropStart(cover.height, height, point.y), height, cover.height, decodedHeight);
+    Region region(pixels, x, y - decoded.firstRow, w, h);
     return FinishJpeg(Resample(region, width, height), decoded);
 }
 

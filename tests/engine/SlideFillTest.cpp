@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 
 #include "FileIO.h"
 #include "SlideImageTestImages.h"
@@ -57,25 +58,32 @@ TEST_P(SlideFill, KeepsAnOffCentreSubjectInTheSlide) {
     testing::TempFolder folder;
     const std::string path = folder.file("scene.jpg");
     WriteFileAtomically(path, testing::MakeJpeg(scene));
-    image::Framing fill;
-    fill.fill = true;
-    const image::SlidePicture slide =
-        image::MakeSlidePicture(path, c.boxWidth, c.boxHeight, Rgb{}, {}, fill);
-    ASSERT_EQ(slide.size, (image::Size{c.boxWidth, c.boxHeight}));
-    const std::string bytes = slide.encoded;
-    const RgbImage out = image::DecodeJpeg(image::Source{"slide", &bytes}, [](int w, int h) {
-                             return image::Size{w, h};
-                         }).pixels;
-    // The subject's whole area, at the slide's scale, is in the slide.
-    const double scale = std::max(static_cast<double>(c.boxWidth) / c.width,
-                                  static_cast<double>(c.boxHeight) / c.height);
-    const double radius = 0.07 * std::min(c.width, c.height) * scale;
-    long subject = 0;
-    for (int y = 0; y < out.height; ++y)
-        for (int x = 0; x < out.width; ++x)
-            subject += IsSubject(testing::PixelAt(out, x, y));
-    EXPECT_GT(static_cast<double>(subject), 0.9 * 3.14159 * radius * radius);
-    ASSERT_TRUE(slide.focus.has_value());
+    // Found in the picture, and chosen beforehand (when only the rows the crop keeps are
+    // decoded).
+    for (const std::optional<FocalPoint> chosen :
+         {std::optional<FocalPoint>(), std::optional(FocalPoint{c.sx, c.sy})}) {
+        image::Framing fill;
+        fill.fill = true;
+        fill.focus = chosen;
+        const image::SlidePicture slide =
+            image::MakeSlidePicture(path, c.boxWidth, c.boxHeight, Rgb{}, {}, fill);
+        ASSERT_EQ(slide.size, (image::Size{c.boxWidth, c.boxHeight}));
+        const std::string bytes = slide.encoded;
+        const RgbImage out = image::DecodeJpeg(image::Source{"slide", &bytes}, [](int w, int h) {
+                                 return image::Size{w, h};
+                             }).pixels;
+        // The subject's whole area, at the slide's scale, is in the slide.
+        const double scale = std::max(static_cast<double>(c.boxWidth) / c.width,
+                                      static_cast<double>(c.boxHeight) / c.height);
+        const double radius = 0.07 * std::min(c.width, c.height) * scale;
+        long subject = 0;
+        for (int y = 0; y < out.height; ++y)
+            for (int x = 0; x < out.width; ++x)
+                subject += IsSubject(testing::PixelAt(out, x, y));
+        EXPECT_GT(static_cast<double>(subject), 0.9 * 3.14159 * radius * radius)
+            << chosen.has_value();
+        ASSERT_TRUE(slide.focus.has_value());
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Subjects, SlideFill,

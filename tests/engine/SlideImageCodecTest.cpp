@@ -16,8 +16,10 @@ namespace {
 using image::DecodedPicture;
 using image::Rgb;
 using image::RgbImage;
+using image::RowSpan;
 using image::Size;
 using image::Source;
+using image::StoredJpeg;
 
 DecodedPicture decodeJpegBytes(const std::string& bytes, Size target,
                                const image::DecodeLimits& limits = {}) {
@@ -105,6 +107,39 @@ TEST(SlideImageJpeg, DecodesAtTheSmallestDctScaleThatCoversTheTarget) {
         EXPECT_EQ(d.declaredWidth, 1600);
         EXPECT_EQ(d.declaredHeight, 1200);
         EXPECT_EQ((Size{d.pixels.width, d.pixels.height}), c.decoded) << c.target.width;
+    }
+}
+
+// Rows asked for are decoded exactly as in the whole picture, whatever the sampling, the row's
+// place in an MCU, or whether the rows below are read at all.
+TEST(SlideImageJpeg, DecodesOnlyTheRowsAskedForAsTheWholePictureHasThem) {
+    const RgbImage photo = testing::PhotoLike(320, 240);
+    const std::pair<const char*, testing::JpegOptions> kinds[] = {
+        {"4:2:0", {92, false, false, 0}},
+        {"4:2:2", {92, false, false, 21}},
+        {"4:4:4", {92, false, false, 11}},
+        {"progressive", {92, true, false, 0}},
+        {"grey", {92, false, true, 0}}};
+    for (const auto& [kind, options] : kinds) {
+        const std::string bytes = testing::MakeJpeg(photo, options);
+        const Source source{"rows.jpg", &bytes};
+        const auto target = [](int, int) { return Size{150, 110}; };  // the 2/8 scale: 160 x 120
+        const StoredJpeg whole = image::DecodeJpegAsStored(source, target);
+        ASSERT_EQ(whole.picture.pixels.height, 120) << kind;
+        for (const RowSpan want :
+             {RowSpan{0, 5}, RowSpan{7, 13}, RowSpan{16, 9}, RowSpan{101, 19}, RowSpan{90, 500}}) {
+            const StoredJpeg part = DecodeJpegAsStored(source, target, {}, [&](Size decoded, int) {
+                EXPECT_EQ(decoded, (Size{160, 120}));
+                return want;
+            });
+            const int count = std::min(want.count, 120 - want.first);
+            ASSERT_EQ(part.firstRow, want.first) << kind;
+            ASSERT_EQ(part.picture.pixels.height, count) << kind;
+            for (int y = 0; y < count; ++y)
+                ASSERT_TRUE(std::equal(part.picture.pixels.row(y), part.picture.pixels.row(y) + 480,
+                                       whole.picture.pixels.row(want.first + y)))
+                    << kind << " row " << want.first + y;
+        }
     }
 }
 

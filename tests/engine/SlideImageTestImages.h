@@ -62,6 +62,7 @@ struct JpegOptions {
     int quality = 92;
     bool progressive = false;
     bool grayscale = false;
+    int lumaSampling = 0;  // as H * 10 + V (21: 4:2:2); 0 for the library's 4:2:0
 };
 
 // `scans`, when given, is the scan script.
@@ -80,6 +81,10 @@ inline std::string MakeJpeg(const image::RgbImage& img, JpegOptions options = {}
     cinfo.in_color_space = options.grayscale ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, options.quality, TRUE);
+    if (options.lumaSampling != 0 && !options.grayscale) {
+        cinfo.comp_info[0].h_samp_factor = options.lumaSampling / 10;
+        cinfo.comp_info[0].v_samp_factor = options.lumaSampling % 10;
+    }
     if (options.progressive)
         jpeg_simple_progression(&cinfo);
     if (!scans.empty()) {
