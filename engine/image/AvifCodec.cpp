@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <memory>
 
@@ -92,19 +93,20 @@ RgbImage DecodeAvif(const std::string& bytes) {
 double Psnr(const RgbImage& a, const RgbImage& b) {
     if (a.width != b.width || a.height != b.height || a.pixels.empty())
         return 0.0;
-    double sum = 0.0;
+    // Whole numbers, exact and summed in any order, so that the loop runs in vector lanes.
+    std::int64_t sum = 0;
     for (std::size_t i = 0; i < a.pixels.size(); ++i) {
         const int d = int{a.pixels[i]} - int{b.pixels[i]};
         sum += d * d;
     }
-    if (sum == 0.0)
+    if (sum == 0)
         return std::numeric_limits<double>::infinity();
-    const double mse = sum / static_cast<double>(a.pixels.size());
+    const double mse = static_cast<double>(sum) / static_cast<double>(a.pixels.size());
     return 10.0 * std::log10(255.0 * 255.0 / mse);
 }
 
 std::string AvifBeside(const RgbImage& picture, const std::string& jpeg, int* quantizerHint,
-                       int speed, int tries) {
+                       int speed, int tries, bool firstThatPasses) {
     const Source source{"JPEG", &jpeg};
     const RgbImage shown = DecodeJpeg(source, [](int w, int h) { return Size{w, h}; }).pixels;
     const double needed = Psnr(shown, picture) - kAvifPsnrAllowance;
@@ -127,6 +129,8 @@ std::string AvifBeside(const RgbImage& picture, const std::string& jpeg, int* qu
             passed = quantizer;
             if (avif.size() < jpeg.size())
                 best = std::move(avif);
+            if (firstThatPasses && !best.empty())
+                break;
             next = quantizer + steps((psnr - needed) / kDbPerStep);
         } else {
             failed = quantizer;

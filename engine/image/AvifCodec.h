@@ -28,8 +28,10 @@ inline constexpr double kAvifPsnrAllowance = 0.5;  // dB below the JPEG's at mos
 // the smallest such file that a few encodes found.
 // `quantizerHint`, when given, is where the search starts (0: the usual start) and receives
 // the quantizer found, a good start for the same picture at another size; `tries` bounds the
-// encodes.
+// encodes. `firstThatPasses` ends the search at the first AVIF that is good enough, rather than
+// trying a coarser one.
 std::string AvifBeside(const RgbImage& picture, const std::string& jpeg,
-                       int* quantizerHint = nullptr, int speed = kAvifSpeed, int tries = 3);
+                       int* quantizerHint = nullptr, int speed = kAvifSpeed, int tries = 3,
+                       bool firstThatPasses = false);
 
 }  // namespace lumivex::image
