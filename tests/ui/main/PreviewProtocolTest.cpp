@@ -14,6 +14,20 @@ using namespace lumivex;
 using namespace lumivex::ui;
 using namespace lumivex::ui::testing;
 
+namespace {
+
+// The window shown with its live preview docked beside the pages; the entry starts checked
+// with the dock hidden, so the first trigger only clears the mark.
+QWebEngineView* showLivePreview(MainFormFixture& f) {
+    f.form->resize(1400, 700);
+    f.form->show();
+    f.ui().PreviewWindow1->trigger();
+    f.ui().PreviewWindow1->trigger();
+    return f.form->preview().frmPreview()->WebBrowser();
+}
+
+}  // namespace
+
 class PreviewProtocolTest : public QObject {
     Q_OBJECT
 
@@ -94,12 +108,8 @@ void PreviewProtocolTest::theDockFollowsTheSelectionAndTakesAPhonesWidth() {
     f.agent().Options.set("WebOutput", output.toStdString());
     for (const char* title : {"First", "Second", "Third"})
         f.insert(f.root(), title);
-    f.form->resize(1400, 700);
-    f.form->show();
-    f.ui().PreviewWindow1->trigger();  // clears the mark the entry starts with
-    f.ui().PreviewWindow1->trigger();
+    QWebEngineView* view = showLivePreview(f);
     QVERIFY(f.form->findChild<QDockWidget*>("dckPreview")->isVisible());
-    QWebEngineView* view = f.form->preview().frmPreview()->WebBrowser();
     QVERIFY(view != nullptr);
     QTRY_VERIFY_WITH_TIMEOUT(view->url().toLocalFile().endsWith("preview/~preview.html"), 20000);
     const QString caption =
@@ -128,11 +138,7 @@ void PreviewProtocolTest::aNewBoxShowsAtOnceAndItsPicturesFollow() {
     QVERIFY(picture.save(photo));
     f.insert(f.root(), "Slide");
     f.agent().Items[0].OriginalImagePath = QFile::encodeName(photo).toStdString();
-    f.form->resize(1400, 700);
-    f.form->show();
-    f.ui().PreviewWindow1->trigger();
-    f.ui().PreviewWindow1->trigger();
-    QWebEngineView* view = f.form->preview().frmPreview()->WebBrowser();
+    QWebEngineView* view = showLivePreview(f);
     const QString slide = QStringLiteral(
         "([...document.images].find((i) => /slider0/.test(i.src) && i.complete) || "
         "{}).naturalWidth");
@@ -186,11 +192,7 @@ void PreviewProtocolTest::captionsAndStyleChangeInPlace() {
     f.agent().Options.set("WebOutput", output.toStdString());
     f.insert(f.root(), "First");
     f.insert(f.root(), "Second");
-    f.form->resize(1400, 700);
-    f.form->show();
-    f.ui().PreviewWindow1->trigger();
-    f.ui().PreviewWindow1->trigger();
-    QWebEngineView* view = f.form->preview().frmPreview()->WebBrowser();
+    QWebEngineView* view = showLivePreview(f);
     f.select(f.root()->child(1));
     const QString title =
         QStringLiteral("(document.querySelector('[class*=_SlideInfoTitle]') || {}).textContent");
@@ -234,11 +236,7 @@ void PreviewProtocolTest::aClickOnTheHeldSlideSetsItsFocalPoint() {
     f.agent().Items[0].OriginalImagePath = QFile::encodeName(photo).toStdString();
     f.ui().spnedt_SlideShowWidth->setValue(400);
     f.ui().spedt_SlideShowHeight->setValue(200);
-    f.form->resize(1400, 700);
-    f.form->show();
-    f.ui().PreviewWindow1->trigger();
-    f.ui().PreviewWindow1->trigger();
-    QWebEngineView* view = f.form->preview().frmPreview()->WebBrowser();
+    QWebEngineView* view = showLivePreview(f);
     f.select(f.root()->child(0));
     QTRY_VERIFY_WITH_TIMEOUT(f.ui().pntFocalPoint->hasPicture(), 10000);
     QVERIFY(pageGives(view, QStringLiteral("String(window.lumivexHeld)"), QStringLiteral("0")));
