@@ -29,7 +29,7 @@ struct GeneratedCode {
 // names follow from the slide's (runtime::WidthName, runtime::AvifName).
 struct SlideExtras {
     struct Width {
-        int halves = 0;  // the multiple of the slide, in halves
+        int tenths = 0;  // the multiple of the slide, in tenths
         int width = 0;   // in pixels
         bool avif = false;
     };

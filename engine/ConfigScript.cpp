@@ -41,13 +41,13 @@ SlideSources ModernSlideSources(const TAppletData& d, const TItemData& item,
     };
     std::vector<Candidate> all;
     for (const SlideExtras::Width& w : extras.widths) {
-        if (w.halves < 2 && w.width > 0)
-            all.push_back({runtime::WidthName(slide, w.halves), w.width, w.avif});
+        if (w.tenths < 10 && w.width > 0)
+            all.push_back({runtime::WidthName(slide, w.tenths), w.width, w.avif});
     }
     all.push_back({slide, width, extras.avif});
     for (const SlideExtras::Width& w : extras.widths) {
-        if (w.halves > 2 && w.width > 0)
-            all.push_back({runtime::WidthName(slide, w.halves), w.width, w.avif});
+        if (w.tenths > 10 && w.width > 0)
+            all.push_back({runtime::WidthName(slide, w.tenths), w.width, w.avif});
     }
     const bool anyAvif =
         std::any_of(all.begin(), all.end(), [](const Candidate& c) { return c.avif; });

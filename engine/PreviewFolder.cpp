@@ -72,7 +72,7 @@ void TzqxAppletAgent::CollectResourceFiles() {
         if (extras.avif)
             ResourceFiles.push_back(runtime::AvifName(slide));
         for (const SlideExtras::Width& w : extras.widths) {
-            const std::string name = runtime::WidthName(slide, w.halves);
+            const std::string name = runtime::WidthName(slide, w.tenths);
             ResourceFiles.push_back(name);
             if (w.avif)
                 ResourceFiles.push_back(runtime::AvifName(name));

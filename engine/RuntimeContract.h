@@ -24,16 +24,18 @@ inline constexpr int kItemRowLength = 6;  // image, link, target, title, descrip
 //   6  width    the slide's own image's width in pixels (a number; 0 when the item has no image)
 //   7  height   its height
 //   8  the <img>'s srcset, every width written, smallest first:
-//      "slider0@0.5x.jpg 480w, slider0.jpg 960w, slider0@1.5x.jpg 1440w, slider0@2x.jpg 1920w"
+//      "slider0@0.5x.jpg 480w, slider0@0.8x.jpg 768w, slider0.jpg 960w, ..., slider0@2x.jpg 1920w"
 //   9  the AVIF <source>'s srcset, each width's AVIF or, where none was smaller, its JPEG;
 //      "" when the slide has no AVIF at all
 //   10 sizes    the width the image takes on the page, for both srcsets
 inline constexpr int kModernItemRowLength = 11;
 
 // The extra files of a slide "slider0.jpg" in the modern web output: the slide at another
-// multiple of its size, given in halves ("slider0@0.5x.jpg", "slider0@1.5x.jpg", "slider0@2x.jpg").
-inline std::string WidthName(const std::string& slide, int halves) {
-    const std::string tag = "@" + std::to_string(halves / 2) + (halves % 2 ? ".5x" : "x");
+// multiple of its size, given in tenths ("slider0@0.5x.jpg", "slider0@0.8x.jpg",
+// "slider0@1.5x.jpg", "slider0@2x.jpg").
+inline std::string WidthName(const std::string& slide, int tenths) {
+    const std::string tag = "@" + std::to_string(tenths / 10) +
+                            (tenths % 10 ? "." + std::to_string(tenths % 10) : std::string()) + "x";
     const std::size_t dot = slide.rfind('.');
     return dot == std::string::npos ? slide + tag : slide.substr(0, dot) + tag + slide.substr(dot);
 }

@@ -41,10 +41,10 @@ struct Job {
 
 // A modern or framed slide's files as one cache entry: the slide's picture, whose bytes begin
 // with a line "widths", the slide's focal point in millionths (-1 -1 without one), the length of
-// its AVIF and, for each other width, its halves, size and the lengths of its JPEG and AVIF; the
+// its AVIF and, for each other width, its tenths, size and the lengths of its JPEG and AVIF; the
 // files follow in that order. Integers only: the locale does not change how they are written.
 // Entries of the older layout are under other keys (kPacking), and are never read as this one.
-constexpr std::string_view kPacking = "widths";
+constexpr std::string_view kPacking = "tenths";
 
 SlidePicture Packed(const ModernSlide& slide) {
     SlidePicture packed = slide.picture;
@@ -55,7 +55,7 @@ SlidePicture Packed(const ModernSlide& slide) {
     add(focus ? std::lround(focus->y * 1e6) : -1);
     add(static_cast<long long>(slide.avif.size()));
     for (const image::SlideWidth& w : slide.widths) {
-        add(w.halves);
+        add(w.tenths);
         add(w.size.width);
         add(w.size.height);
         add(static_cast<long long>(w.jpeg.size()));
@@ -113,7 +113,7 @@ std::optional<ModernSlide> Unpacked(SlidePicture packed) {
             fields[i + 2] > INT32_MAX)
             return std::nullopt;
         image::SlideWidth w;
-        w.halves = static_cast<int>(fields[i]);
+        w.tenths = static_cast<int>(fields[i]);
         w.size = image::Size{static_cast<int>(fields[i + 1]), static_cast<int>(fields[i + 2])};
         w.jpeg = take(static_cast<std::size_t>(fields[i + 3]));
         w.avif = take(static_cast<std::size_t>(fields[i + 4]));
@@ -430,9 +430,9 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
                     place(runtime::AvifName(item.SlideImageFile), slide.avif);
                 }
                 for (image::SlideWidth& w : slide.widths) {
-                    const std::string name = runtime::WidthName(item.SlideImageFile, w.halves);
+                    const std::string name = runtime::WidthName(item.SlideImageFile, w.tenths);
                     extras.widths.push_back(
-                        SlideExtras::Width{w.halves, w.size.width, !w.avif.empty()});
+                        SlideExtras::Width{w.tenths, w.size.width, !w.avif.empty()});
                     place(name, w.jpeg);
                     if (!w.avif.empty())
                         place(runtime::AvifName(name), w.avif);

@@ -22,14 +22,14 @@ void rule(std::string& out, const std::string& selector,
 }
 
 // A length of the designed box as a share of the box's width as it is shown: `px` of a box
-// `boxWidth` wide, in container query units ("8.3334cqw"), rounded up so that at the designed
-// width it is never below the designed pixels, and written the same in any locale.
-std::string BoxShare(long long px, long long boxWidth) {
+// `boxWidth` wide, in hundredths of that width with `unit` ("8.3334cqw"), rounded up so that at
+// the designed width it is never below the designed pixels, and written the same in any locale.
+std::string BoxShare(long long px, long long boxWidth, const char* unit) {
     const long long w = std::max(1LL, boxWidth);
     const long long tenThousandths = (px * 1'000'000 + w - 1) / w;
     std::string fraction = IntToStr(tenThousandths % 10'000);
     fraction.insert(0, 4 - fraction.size(), '0');
-    return IntToStr(tenThousandths / 10'000) + "." + fraction + "cqw";
+    return IntToStr(tenThousandths / 10'000) + "." + fraction + unit;
 }
 
 long long Number(const std::string& text) {
@@ -40,28 +40,41 @@ long long Number(const std::string& text) {
     }
 }
 
+// The units a scaling caption is written in: shares of the box's width where the browser
+// knows container queries; else its paddings in percent (of the caption's width, which is the
+// box's) and its fonts and height in shares of the viewport, which a box on a phone fills.
+struct CaptionUnits {
+    const char* condition;
+    const char* padding;
+    const char* font;
+};
+constexpr CaptionUnits kContainerUnits{"(width: 1cqw)", "cqw", "cqw"};
+constexpr CaptionUnits kOlderUnits{"not (width: 1cqw)", "%", "vw"};
+
 // The caption of the modern output shrinks with its box: paddings and indent in proportion,
 // fonts too but never below a legible 12px, the height in proportion or, if more, up to 40 % of
-// the box. At the designed width every value is the designed one. Browsers without container
-// queries keep the designed pixels.
-void ScalingCaption(std::string& out, const TAppletData& d, const std::string& cls) {
+// the box. At the designed width every value is the designed one.
+void ScalingCaption(std::string& out, const TAppletData& d, const std::string& cls,
+                    const CaptionUnits& units) {
     const long long w = Number(d.SlideShowWidth);
-    auto scaled = [&](const std::string& px) {
-        return "min(" + CssPixels(IntToStr(Number(px))) + ", " + BoxShare(Number(px), w) + ")";
+    auto scaledIn = [&](const std::string& px, const char* unit) {
+        return "min(" + CssPixels(IntToStr(Number(px))) + ", " + BoxShare(Number(px), w, unit) +
+               ")";
     };
+    auto scaled = [&](const std::string& px) { return scaledIn(px, units.padding); };
     auto font = [&](const std::string& px) {
         const long long f = Number(px);
-        return "clamp(" + IntToStr(std::min(12LL, f)) + "px, " + BoxShare(f, w) + ", " +
+        return "clamp(" + IntToStr(std::min(12LL, f)) + "px, " + BoxShare(f, w, units.font) + ", " +
                IntToStr(f) + "px)";
     };
     const std::string info = cls + " ." + d.CtrlId + "_SlideInfo";
-    out += "@supports (width: 1cqw) {\n";
+    out += std::string("@supports ") + units.condition + " {\n";
     if (d.SlideInfoHeightAuto == "1") {
         rule(out, info,
              {"max-height: 40%;", "overflow: hidden;",
               "text-indent: " + scaled(d.SlideInfoTextIndent) + ";"});
     } else {
-        const std::string h = scaled(d.SlideInfoHeight);
+        const std::string h = scaledIn(d.SlideInfoHeight, units.font);
         rule(out, info,
              {"height: auto;", "min-height: " + h + ";", "max-height: max(40%, " + h + ");",
               "overflow: hidden;", "text-indent: " + scaled(d.SlideInfoTextIndent) + ";"});
@@ -146,8 +159,10 @@ std::string StyleSheetText(const TAppletData& d, bool modern) {
           "padding-right: " + CssPixels(d.SlideInfoDescPaddingRight) + ";",
           "padding-bottom: " + CssPixels(d.SlideInfoDescPaddingBottom) + ";",
           "padding-left: " + CssPixels(d.SlideInfoDescPaddingLeft) + ";", "margin: 0px;"});
-    if (modern)
-        ScalingCaption(out, d, cls);
+    if (modern) {
+        ScalingCaption(out, d, cls, kContainerUnits);
+        ScalingCaption(out, d, cls, kOlderUnits);
+    }
     return out;
 }
 

@@ -2,10 +2,10 @@
 //   bench_web_output speeds PHOTO...     AVIF bytes against JPEG bytes and encode time of the
 //                                        search at each encoder speed, over the photos' 1x and
 //                                        2x slides in a 960 x 400 box
-//   bench_web_output check FOLDER PHOTO... for each published slider<k>.jpg (and its @0.5x, @1.5x
-//                                        and @2x widths) with an
-//                                        AVIF beside it: bytes and PSNR of both against the
-//                                        photo decoded and scaled to the slide's size
+//   bench_web_output check FOLDER PHOTO... for each published slider<k>.jpg (and its other
+//                                        widths) with an AVIF beside it: bytes and PSNR of
+//                                        both against the photo decoded and scaled to the
+//                                        slide's size
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -78,7 +78,7 @@ int check(int argc, char** argv) {
     std::printf("slide                 jpeg B   avif B  ratio  jpeg dB  avif dB  avif-jpeg\n");
     for (int a = 3; a < argc; ++a) {
         const std::string k = std::to_string(a - 3);
-        for (const char* width : {"@0.5x", "", "@1.5x", "@2x"}) {
+        for (const char* width : {"@0.5x", "@0.8x", "", "@1.5x", "@2x"}) {
             const std::string name = "slider" + k + width;
             if (!FileExists(folder + name + ".jpg"))
                 continue;

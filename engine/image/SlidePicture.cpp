@@ -290,9 +290,9 @@ FocalPoint PhotoFocalPoint(const std::string& path, const DecodeLimits& limits) 
 
 namespace {
 
-// A box side at `halves` halves of its size, at least 1.
-int Scaled(int side, int halves) {
-    return std::max(1, (side * halves + 1) / 2);
+// A box side at `tenths` tenths of its size, rounded, at least 1.
+int Scaled(int side, int tenths) {
+    return std::max(1, (side * tenths + 5) / 10);
 }
 
 }  // namespace
@@ -307,23 +307,23 @@ ModernSlide MakeModernSlide(const std::string& path, int boxWidth, int boxHeight
         return out;
     }
     const bool fill = framing.fill;
-    // The slide's size at `halves` halves of the box: covering it to fill, fitted into it
+    // The slide's size at `tenths` tenths of the box: covering it to fill, fitted into it
     // otherwise (filled slides are cropped to the box's size below).
-    auto sized = [&](int w, int h, int halves) {
-        const int bw = Scaled(boxWidth, halves), bh = Scaled(boxHeight, halves);
+    auto sized = [&](int w, int h, int tenths) {
+        const int bw = Scaled(boxWidth, tenths), bh = Scaled(boxHeight, tenths);
         return fill ? CoverBox(w, h, bw, bh) : FitIntoBox(w, h, bw, bh);
     };
     // Decoded once, at the largest width the original has the pixels for.
     Size single;
-    int top = 2;
+    int top = 10;
     const TargetForSize fit = [&](int w, int h) {
         single = CheckedFit(path, w, h, boxWidth, boxHeight, limits, fill);
-        top = 2;
-        for (const int halves : {4, 3}) {
-            const Size s = sized(w, h, halves);
+        top = 10;
+        for (const int tenths : {20, 15}) {
+            const Size s = sized(w, h, tenths);
             if (s.width <= w && s.height <= h &&
                 static_cast<std::int64_t>(s.width) * s.height <= limits.maxPixels) {
-                top = halves;
+                top = tenths;
                 return s;
             }
         }
@@ -338,15 +338,15 @@ ModernSlide MakeModernSlide(const std::string& path, int boxWidth, int boxHeight
     if (fill)
         single = Size{boxWidth, boxHeight};
     // Every other width in proportion to the slide, from the largest picture.
-    auto widthOf = [&](int halves) {
-        if (halves == top)
+    auto widthOf = [&](int tenths) {
+        if (tenths == top)
             return Size{largest.width, largest.height};
         if (fill)
-            return Size{Scaled(boxWidth, halves), Scaled(boxHeight, halves)};
-        return FitIntoBox(largest.width, largest.height, Scaled(single.width, halves),
-                          Scaled(single.height, halves));
+            return Size{Scaled(boxWidth, tenths), Scaled(boxHeight, tenths)};
+        return FitIntoBox(largest.width, largest.height, Scaled(single.width, tenths),
+                          Scaled(single.height, tenths));
     };
-    const RgbImage slide = top == 2 ? largest : Resample(largest, single.width, single.height);
+    const RgbImage slide = top == 10 ? largest : Resample(largest, single.width, single.height);
     out.picture.size = single;
     out.picture.encoded = EncodeJpeg(slide);
     int quantizer = 0;
@@ -358,28 +358,28 @@ ModernSlide MakeModernSlide(const std::string& path, int boxWidth, int boxHeight
     // up to three to find the smallest.
     int twice = 0;
     for (auto at = std::rbegin(kOtherWidths); at != std::rend(kOtherWidths); ++at) {
-        const int halves = *at;
-        if (halves > top)
+        const int tenths = *at;
+        if (tenths > top)
             continue;
         SlideWidth width;
-        width.halves = halves;
-        width.size = widthOf(halves);
+        width.tenths = tenths;
+        width.size = widthOf(tenths);
         const RgbImage picture =
-            halves == top ? largest : Resample(largest, width.size.width, width.size.height);
+            tenths == top ? largest : Resample(largest, width.size.width, width.size.height);
         width.jpeg = EncodeJpeg(picture);
         const bool large = std::int64_t{width.size.width} * width.size.height > 500'000;
         // Twice the size needs about two quantizer steps finer than the slide.
         int start = quantizer > 2 ? quantizer - 2 : 0;
         int tries = large ? 2 : 3;
-        if (halves == 3 && twice > 0 && quantizer > 0) {
+        if (tenths == 15 && twice > 0 && quantizer > 0) {
             start = (quantizer + twice) / 2;
             tries = 1;
-        } else if (halves < 2) {
+        } else if (tenths < 10) {
             start = quantizer;
             tries = 2;
         }
         width.avif = AvifBeside(picture, width.jpeg, &start, kAvifSpeed, tries, large);
-        if (halves == 4 && !width.avif.empty())
+        if (tenths == 20 && !width.avif.empty())
             twice = start;
         out.widths.insert(out.widths.begin(), std::move(width));
     }

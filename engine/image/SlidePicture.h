@@ -43,14 +43,16 @@ Rgb BackgroundColour(const std::string& value);
 SlidePicture MakeSlidePicture(const std::string& path, int boxWidth, int boxHeight, Rgb background,
                               const DecodeLimits& limits = {}, const Framing& framing = {});
 
-// The widths a modern slide is published at besides its own, as multiples of it in halves
-// (0.5x, 1.5x, 2x), smallest first. The half size is always made; the larger ones only where the
-// original has the pixels for them.
-inline constexpr int kOtherWidths[] = {1, 3, 4};
+// The widths a modern slide is published at besides its own, as multiples of it in tenths
+// (0.5x, 0.8x, 1.5x, 2x), smallest first. The smaller ones are always made, the larger ones only
+// where the original has the pixels for them. Eight tenths of a 960 px box is what a 412 px phone
+// at 1.75 device pixels (721 px) or a 375 px one at 2 (750 px) takes; three quarters would fall a
+// pixel short, and browsers take the smallest width that covers the screen.
+inline constexpr int kOtherWidths[] = {5, 8, 15, 20};
 
 // One of those widths: a JPEG and, where one was smaller at the JPEG's fidelity, an AVIF.
 struct SlideWidth {
-    int halves = 0;
+    int tenths = 0;
     Size size;
     std::string jpeg;
     std::string avif;

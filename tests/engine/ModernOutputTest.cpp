@@ -137,13 +137,15 @@ struct ModernProject : AgentHarness {
     TempFolder site;
 };
 
-// Half the size always; one and a half and twice only where the original has the pixels.
+// Half and eight tenths of the size always; one and a half and twice only where the original
+// has the pixels.
 TEST(ModernOutput, WritesEachWidthWhereThePixelsAreAndAvifBesideEachJpeg) {
     ModernProject h("Modern");
     const std::set<std::string> files = h.published();
     for (const char* name :
-         {"slider0.jpg", "slider0@0.5x.jpg", "slider0@1.5x.jpg", "slider0@2x.jpg", "slider0.avif",
-          "slider0@2x.avif", "slider1.jpg", "slider1@0.5x.jpg", "slider1@1.5x.jpg"})
+         {"slider0.jpg", "slider0@0.5x.jpg", "slider0@0.8x.jpg", "slider0@1.5x.jpg",
+          "slider0@2x.jpg", "slider0.avif", "slider0@2x.avif", "slider1.jpg", "slider1@0.5x.jpg",
+          "slider1@0.8x.jpg", "slider1@1.5x.jpg"})
         EXPECT_TRUE(files.count(name)) << name;
     EXPECT_FALSE(files.count("slider1@2x.jpg"));
     EXPECT_EQ(ReadFile(h.site.file("lumivex.js")), "/* minified */");
@@ -158,8 +160,8 @@ TEST(ModernOutput, WritesEachWidthWhereThePixelsAreAndAvifBesideEachJpeg) {
         }
     }
     const std::string script = ReadFile(h.site.file("Lumivex1cfg.js"));
-    EXPECT_NE(script.find(",150,100,'slider0@0.5x.jpg 75w, slider0.jpg 150w, slider0@1.5x.jpg "
-                          "225w, slider0@2x.jpg 300w','"),
+    EXPECT_NE(script.find(",150,100,'slider0@0.5x.jpg 75w, slider0@0.8x.jpg 120w, slider0.jpg "
+                          "150w, slider0@1.5x.jpg 225w, slider0@2x.jpg 300w','"),
               std::string::npos)
         << script;
     EXPECT_NE(script.find("slider0.avif 150w, slider0@1.5x.avif 225w, slider0@2x.avif 300w','calc("

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "DeviceEmulation.h"
 #include "Icons.h"
 #include "Platform.h"
 #include "PreviewUpdate.h"
@@ -106,7 +107,7 @@ TfrmPreview::TfrmPreview(Platform& platform, PreviewHost& host, const QString& p
             &TfrmPreview::spdbtnAutoReloadClick);
     connect(ui_->spdbtnReload, &QToolButton::clicked, this, &TfrmPreview::spdbtnReloadClick);
     connect(ui_->spdbtnHelp, &QToolButton::clicked, this, &TfrmPreview::spdbtnHelpClick);
-    connect(ui_->cmbPreviewSize, &QComboBox::currentIndexChanged, this, [this] { FormResize(); });
+    connect(ui_->cmbPreviewSize, &QComboBox::currentIndexChanged, this, &TfrmPreview::sizeChosen);
 
     // Fires once a second after start-up and after each showing, then rests.
     timer1_->setObjectName(QStringLiteral("Timer1"));
@@ -126,7 +127,13 @@ void TfrmPreview::createWebBrowser() {
         pageLoaded_ = loaded;
         WebBrowserDocumentComplete();
     });
-    FormResize();
+    emulation_ = new DeviceEmulation(webBrowser_->page(), webBrowser_);
+    // Loaded again, so that its pictures are the ones a screen of that density takes.
+    connect(emulation_, &DeviceEmulation::pixelRatioApplied, this, [this] {
+        pageLoaded_ = false;
+        webBrowser_->reload();
+    });
+    sizeChosen();
     webBrowser_->show();
 }
 
@@ -172,6 +179,13 @@ int TfrmPreview::PageWidth() const {
     static constexpr int kWidths[] = {0, 768, 390};
     const int size = ui_->cmbPreviewSize->currentIndex();
     return size >= 0 && size < 3 ? kWidths[size] : 0;
+}
+
+void TfrmPreview::sizeChosen() {
+    FormResize();
+    // The phone's screen density, so its srcsets pick what a phone fetches.
+    if (emulation_ != nullptr)
+        emulation_->setPixelRatio(ui_->cmbPreviewSize->currentIndex() == 2 ? 3 : 0);
 }
 
 void TfrmPreview::FormResize() {

@@ -17,6 +17,7 @@ class TfrmPreview;
 namespace lumivex::ui {
 
 struct Platform;
+class DeviceEmulation;
 
 // What the preview window asks of the main window, which does the rebuilding.
 class PreviewHost {
@@ -69,6 +70,7 @@ protected:
 private:
     void FormShow();
     void FormResize();
+    void sizeChosen();
     void ensurePreviewFolder() const;
     void createWebBrowser();
     void applyShownSlide();
@@ -80,6 +82,7 @@ private:
     std::unique_ptr<::Ui::TfrmPreview> ui_;
     QTimer* timer1_;
     QWebEngineView* webBrowser_ = nullptr;
+    DeviceEmulation* emulation_ = nullptr;  // made with the browser
     int shownSlide_ = -1;
     bool pageLoaded_ = false;
     bool reloadNext_ = false;                // Refresh reloads whatever changed

@@ -125,8 +125,13 @@ void PreviewProtocolTest::theDockFollowsTheSelectionAndTakesAPhonesWidth() {
     // The runtime that publishes is not the preview's.
     QVERIFY(!ReadFile(f.folder + "lumivex.js").contains("lumivexPreviewShow"));
 
-    f.form->preview().frmPreview()->findChild<QComboBox*>("cmbPreviewSize")->setCurrentIndex(2);
-    QVERIFY(pageGives(view, QStringLiteral("window.innerWidth"), 390));
+    // A phone's width and density, until another size is chosen.
+    auto* size = f.form->preview().frmPreview()->findChild<QComboBox*>("cmbPreviewSize");
+    size->setCurrentIndex(2);
+    QVERIFY(pageGives(view, QStringLiteral("window.innerWidth + ' ' + window.devicePixelRatio"),
+                      QStringLiteral("390 3")));
+    size->setCurrentIndex(0);
+    QVERIFY(pageGives(view, QStringLiteral("window.devicePixelRatio"), 1));
 }
 
 // A box of a new size shows with the pictures staged before; the ones made for it follow.
