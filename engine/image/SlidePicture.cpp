@@ -367,11 +367,11 @@ ModernSlide MakeModernSlide(const std::string& path, int boxWidth, int boxHeight
         const RgbImage picture =
             tenths == top ? largest : Resample(largest, width.size.width, width.size.height);
         width.jpeg = EncodeJpeg(picture);
-        const bool large =
+        const bool takeFirst =
             tenths < 10 || std::int64_t{width.size.width} * width.size.height > 500'000;
         // Twice the size needs about two quantizer steps finer than the slide.
         int start = quantizer > 2 ? quantizer - 2 : 0;
-        int tries = large ? 2 : 3;
+        int tries = takeFirst ? 2 : 3;
         if (tenths == 15 && twice > 0 && quantizer > 0) {
             start = (quantizer + twice) / 2;
             tries = 1;
@@ -379,7 +379,7 @@ ModernSlide MakeModernSlide(const std::string& path, int boxWidth, int boxHeight
             start = quantizer;
             tries = 2;
         }
-        width.avif = AvifBeside(picture, width.jpeg, &start, kAvifSpeed, tries, large);
+        width.avif = AvifBeside(picture, width.jpeg, &start, kAvifSpeed, tries, takeFirst);
         if (tenths == 20 && !width.avif.empty())
             twice = start;
         out.widths.insert(out.widths.begin(), std::move(width));
