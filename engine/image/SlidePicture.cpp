@@ -352,10 +352,10 @@ ModernSlide MakeModernSlide(const std::string& path, int boxWidth, int boxHeight
     int quantizer = 0;
     out.avif = AvifBeside(slide, out.picture.encoded, &quantizer);
     // The largest first: the quantizers of the slide and of twice its size bracket the one of
-    // one and a half, which then needs a single encode. A large picture, and one smaller than
-    // the slide, takes the first AVIF that passes (a second encode only when the first falls
-    // short), which keeps a modern publish within two and a half times a classic one; the
-    // slide itself gets up to three to find the smallest.
+    // one and a half, which then needs a single encode. A large picture, and the half size,
+    // take the first AVIF that passes (a second encode only when the first falls short), which
+    // keeps a modern publish near two and a half times a classic one; the slide and the phone's
+    // eight tenths, the pictures a visitor waits for first, get more to find the smallest.
     int twice = 0;
     for (auto at = std::rbegin(kOtherWidths); at != std::rend(kOtherWidths); ++at) {
         const int tenths = *at;
@@ -368,7 +368,7 @@ ModernSlide MakeModernSlide(const std::string& path, int boxWidth, int boxHeight
             tenths == top ? largest : Resample(largest, width.size.width, width.size.height);
         width.jpeg = EncodeJpeg(picture);
         const bool takeFirst =
-            tenths < 10 || std::int64_t{width.size.width} * width.size.height > 500'000;
+            tenths == 5 || std::int64_t{width.size.width} * width.size.height > 500'000;
         // Twice the size needs about two quantizer steps finer than the slide.
         int start = quantizer > 2 ? quantizer - 2 : 0;
         int tries = takeFirst ? 2 : 3;
