@@ -11,6 +11,9 @@
 #   4. the published page on a 412 px phone at 1.75x, mobile network and 4x CPU slowdown, in
 #      Debian's Chromium (phone.mjs): first and largest paint, layout shift, first slide's bytes
 #   5. long animation frames during three transitions of each kind at 4x CPU slowdown
+#   6. Lighthouse's audit of the published page, and of the one with every option of the look,
+#      beside the same slides in the pages of Swiper and Splide (lighthouse.mjs; npm installs
+#      its packages here once)
 #   bench/web-output/run.sh [BUILD_DIR]   (default build/; needs ImageMagick)
 # Environment: IMAGES (default 8), RUNS (default 3), SIZE (default 6000x4000).
 set -euo pipefail
@@ -95,3 +98,12 @@ for transition in Fade Slide Zoom; do
   XDG_CACHE_HOME=$work/cache "$cli" publish "$work/look-$transition.lvx" "$work/look-$transition" >/dev/null
   node bench/web-output/phone.mjs frames "$work/look-$transition" "look-$transition.html"
 done
+
+echo "== 6. Lighthouse: the published page, and the one with every option, beside Swiper and Splide on the same slides"
+if [[ ! bench/web-output/node_modules/.package-lock.json -nt bench/web-output/package-lock.json ]]; then
+  (cd bench/web-output && npm ci --no-audit --no-fund --ignore-scripts --loglevel=error)
+fi
+project "$work/every.lvx" $'<Lumivex_Options>\r\nWebOutput=Modern\r\nNavigation=ArrowsAndDots\r\nSlideFit=Fill\r\nTransition=Slide\r\n</Lumivex_Options>\r\n'
+XDG_CACHE_HOME=$work/cache "$cli" publish "$work/every.lvx" "$work/every" >/dev/null
+node bench/web-output/lighthouse.mjs "$work/site" modern.html
+node bench/web-output/lighthouse.mjs "$work/every" every.html

@@ -1,0 +1,104 @@
+// Lighthouse's audit of a published modern slideshow beside the same slides in the pages of two
+// slider libraries (Swiper and Splide), each given the published <picture> of every slide. Not a
+// test: it prints.
+//   node lighthouse.mjs FOLDER PAGE
+// For each page and each device (Lighthouse's mobile run: a 412 px phone at 1.75x with its
+// simulated network and 4x CPU slowdown; a 375 px phone at 2x; its desktop run), the median of
+// RUNS (default 3) runs: first and largest contentful paint, layout shift, blocking time, and the
+// image audits that did not pass.
+import http from 'node:http';
+import fs from 'node:fs';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+import lighthouse from 'lighthouse';
+import desktopConfig from 'lighthouse/core/config/desktop-config.js';
+import * as chromeLauncher from 'chrome-launcher';
+
+const [folder, pageName] = process.argv.slice(2);
+const runs = Number(process.env.RUNS || 3);
+const here = path.dirname(fileURLToPath(import.meta.url));
+const modules = path.join(here, 'node_modules');
+const TYPES = { html: 'text/html', css: 'text/css', js: 'text/javascript', jpg: 'image/jpeg', avif: 'image/avif', gif: 'image/gif' };
+
+// Every slide in the markup the published page gives its first one.
+const page = fs.readFileSync(path.join(folder, pageName), 'utf8');
+const picture = page.match(/<picture[^>]*>.*?<\/picture>/s)[0];
+const slides = fs.readdirSync(folder).filter((n) => /^slider\d+\.jpg$/.test(n)).length;
+const pictureOf = (k) => {
+  const p = picture.replaceAll('slider0', `slider${k}`).replace(' aria-hidden="true"', '').replace('alt=""', `alt="Slide ${k + 1}"`);
+  return k === 0 ? p : p.replace(' fetchpriority="high"', ' loading="lazy"');
+};
+const [width, height] = [...picture.matchAll(/(?:width|height)="(\d+)"/g)].map((m) => m[1]);
+const shell = (head, body) => `<!DOCTYPE html>\n<html lang="en">\n<head>\n<meta charset="utf-8">\n` +
+  `<meta name="viewport" content="width=device-width, initial-scale=1">\n<title>Slides</title>\n` +
+  `<link rel="icon" href="data:,">\n${head}\n</head>\n<body>\n${body}\n</body>\n</html>\n`;
+const box = `max-width:${width}px;aspect-ratio:${width}/${height}`;
+const list = (wrap) => Array.from({ length: slides }, (_, k) => wrap(pictureOf(k))).join('');
+const peers = {
+  'swiper.html': shell('<link rel="stylesheet" href="swiper-bundle.min.css">',
+    `<div class="swiper" style="${box}"><div class="swiper-wrapper">${list((p) => `<div class="swiper-slide">${p}</div>`)}</div>` +
+    '<div class="swiper-pagination"></div><div class="swiper-button-prev"></div><div class="swiper-button-next"></div></div>\n' +
+    '<script src="swiper-bundle.min.js"></script>\n<script>new Swiper(".swiper", {loop: true, autoplay: {delay: 7000}, ' +
+    'pagination: {el: ".swiper-pagination", clickable: true}, navigation: {nextEl: ".swiper-button-next", prevEl: ".swiper-button-prev"}});</script>'),
+  'splide.html': shell('<link rel="stylesheet" href="splide.min.css">',
+    `<section class="splide" aria-label="Slides" style="${box}"><div class="splide__track"><ul class="splide__list">` +
+    `${list((p) => `<li class="splide__slide">${p}</li>`)}</ul></div></section>\n<script src="splide.min.js"></script>\n` +
+    '<script>new Splide(".splide", {type: "loop", autoplay: true, interval: 7000}).mount();</script>'),
+};
+const peerFiles = {
+  'swiper-bundle.min.css': path.join(modules, 'swiper/swiper-bundle.min.css'),
+  'swiper-bundle.min.js': path.join(modules, 'swiper/swiper-bundle.min.js'),
+  'splide.min.css': path.join(modules, '@splidejs/splide/dist/css/splide.min.css'),
+  'splide.min.js': path.join(modules, '@splidejs/splide/dist/js/splide.min.js'),
+};
+
+// Keep-alive and long cache lifetimes, as a production server would serve them; no compression.
+const server = http.createServer((req, res) => {
+  const name = path.basename(decodeURIComponent(new URL(req.url, 'http://x').pathname));
+  const body = peers[name] ?? (peerFiles[name] ? fs.readFileSync(peerFiles[name])
+    : fs.existsSync(path.join(folder, name)) ? fs.readFileSync(path.join(folder, name)) : null);
+  if (body === null) return res.writeHead(404).end();
+  res.writeHead(200, { 'Content-Type': TYPES[name.split('.').pop()] || 'application/octet-stream', 'Cache-Control': 'max-age=31536000' });
+  res.end(body);
+});
+await new Promise((r) => server.listen(0, '127.0.0.1', r));
+const base = `http://127.0.0.1:${server.address().port}/`;
+const chrome = await chromeLauncher.launch({ chromePath: process.env.CHROMIUM || '/usr/bin/chromium',
+  chromeFlags: ['--headless=new', '--no-sandbox', '--disable-gpu'] });
+
+const IMAGE_AUDITS = ['uses-responsive-images', 'modern-image-formats', 'uses-optimized-images', 'offscreen-images',
+  'unsized-images', 'prioritize-lcp-image', 'lcp-lazy-loaded', 'efficient-animated-content', 'image-delivery-insight'];
+const DEVICES = [
+  ['phone 412 px at 1.75x', undefined, {}],
+  ['phone 375 px at 2x', undefined, { screenEmulation: { mobile: true, width: 375, height: 667, deviceScaleFactor: 2, disabled: false } }],
+  ['desktop', desktopConfig, {}],
+];
+const median = (xs) => [...xs].sort((a, b) => a - b)[Math.floor(xs.length / 2)];
+const ours = {};
+for (const [device, config, flags] of DEVICES) {
+  console.log(`-- ${device}`);
+  for (const name of [pageName, 'swiper.html', 'splide.html']) {
+    const got = { fcp: [], lcp: [], cls: [], tbt: [] };
+    const failed = new Set();
+    for (let r = 0; r < runs; r++) {
+      const { lhr } = await lighthouse(base + name, { port: chrome.port, output: 'json', logLevel: 'error',
+        onlyCategories: ['performance'], ...flags }, config);
+      got.fcp.push(lhr.audits['first-contentful-paint'].numericValue);
+      got.lcp.push(lhr.audits['largest-contentful-paint'].numericValue);
+      got.cls.push(lhr.audits['cumulative-layout-shift'].numericValue);
+      got.tbt.push(lhr.audits['total-blocking-time'].numericValue);
+      for (const id of IMAGE_AUDITS) {
+        const a = lhr.audits[id];
+        if (a && a.score !== null && a.score < 1) failed.add(`${id} (${a.displayValue || a.score})`);
+      }
+    }
+    const lcp = median(got.lcp);
+    if (name === pageName) ours[device] = lcp;
+    console.log(`${name.padEnd(14)} first paint ${median(got.fcp).toFixed(0)} ms, largest paint ${lcp.toFixed(0)} ms` +
+      (name === pageName ? ' (goal <= 1000 on the phone)' : ` (${(lcp / ours[device]).toFixed(2)}x ours)`) +
+      `, layout shift ${median(got.cls).toFixed(3)}, blocking ${median(got.tbt).toFixed(0)} ms; ` +
+      `image audits not passed: ${failed.size ? [...failed].join(', ') : 'none'}`);
+  }
+}
+await chrome.kill();
+server.close();
