@@ -3,6 +3,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QWebEnginePage>
+#include <utility>
 
 namespace lumivex::ui {
 
@@ -37,12 +38,12 @@ bool DeviceEmulation::closeTools() {
     return true;
 }
 
-void DeviceEmulation::setPixelRatio(double ratio) {
-    ratio_ = ratio;
-    if (ratio <= 0) {
+void DeviceEmulation::emulateTouchScreen(double pixelRatio) {
+    ratio_ = pixelRatio;
+    if (pixelRatio <= 0) {
         // Closing the tools ends their session, and the engine drops what it overrode.
         if (closeTools())
-            Q_EMIT pixelRatioApplied();
+            Q_EMIT emulationApplied();
         return;
     }
     if (tools_ != nullptr) {
@@ -76,23 +77,32 @@ void DeviceEmulation::listPageFirst() {
 void DeviceEmulation::send() {
     if (tools_ == nullptr || ratio_ <= 0)
         return;
-    // Width and height 0 keep the view's own size.
-    const QJsonObject message{
-        {QStringLiteral("id"), 1 << 30},
-        {QStringLiteral("method"), QStringLiteral("Emulation.setDeviceMetricsOverride")},
-        {QStringLiteral("params"), QJsonObject{{QStringLiteral("width"), 0},
-                                               {QStringLiteral("height"), 0},
-                                               {QStringLiteral("deviceScaleFactor"), ratio_},
-                                               {QStringLiteral("mobile"), false}}}};
-    // A JSON object is a script's object literal too.
-    // (The engine has taken the message by the time the script's answer arrives.)
-    tools_->runJavaScript(
-        QStringLiteral("InspectorFrontendHost.sendMessageToBackend(JSON.stringify(%1))")
-            .arg(QString::fromUtf8(QJsonDocument(message).toJson(QJsonDocument::Compact))),
-        [guard = QPointer<DeviceEmulation>(this)](const QVariant&) {
-            if (guard)
-                Q_EMIT guard->pixelRatioApplied();
-        });
+    // Width and height 0 keep the view's own size; not "mobile", which would lay a page without
+    // a viewport tag out 980 pixels wide.
+    const QJsonObject metrics{{QStringLiteral("width"), 0},
+                              {QStringLiteral("height"), 0},
+                              {QStringLiteral("deviceScaleFactor"), ratio_},
+                              {QStringLiteral("mobile"), false}};
+    const QJsonObject touch{{QStringLiteral("enabled"), true},
+                            {QStringLiteral("maxTouchPoints"), 5}};
+    QString script;
+    int id = 1 << 30;  // beyond the numbers the tools give their own messages
+    for (const auto& [method, params] :
+         {std::pair{QStringLiteral("Emulation.setDeviceMetricsOverride"), metrics},
+          std::pair{QStringLiteral("Emulation.setTouchEmulationEnabled"), touch}}) {
+        const QJsonObject message{{QStringLiteral("id"), id++},
+                                  {QStringLiteral("method"), method},
+                                  {QStringLiteral("params"), params}};
+        // A JSON object is a script's object literal too.
+        script +=
+            QStringLiteral("InspectorFrontendHost.sendMessageToBackend(JSON.stringify(%1));")
+                .arg(QString::fromUtf8(QJsonDocument(message).toJson(QJsonDocument::Compact)));
+    }
+    // The engine has taken the messages by the time the script's answer arrives.
+    tools_->runJavaScript(script, [guard = QPointer<DeviceEmulation>(this)](const QVariant&) {
+        if (guard)
+            Q_EMIT guard->emulationApplied();
+    });
 }
 
 }  // namespace lumivex::ui

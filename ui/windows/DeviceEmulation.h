@@ -7,10 +7,10 @@ class QWebEnginePage;
 
 namespace lumivex::ui {
 
-// Lays one page out at another device pixel ratio than the screen's, as a phone would: window
-// devicePixelRatio, the picture a srcset picks and the sharpness drawn, while the view keeps its
-// size on the screen. The web engine gives a single view no ratio of its own, so the page's own
-// developer tools (a hidden page, made only while a ratio is set) ask the engine for it.
+// Lays one page out as a phone's touch screen would, while its view keeps its size on the
+// screen: window.devicePixelRatio and the picture a srcset picks, a coarse pointer without
+// hover and touch points. The web engine gives a single view no ratio of its own, so the page's
+// own developer tools (a hidden page, made only while a phone is emulated) ask the engine for it.
 class DeviceEmulation : public QObject {
     Q_OBJECT
 
@@ -18,14 +18,14 @@ public:
     explicit DeviceEmulation(QWebEnginePage* page, QObject* parent = nullptr);
     ~DeviceEmulation() override;
 
-    // 0 for the screen's own ratio.
-    void setPixelRatio(double ratio);
+    // A touch screen of `pixelRatio` device pixels to the CSS pixel; 0 for the screen as it is.
+    void emulateTouchScreen(double pixelRatio);
     double pixelRatio() const { return ratio_; }
 
 Q_SIGNALS:
-    // The page now lays out at the new ratio; what it picked by the old one stays until it
-    // loads again.
-    void pixelRatioApplied();
+    // The page now lays out as asked; what it chose before (its pictures, its targets' sizes)
+    // stays until it loads again.
+    void emulationApplied();
 
 private:
     void send();

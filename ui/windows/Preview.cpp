@@ -128,8 +128,8 @@ void TfrmPreview::createWebBrowser() {
         WebBrowserDocumentComplete();
     });
     emulation_ = new DeviceEmulation(webBrowser_->page(), webBrowser_);
-    // Loaded again, so that its pictures are the ones a screen of that density takes.
-    connect(emulation_, &DeviceEmulation::pixelRatioApplied, this, [this] {
+    // Loaded again, so that its pictures and targets are the ones that screen takes.
+    connect(emulation_, &DeviceEmulation::emulationApplied, this, [this] {
         pageLoaded_ = false;
         webBrowser_->reload();
     });
@@ -183,9 +183,9 @@ int TfrmPreview::PageWidth() const {
 
 void TfrmPreview::sizeChosen() {
     FormResize();
-    // The phone's screen density, so its srcsets pick what a phone fetches.
+    // A phone's touch screen and density, so the page picks what a phone fetches and shows.
     if (emulation_ != nullptr)
-        emulation_->setPixelRatio(ui_->cmbPreviewSize->currentIndex() == 2 ? 3 : 0);
+        emulation_->emulateTouchScreen(ui_->cmbPreviewSize->currentIndex() == 2 ? 3 : 0);
 }
 
 void TfrmPreview::FormResize() {

@@ -125,13 +125,17 @@ void PreviewProtocolTest::theDockFollowsTheSelectionAndTakesAPhonesWidth() {
     // The runtime that publishes is not the preview's.
     QVERIFY(!ReadFile(f.folder + "lumivex.js").contains("lumivexPreviewShow"));
 
-    // A phone's width and density, until another size is chosen.
+    // A phone's width, density and touch screen, until another size is chosen.
+    const QString device = QStringLiteral(
+        "innerWidth + ' ' + devicePixelRatio + ' ' + matchMedia('(pointer: coarse)').matches");
     auto* size = f.form->preview().frmPreview()->findChild<QComboBox*>("cmbPreviewSize");
     size->setCurrentIndex(2);
-    QVERIFY(pageGives(view, QStringLiteral("window.innerWidth + ' ' + window.devicePixelRatio"),
-                      QStringLiteral("390 3")));
+    QVERIFY(pageGives(view, device, QStringLiteral("390 3 true")));
     size->setCurrentIndex(0);
-    QVERIFY(pageGives(view, QStringLiteral("window.devicePixelRatio"), 1));
+    QVERIFY(pageGives(view,
+                      QStringLiteral("devicePixelRatio + ' ' + matchMedia('(pointer: "
+                                     "coarse)').matches"),
+                      QStringLiteral("1 false")));
 }
 
 // A box of a new size shows with the pictures staged before; the ones made for it follow.
