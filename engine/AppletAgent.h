@@ -47,12 +47,16 @@ struct PendingSlide {
     image::Rgb background;
     bool modern = false;
     image::Framing framing;
+    std::size_t item = 0;  // its place among the items
 };
 
 // Makes the pictures of `slides` into the image cache in `cacheFolder`, on up to two threads,
-// until `stop` is set; a picture that cannot be made is left out.
+// until `stop` is set; a picture that cannot be made is left out. Modern slides get their
+// classic picture first, which a build for the preview shows until the rest is made. `shown`
+// is called, on a making thread, when those are made and when the slide listed first is: the
+// one on view goes first.
 void MakePendingSlides(const std::vector<PendingSlide>& slides, const std::string& cacheFolder,
-                       const std::atomic<bool>& stop);
+                       const std::atomic<bool>& stop, const std::function<void()>& shown = {});
 
 // How far a project file was read (LoadFromFile).
 enum class ProjectReadOutcome {
@@ -105,8 +109,9 @@ public:
     // stand for it, so that it has no slide.
     std::vector<std::string> MissingSlides;
     // For the preview only, never a publish: a slide whose picture is not in the image cache but
-    // was staged before at its place keeps that file (the page shows it scaled) and is listed in
-    // PendingSlides, so that a change of the box or a new photo never waits for the encoder.
+    // was staged before at its place keeps that file (the page shows it scaled), or a modern one
+    // shows its classic picture when the cache has that, and is listed in PendingSlides, so that
+    // a change of the box or a new photo never waits for the encoder.
     bool DeferUncachedSlides = false;
     std::vector<PendingSlide> PendingSlides;
     const std::string Separator = kFieldSeparator;

@@ -35,6 +35,8 @@ struct Job {
     std::string path;
     image::Framing framing;
     ModernSlide slide;  // only its picture in the classic output
+    // For the preview: the classic picture of a modern slide, shown until that is made.
+    bool classicOnly = false;
     std::exception_ptr error;
     bool done = false;
 };
@@ -146,39 +148,33 @@ std::string slideKey(const image::SlideImageCache& cache, const std::string& pat
     return cache.KeyFor(path, width, height, kind, background, "modern " + std::string(kPacking));
 }
 
+// The slide as the cache has it, if it does.
+std::optional<ModernSlide> cachedSlide(const image::SlideImageCache& cache, const std::string& key,
+                                       bool packed) {
+    auto cached = cache.Find(key);
+    if (!cached)
+        return std::nullopt;
+    if (packed)
+        return Unpacked(std::move(*cached));
+    ModernSlide slide;
+    slide.picture = std::move(*cached);
+    return slide;
+}
+
 ModernSlide makeSlide(const image::SlideImageCache& cache, const std::string& path, int width,
                       int height, image::Rgb background, bool modern,
                       const image::Framing& framing) {
     const std::string key = slideKey(cache, path, width, height, background, modern, framing);
-    if (!framing.plain()) {
-        if (auto cached = cache.Find(key)) {
-            if (auto slide = Unpacked(std::move(*cached)))
-                return std::move(*slide);
-        }
-        ModernSlide slide;
-        if (modern)
-            slide = image::MakeModernSlide(path, width, height, background, {}, framing);
-        else
-            slide.picture = image::MakeSlidePicture(path, width, height, background, {}, framing);
-        cache.Store(key, Packed(slide));
-        return slide;
-    }
-    if (!modern) {
-        ModernSlide slide;
-        if (auto cached = cache.Find(key)) {
-            slide.picture = std::move(*cached);
-            return slide;
-        }
-        slide.picture = image::MakeSlidePicture(path, width, height, background);
-        cache.Store(key, slide.picture);
-        return slide;
-    }
-    if (auto cached = cache.Find(key)) {
-        if (auto slide = Unpacked(std::move(*cached)))
-            return std::move(*slide);
-    }
-    ModernSlide slide = image::MakeModernSlide(path, width, height, background);
-    cache.Store(key, Packed(slide));
+    // Only a classic slide without framing is a bare picture in the cache.
+    const bool packed = modern || !framing.plain();
+    if (auto slide = cachedSlide(cache, key, packed))
+        return std::move(*slide);
+    ModernSlide slide;
+    if (modern)
+        slide = image::MakeModernSlide(path, width, height, background, {}, framing);
+    else
+        slide.picture = image::MakeSlidePicture(path, width, height, background, {}, framing);
+    cache.Store(key, packed ? Packed(slide) : slide.picture);
     return slide;
 }
 
@@ -242,8 +238,8 @@ public:
 private:
     void run(Job& job) {
         try {
-            job.slide =
-                makeSlide(cache_, job.path, width_, height_, background_, modern_, job.framing);
+            job.slide = makeSlide(cache_, job.path, width_, height_, background_,
+                                  modern_ && !job.classicOnly, job.framing);
         } catch (...) {
             job.error = std::current_exception();
         }
@@ -264,6 +260,7 @@ private:
             Job result;
             result.path = jobs_[j].path;
             result.framing = jobs_[j].framing;
+            result.classicOnly = jobs_[j].classicOnly;
             run(result);
             {
                 std::lock_guard lock(mutex_);
@@ -311,6 +308,14 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
     const bool zoom = Options.transition() == "Zoom";
     const bool modern = Options.modernWebOutput();
     const image::SlideImageCache cache(ImageCacheFolder);
+    const auto cached = [&](const Job& job, bool modernSlide) {
+        try {
+            return cache.Has(
+                slideKey(cache, job.path, width, height, background, modernSlide, job.framing));
+        } catch (const std::exception&) {
+            return false;  // the job says why
+        }
+    };
     // Staged before at its place, and not to be had from the cache now.
     const auto keepsItsSlide = [&](std::size_t k, const Job& job) {
         const std::string& staged = Items[k].SlideImageFile;
@@ -318,12 +323,7 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
             !staged.starts_with("slider" + IntToStr(static_cast<long long>(k)) + ".") ||
             !FileExists(PreviewFolder() + staged))
             return false;
-        try {
-            return !cache.Has(
-                slideKey(cache, job.path, width, height, background, modern, job.framing));
-        } catch (const std::exception&) {
-            return false;  // the job says why
-        }
+        return !cached(job, modern);
     };
     for (std::size_t k = 0; k < nodes.size() && k < Items.size(); ++k) {
         std::string path = Trim(Items[k].OriginalImagePath);
@@ -337,13 +337,21 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
                 job.framing.wantFocus = zoom;
                 job.framing.focus = image::ParseFocalPoint(Items[k].Reserved6);
             }
-            if (keepsItsSlide(k, job)) {
+            const bool staged = keepsItsSlide(k, job);
+            // For the preview, a modern slide the cache lacks shows its classic picture, which
+            // is quick to make (now, when nothing was staged for it) or already made, until the
+            // modern one is made behind.
+            const bool standIn = DeferUncachedSlides && modern && !ImageCacheFolder.empty() &&
+                                 (staged ? cached(job, false) : !cached(job, true));
+            if (staged || standIn)
+                PendingSlides.push_back(
+                    {job.path, width, height, background, modern, job.framing, k});
+            if (staged && !standIn) {
                 jobOfNode[k] = kNoJob;
                 deferred[k] = true;
-                PendingSlides.push_back(
-                    {job.path, width, height, background, modern, std::move(job.framing)});
                 continue;
             }
+            job.classicOnly = standIn;
             jobs.push_back(std::move(job));
             continue;
         }
@@ -448,25 +456,42 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
 }
 
 void MakePendingSlides(const std::vector<PendingSlide>& slides, const std::string& cacheFolder,
-                       const std::atomic<bool>& stop) {
+                       const std::atomic<bool>& stop, const std::function<void()>& shown) {
     const image::SlideImageCache cache(cacheFolder);
-    std::atomic<std::size_t> next{0};
-    const auto work = [&] {
-        for (std::size_t k = next++; k < slides.size() && !stop; k = next++) {
-            const PendingSlide& s = slides[k];
-            try {
-                makeSlide(cache, s.path, s.width, s.height, s.background, s.modern, s.framing);
-            } catch (const std::exception&) {
-                // The next build makes it in the open and says why it cannot.
-            }
-        }
+    const auto tell = [&] {
+        if (!stop && shown)
+            shown();
     };
-    std::vector<std::thread> helpers;
-    for (unsigned i = 1; i < std::min(2u, UsableCores()) && slides.size() > 1; ++i)
-        helpers.emplace_back(work);
-    work();
-    for (std::thread& t : helpers)
-        t.join();
+    // Quick: only the classic pictures of the modern slides, a fraction of the work of theirs.
+    const auto makeAll = [&](bool quick) {
+        std::atomic<std::size_t> next{0};
+        const auto work = [&] {
+            for (std::size_t k = next++; k < slides.size() && !stop; k = next++) {
+                const PendingSlide& s = slides[k];
+                if (quick && !s.modern)
+                    continue;
+                try {
+                    makeSlide(cache, s.path, s.width, s.height, s.background, s.modern && !quick,
+                              s.framing);
+                } catch (const std::exception&) {
+                    // The next build makes it in the open and says why it cannot.
+                }
+                if (k == 0 && !quick && slides.size() > 1)
+                    tell();
+            }
+        };
+        std::vector<std::thread> helpers;
+        for (unsigned i = 1; i < std::min(2u, UsableCores()) && slides.size() > 1; ++i)
+            helpers.emplace_back(work);
+        work();
+        for (std::thread& t : helpers)
+            t.join();
+    };
+    if (std::any_of(slides.begin(), slides.end(), [](const PendingSlide& s) { return s.modern; })) {
+        makeAll(true);
+        tell();
+    }
+    makeAll(false);
     // Trimmed by the next build, which knows what it uses.
 }
 

@@ -26,7 +26,9 @@ camera_photos "$work" "$count" "$size"
 "$cli" new "$work"/photos/*.jpg "$work/live.lvx" >/dev/null
 # OUTPUT=Modern: the modern web output, with its several widths and AVIF of every slide.
 if [[ ${OUTPUT:-Classic} == Modern ]]; then
-  sed -i 's/^<Item_Parameters>$/<Lumivex_Options>\nWebOutput=Modern\n<\/Lumivex_Options>\n&/' "$work/live.lvx"
+  sed -i 's/^<Item_Parameters>\r$/<Lumivex_Options>\r\nWebOutput=Modern\r\n<\/Lumivex_Options>\r\n&/' \
+    "$work/live.lvx"
+  grep -q '^WebOutput=Modern' "$work/live.lvx" || { echo "the project did not take the option" >&2; exit 1; }
 fi
 echo "== $count photos of $size, ${OUTPUT:-Classic} output"
 

@@ -337,7 +337,10 @@ int runLive(TMainForm& form, AnsweringDialogs& dialogs, const QString& project, 
         settle(150);
     }
     reportWorst("live_typed", typed);
-    const QString box = QStringLiteral("document.querySelector('[id$=_div]').offsetWidth");
+    // The box's width as its style sheet gives it: a modern box is no wider than its dock.
+    const QString box = QStringLiteral(
+        "parseInt([...document.styleSheets].flatMap((s) => [...s.cssRules]).find((r) => "
+        "/_div$/.test(r.selectorText)).style.width)");
     std::vector<double> sized;
     for (int r = 0; r < rounds; ++r) {
         const int wanted = width->value() + (r % 2 == 0 ? 20 : -20);
@@ -359,7 +362,7 @@ int runLive(TMainForm& form, AnsweringDialogs& dialogs, const QString& project, 
         return 0;
     const QString portrait = QStringLiteral(
         "String(((i) => i ? i.naturalHeight > i.naturalWidth : false)([...document.images].find("
-        "(i) => /slider4[.]/.test(i.currentSrc) && i.complete && "
+        "(i) => /slider4[.@]/.test(i.currentSrc) && i.complete && "
         "getComputedStyle(i).visibility != 'hidden')))");
     const QString landscape = photo->text();
     std::vector<double> photoShown;

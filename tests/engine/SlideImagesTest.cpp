@@ -133,6 +133,31 @@ TEST_F(SlideImages, ThePreviewKeepsStagedSlidesUntilTheCacheHasThem) {
     EXPECT_EQ(h.agent.Items[1].ImageWidth, "250");
 }
 
+// A modern preview shows each slide's classic picture, quick to make, until the background has
+// made the modern one with its other widths; it is told when the pictures it waits for are in.
+TEST_F(SlideImages, AModernPreviewShowsClassicPicturesUntilItsOwnAreMade) {
+    testing::TempFolder cache;
+    h.agent.ImageCacheFolder = cache.slash();
+    h.agent.Options.set("WebOutput", "Modern");
+    h.agent.DeferUncachedSlides = true;
+    addItem(write("wide.jpg", testing::MakeJpeg(testing::PhotoLike(800, 600))));
+    addItem(write("tall.jpg", testing::MakeJpeg(testing::PhotoLike(600, 800))));
+    h.agent.PrepareSlideImages();
+    ASSERT_EQ(h.agent.PendingSlides.size(), 2u);
+    EXPECT_EQ(h.agent.PendingSlides[1].item, 1u);
+    EXPECT_TRUE(h.agent.SlideExtraFiles[0].widths.empty());
+    EXPECT_FALSE(h.agent.SlideExtraFiles[0].avif);
+    EXPECT_TRUE(fs::exists(preview("slider0.jpg")));
+
+    const std::atomic<bool> stop{false};
+    int told = 0;
+    MakePendingSlides(h.agent.PendingSlides, h.agent.ImageCacheFolder, stop, [&] { ++told; });
+    EXPECT_EQ(told, 2);  // the classic pictures in, then the first modern slide
+    h.agent.PrepareSlideImages();
+    EXPECT_TRUE(h.agent.PendingSlides.empty());
+    EXPECT_FALSE(h.agent.SlideExtraFiles[0].widths.empty());
+}
+
 TEST_F(SlideImages, TheSameOriginalTwiceGivesTwoFiles) {
     const std::string path = write("a.jpg", testing::MakeJpeg(testing::PhotoLike(64, 48)));
     addItem(path);

@@ -11,6 +11,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
+
 #include "AppletAgent.h"
 #include "ErrorReport.h"
 #include "FileIO.h"
@@ -67,6 +69,7 @@ PreviewController::PreviewController(Ui::MainForm& ui, Platform& platform, TzqxA
 }
 
 PreviewController::~PreviewController() {
+    closing_ = true;
     stopMaking_ = true;
     if (slideMaker_)
         slideMaker_->wait();
@@ -168,18 +171,51 @@ void PreviewController::stagePreviewPage(bool deferSlides) {
 }
 
 void PreviewController::makePendingSlides() {
-    // One maker at a time; what is still pending when it ends is made by the next staging.
-    if (agent_.PendingSlides.empty() || slideMaker_)
+    const std::vector<PendingSlide>& pending = agent_.PendingSlides;
+    if (pending.empty())
         return;
+    // One maker at a time. One that lacks a slide now pending (a new photo, say, behind the
+    // slides of a new box) stops after the slide it is making, and the staging after it starts
+    // the next with all that is pending then.
+    const auto given = [this](const PendingSlide& s) {
+        return std::any_of(making_.begin(), making_.end(), [&](const PendingSlide& m) {
+            return m.item == s.item && m.path == s.path && m.width == s.width &&
+                   m.height == s.height && m.modern == s.modern;
+        });
+    };
+    const bool allGiven = std::all_of(pending.begin(), pending.end(), given);
+    if (slideMaker_) {
+        if (!allGiven)
+            stopMaking_ = true;
+        return;
+    }
+    // What the last maker went through and could not make is not tried again behind.
+    if (allGiven && !makerStopped_)
+        return;
+    making_ = pending;
+    // The slide on view first.
+    std::stable_partition(making_.begin(), making_.end(), [this](const PendingSlide& s) {
+        return static_cast<int>(s.item) == shownSlide_;
+    });
+    // Shown once their first pictures are made, and again when they are done.
+    const auto shown = ErrorReport::guarded([this] {
+        if (!stopMaking_)
+            RefreshPreview();
+    });
     slideMaker_.reset(
-        QThread::create([this, slides = agent_.PendingSlides, cache = agent_.ImageCacheFolder] {
-            MakePendingSlides(slides, cache, stopMaking_);
+        QThread::create([this, shown, slides = making_, cache = agent_.ImageCacheFolder] {
+            MakePendingSlides(slides, cache, stopMaking_, [this, shown] {
+                QMetaObject::invokeMethod(this, shown, Qt::QueuedConnection);
+            });
         }));
     connect(slideMaker_.get(), &QThread::finished, this, ErrorReport::guarded([this] {
                 slideMaker_->wait();
                 slideMaker_.reset();
-                if (!stopMaking_)
-                    RefreshPreview();
+                if (closing_)
+                    return;
+                makerStopped_ = stopMaking_;
+                stopMaking_ = false;
+                RefreshPreview();
             }));
     slideMaker_->start(QThread::LowPriority);
 }
@@ -245,6 +281,7 @@ void PreviewController::showFromStart() {
 }
 
 void PreviewController::showSlide(int index) {
+    shownSlide_ = index;
     if (frmPreview_ != nullptr)
         frmPreview_->ShowSlide(index);
 }

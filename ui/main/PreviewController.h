@@ -5,7 +5,9 @@
 #include <QString>
 #include <atomic>
 #include <memory>
+#include <vector>
 
+#include "AppletAgent.h"
 #include "HTMLBuild.h"
 #include "Preview.h"
 
@@ -91,7 +93,11 @@ private:
     bool stale_ = false;
     bool staging_ = false;
     std::unique_ptr<QThread> slideMaker_;
+    std::vector<PendingSlide> making_;  // what slideMaker_ was given
     std::atomic<bool> stopMaking_{false};
+    bool closing_ = false;
+    bool makerStopped_ = false;  // the last maker was stopped before its end
+    int shownSlide_ = -1;        // the item the preview holds, or -1
 };
 
 }  // namespace lumivex::ui
