@@ -42,7 +42,7 @@ struct Job {
 };
 
 // A modern or framed slide's files as one cache entry: the slide's picture, whose bytes begin
-// with a line "widths", the slide's focal point in millionths (-1 -1 without one), the length of
+// with a line "tenths", the slide's focal point in millionths (-1 -1 without one), the length of
 // its AVIF and, for each other width, its tenths, size and the lengths of its JPEG and AVIF; the
 // files follow in that order. Integers only: the locale does not change how they are written.
 // Entries of the older layout are under other keys (kPacking), and are never read as this one.
