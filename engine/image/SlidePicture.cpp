@@ -298,7 +298,8 @@ int Scaled(int side, int tenths) {
 }  // namespace
 
 ModernSlide MakeModernSlide(const std::string& path, int boxWidth, int boxHeight, Rgb background,
-                            const DecodeLimits& limits, const Framing& framing) {
+                            const DecodeLimits& limits, const Framing& framing,
+                            const std::atomic<bool>* stop) {
     ModernSlide out;
     out.picture.kind = KindForPath(path);
     if (out.picture.kind == PictureKind::Gif || out.picture.kind == PictureKind::Bmp) {
@@ -361,6 +362,8 @@ ModernSlide MakeModernSlide(const std::string& path, int boxWidth, int boxHeight
         const int tenths = *at;
         if (tenths > top)
             continue;
+        if (stop != nullptr && *stop)
+            throw SlideStopped();
         SlideWidth width;
         width.tenths = tenths;
         width.size = widthOf(tenths);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <exception>
 #include <optional>
 #include <string>
 #include <vector>
@@ -67,8 +69,14 @@ struct ModernSlide {
     std::string avif;
     std::vector<SlideWidth> widths;  // in the order of kOtherWidths
 };
+// Work behind the editor passes `stop`: once it is set, the next width is not begun and
+// SlideStopped is raised.
+struct SlideStopped : std::exception {
+    const char* what() const noexcept override { return "stopped"; }
+};
 ModernSlide MakeModernSlide(const std::string& path, int boxWidth, int boxHeight, Rgb background,
-                            const DecodeLimits& limits = {}, const Framing& framing = {});
+                            const DecodeLimits& limits = {}, const Framing& framing = {},
+                            const std::atomic<bool>* stop = nullptr);
 
 // The focal point FindFocalPoint finds in the photo at `path`, from a small decoded copy: what a
 // filled slide of it is cropped around when its item sets none. Raises as MakeSlidePicture.

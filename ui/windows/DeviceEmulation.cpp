@@ -25,6 +25,8 @@ DeviceEmulation::DeviceEmulation(QWebEnginePage* page, QObject* parent)
     : QObject(parent), page_(page) {}
 
 DeviceEmulation::~DeviceEmulation() {
+    // The tools' page answers its script as it goes; nobody is to be told any more.
+    blockSignals(true);
     closeTools();
 }
 

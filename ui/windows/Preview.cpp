@@ -11,6 +11,7 @@
 #include <QWebEngineView>
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 #include "DeviceEmulation.h"
 #include "Icons.h"
@@ -116,7 +117,13 @@ TfrmPreview::TfrmPreview(Platform& platform, PreviewHost& host, const QString& p
     timer1_->start();
 }
 
-TfrmPreview::~TfrmPreview() = default;
+TfrmPreview::~TfrmPreview() {
+    // A page going away answers the scripts it still runs, and their answers come here: they
+    // find no browser, rather than one half destroyed.
+    QWebEngineView* browser = std::exchange(webBrowser_, nullptr);
+    emulation_ = nullptr;
+    delete browser;
+}
 
 void TfrmPreview::createWebBrowser() {
     webBrowser_ = new QWebEngineView(this);
@@ -130,6 +137,8 @@ void TfrmPreview::createWebBrowser() {
     emulation_ = new DeviceEmulation(webBrowser_->page(), webBrowser_);
     // Loaded again, so that its pictures and targets are the ones that screen takes.
     connect(emulation_, &DeviceEmulation::emulationApplied, this, [this] {
+        if (webBrowser_ == nullptr)
+            return;
         pageLoaded_ = false;
         webBrowser_->reload();
     });
@@ -155,6 +164,8 @@ void TfrmPreview::Navigate(const QString& path) {
     // Done as the load would end, or, when the page cannot take it, by the load after all.
     webBrowser_->page()->runJavaScript(PageUpdateScript(*update),
                                        [this, page](const QVariant& done) {
+                                           if (webBrowser_ == nullptr)
+                                               return;
                                            if (done.toBool()) {
                                                WebBrowserDocumentComplete();
                                                return;
@@ -295,6 +306,8 @@ void TfrmPreview::pageSaid(const QString& message) {
 }
 
 void TfrmPreview::WebBrowserDocumentComplete() {
+    if (webBrowser_ == nullptr)
+        return;
     webBrowser_->page()->runJavaScript(QString::fromLatin1(kPointingScript));
     applyShownSlide();
     host_.SetPreviewRefreshArmed(ui_->spdbtnAutoReload->isChecked());
