@@ -53,8 +53,8 @@ struct PendingSlide {
 // Makes the pictures of `slides` into the image cache in `cacheFolder`, on up to two threads,
 // until `stop` is set; a picture that cannot be made is left out. Modern slides get their
 // classic picture first, which a build for the preview shows until the rest is made. `shown`
-// is called, on a making thread, when those are made and when the slide listed first is: the
-// one on view goes first.
+// is called, on a making thread, when the slide listed first (the one on view) has its classic
+// picture, when all have, and when it has its modern one.
 void MakePendingSlides(const std::vector<PendingSlide>& slides, const std::string& cacheFolder,
                        const std::atomic<bool>& stop, const std::function<void()>& shown = {});
 

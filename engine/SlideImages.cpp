@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <mutex>
 #include <optional>
 #include <string_view>
@@ -162,8 +163,8 @@ std::optional<ModernSlide> cachedSlide(const image::SlideImageCache& cache, cons
 }
 
 ModernSlide makeSlide(const image::SlideImageCache& cache, const std::string& path, int width,
-                      int height, image::Rgb background, bool modern,
-                      const image::Framing& framing) {
+                      int height, image::Rgb background, bool modern, const image::Framing& framing,
+                      const std::atomic<bool>* stop = nullptr) {
     const std::string key = slideKey(cache, path, width, height, background, modern, framing);
     // Only a classic slide without framing is a bare picture in the cache.
     const bool packed = modern || !framing.plain();
@@ -171,7 +172,7 @@ ModernSlide makeSlide(const image::SlideImageCache& cache, const std::string& pa
         return std::move(*slide);
     ModernSlide slide;
     if (modern)
-        slide = image::MakeModernSlide(path, width, height, background, {}, framing);
+        slide = image::MakeModernSlide(path, width, height, background, {}, framing, stop);
     else
         slide.picture = image::MakeSlidePicture(path, width, height, background, {}, framing);
     cache.Store(key, packed ? Packed(slide) : slide.picture);
@@ -472,11 +473,11 @@ void MakePendingSlides(const std::vector<PendingSlide>& slides, const std::strin
                     continue;
                 try {
                     makeSlide(cache, s.path, s.width, s.height, s.background, s.modern && !quick,
-                              s.framing);
+                              s.framing, &stop);
                 } catch (const std::exception&) {
                     // The next build makes it in the open and says why it cannot.
                 }
-                if (k == 0 && !quick && slides.size() > 1)
+                if (k == 0 && slides.size() > 1)
                     tell();
             }
         };
@@ -495,6 +496,21 @@ void MakePendingSlides(const std::vector<PendingSlide>& slides, const std::strin
     // Trimmed by the next build, which knows what it uses.
 }
 
+namespace {
+
+bool HoldsBytes(const std::string& path, const std::string& bytes) {
+    std::error_code error;
+    if (std::filesystem::file_size(path, error) != bytes.size() || error)
+        return false;
+    try {
+        return ReadWholeFile(path) == bytes;
+    } catch (const FileError&) {
+        return false;
+    }
+}
+
+}  // namespace
+
 void TzqxAppletAgent::PlaceSlideImage(const std::string& name, const std::string& bytes) {
     // The picture goes straight into the preview folder, atomically, which ends the same way as
     // writing it into the program folder and moving it there, without the extra copy.
@@ -502,7 +518,9 @@ void TzqxAppletAgent::PlaceSlideImage(const std::string& name, const std::string
     if (!FolderExists(folder))
         CreateFolderQuietly(folder);
     try {
-        WriteFileAtomically(folder + name, bytes);
+        // A preview staged again after a text edit finds most pictures there as they are.
+        if (!HoldsBytes(folder + name, bytes))
+            WriteFileAtomically(folder + name, bytes);
     } catch (const FileError&) {
         // No usable preview folder: take the long road, whose write reports its failure and
         // whose copy into the preview folder fails silently.

@@ -152,7 +152,7 @@ TEST_F(SlideImages, AModernPreviewShowsClassicPicturesUntilItsOwnAreMade) {
     const std::atomic<bool> stop{false};
     int told = 0;
     MakePendingSlides(h.agent.PendingSlides, h.agent.ImageCacheFolder, stop, [&] { ++told; });
-    EXPECT_EQ(told, 2);  // the classic pictures in, then the first modern slide
+    EXPECT_EQ(told, 3);  // the first classic picture, all of them, then the first modern slide
     h.agent.PrepareSlideImages();
     EXPECT_TRUE(h.agent.PendingSlides.empty());
     EXPECT_FALSE(h.agent.SlideExtraFiles[0].widths.empty());
