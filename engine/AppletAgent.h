@@ -48,6 +48,7 @@ struct PendingSlide {
     bool modern = false;
     image::Framing framing;
     std::size_t item = 0;  // its place among the items
+    friend bool operator==(const PendingSlide&, const PendingSlide&) = default;
 };
 
 // Makes the pictures of `slides` into the image cache in `cacheFolder`, on up to two threads,

@@ -29,6 +29,7 @@ struct Framing {
     std::optional<FocalPoint> focus;
     bool wantFocus = false;
     bool plain() const { return !fill && !wantFocus; }
+    friend bool operator==(const Framing&, const Framing&) = default;
 };
 
 // The decoder that a file's extension selects (".jpg", ".jpeg", ".gif", ".bmp", ".png", ".webp",

@@ -175,13 +175,10 @@ void PreviewController::makePendingSlides() {
     if (pending.empty())
         return;
     // One maker at a time. One that lacks a slide now pending (a new photo, say, behind the
-    // slides of a new box) stops after the slide it is making, and the staging after it starts
-    // the next with all that is pending then.
+    // slides of a new box, or a new focal point) stops at its next step, and the staging after
+    // it starts the next with all that is pending then.
     const auto given = [this](const PendingSlide& s) {
-        return std::any_of(making_.begin(), making_.end(), [&](const PendingSlide& m) {
-            return m.item == s.item && m.path == s.path && m.width == s.width &&
-                   m.height == s.height && m.modern == s.modern;
-        });
+        return std::find(making_.begin(), making_.end(), s) != making_.end();
     };
     const bool allGiven = std::all_of(pending.begin(), pending.end(), given);
     if (slideMaker_) {

@@ -20,7 +20,6 @@ public:
 
     // A touch screen of `pixelRatio` device pixels to the CSS pixel; 0 for the screen as it is.
     void emulateTouchScreen(double pixelRatio);
-    double pixelRatio() const { return ratio_; }
 
 Q_SIGNALS:
     // The page now lays out as asked; what it chose before (its pictures, its targets' sizes)
