@@ -114,6 +114,13 @@ public:
     // shows its classic picture when the cache has that, and is listed in PendingSlides, so that
     // a change of the box or a new photo never waits for the encoder.
     bool DeferUncachedSlides = false;
+    // With DeferUncachedSlides, a slide of which the cache has no picture at all is made at once
+    // only when it is the first or this one (the item on view, or -1); the others are pending,
+    // named but without a file, so that the page shows before all the photos are read.
+    int SlideOnView = -1;
+    // With DeferUncachedSlides, the slides a maker is making: each keeps what was staged for it
+    // (or its place without a file), whatever the cache has meanwhile.
+    std::vector<PendingSlide> SlidesBeingMade;
     std::vector<PendingSlide> PendingSlides;
     const std::string Separator = kFieldSeparator;
 

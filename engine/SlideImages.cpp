@@ -305,6 +305,7 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
     MissingSlides.clear();
     PendingSlides.clear();
     std::vector<bool> deferred(nodes.size(), false);
+    std::vector<bool> unmade(nodes.size(), false);  // deferred, with no file yet
     const bool fill = Options.fillSlides();
     const bool zoom = Options.transition() == "Zoom";
     const bool modern = Options.modernWebOutput();
@@ -317,14 +318,15 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
             return false;  // the job says why
         }
     };
-    // Staged before at its place, and not to be had from the cache now.
-    const auto keepsItsSlide = [&](std::size_t k, const Job& job) {
+    const auto stagedAtItsPlace = [&](std::size_t k) {
         const std::string& staged = Items[k].SlideImageFile;
-        if (!DeferUncachedSlides || ImageCacheFolder.empty() ||
-            !staged.starts_with("slider" + IntToStr(static_cast<long long>(k)) + ".") ||
-            !FileExists(PreviewFolder() + staged))
-            return false;
-        return !cached(job, modern);
+        return DeferUncachedSlides && !ImageCacheFolder.empty() &&
+               staged.starts_with("slider" + IntToStr(static_cast<long long>(k)) + ".") &&
+               FileExists(PreviewFolder() + staged);
+    };
+    const auto beingMade = [&](const PendingSlide& slide) {
+        return DeferUncachedSlides && std::find(SlidesBeingMade.begin(), SlidesBeingMade.end(),
+                                                slide) != SlidesBeingMade.end();
     };
     for (std::size_t k = 0; k < nodes.size() && k < Items.size(); ++k) {
         std::string path = Trim(Items[k].OriginalImagePath);
@@ -338,16 +340,30 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
                 job.framing.wantFocus = zoom;
                 job.framing.focus = image::ParseFocalPoint(Items[k].Reserved6);
             }
-            const bool staged = keepsItsSlide(k, job);
+            const PendingSlide pending{job.path, width, height, background, modern, job.framing, k};
+            // Staged before at its place, and not to be had from the cache now, or being made
+            // behind: what is made shows when the maker says so, not piecemeal with each edit.
+            const bool making = beingMade(pending);
+            const bool staged = stagedAtItsPlace(k) && (making || !cached(job, modern));
             // For the preview, a modern slide the cache lacks shows its classic picture, which
             // is quick to make (now, when nothing was staged for it) or already made, until the
             // modern one is made behind.
             const bool standIn = DeferUncachedSlides && modern && !ImageCacheFolder.empty() &&
+                                 !(making && staged) &&
                                  (staged ? cached(job, false) : !cached(job, true));
-            if (staged || standIn)
-                PendingSlides.push_back(
-                    {job.path, width, height, background, modern, job.framing, k});
-            if (staged && !standIn) {
+            const bool onView = k == 0 || static_cast<int>(k) == SlideOnView;
+            const bool later = DeferUncachedSlides && !ImageCacheFolder.empty() && !staged &&
+                               !onView && (making || (!cached(job, false) && (!modern || standIn)));
+            if (staged || standIn || later)
+                PendingSlides.push_back(pending);
+            if (later) {
+                Items[k].SlideImageFile = "slider" + IntToStr(static_cast<long long>(k)) +
+                                          image::ExtensionOf(image::KindForPath(job.path));
+                unmade[k] = true;
+                // Not the picture of another item that had this place.
+                DeleteFileQuietly(PreviewFolder() + Items[k].SlideImageFile);
+            }
+            if ((staged && !standIn) || later) {
                 jobOfNode[k] = kNoJob;
                 deferred[k] = true;
                 continue;
@@ -370,7 +386,7 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
     SlideExtraFiles.assign(modern || fill || zoom ? Items.size() : 0, SlideExtras{});
     // A kept slide keeps the files it was staged with.
     for (std::size_t k = 0; k < SlideExtraFiles.size() && k < staged.size(); ++k) {
-        if (k < deferred.size() && deferred[k])
+        if (k < deferred.size() && deferred[k] && !unmade[k])
             SlideExtraFiles[k] = std::move(staged[k]);
     }
     std::vector<std::string> unreadable;

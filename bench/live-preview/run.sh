@@ -46,6 +46,9 @@ run preview "$work/live.lvx" "$rounds" >"$work/peer.txt"
 awk '
   FNR == NR { if ($1 == "preview_refresh") peer = $2; next }
   $1 == "live_cold_first_slide" { printf "first slide, cold cache   %8.1f ms   goal < 3000\n", $2 }
+  $1 == "live_all_made" { printf "every slide made, cold     %8.1f ms\n", $2 }
+  $1 == "live_typed_behind" {
+    printf "typed, slides made behind %8.1f ms   best %6.1f  worst %6.1f\n", $2, $3, $4 }
   $1 == "live_typed" {
     printf "typed character shown     %8.1f ms   best %6.1f  worst %6.1f   goal < 150, worst < 300\n",
       $2, $3, $4

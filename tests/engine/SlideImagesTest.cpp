@@ -120,8 +120,17 @@ TEST_F(SlideImages, ThePreviewKeepsStagedSlidesUntilTheCacheHasThem) {
     EXPECT_EQ(h.agent.Items[0].ImageWidth, "200");
     EXPECT_NE(ReadFile(preview("slider0.jpg")), before);
 
+    // Moved, the first slide is made at once; the other, away from view, has no picture until
+    // it is made behind, not the one of the item that was there.
     h.agent.AppletData.SlideShowWidth = "300";
     std::swap(h.agent.Items[0], h.agent.Items[1]);
+    h.agent.PrepareSlideImages();
+    ASSERT_EQ(h.agent.PendingSlides.size(), 1u);
+    EXPECT_EQ(h.agent.PendingSlides[0].item, 1u);
+    EXPECT_EQ(h.agent.Items[0].ImageWidth, "225");
+    EXPECT_EQ(h.agent.Items[1].SlideImageFile, "slider1.jpg");
+    EXPECT_FALSE(fs::exists(preview("slider1.jpg")));
+    MakePendingSlides(h.agent.PendingSlides, h.agent.ImageCacheFolder, stop);
     h.agent.PrepareSlideImages();
     EXPECT_TRUE(h.agent.PendingSlides.empty());
     EXPECT_EQ(h.agent.Items[1].ImageWidth, "300");
@@ -156,6 +165,34 @@ TEST_F(SlideImages, AModernPreviewShowsClassicPicturesUntilItsOwnAreMade) {
     h.agent.PrepareSlideImages();
     EXPECT_TRUE(h.agent.PendingSlides.empty());
     EXPECT_FALSE(h.agent.SlideExtraFiles[0].widths.empty());
+}
+
+// From a cold cache the preview makes the first slide and the one on view at once, the others
+// behind; a slide being made keeps its place as it is until the maker has it shown.
+TEST_F(SlideImages, APreviewMakesTheSlidesOnViewFirst) {
+    testing::TempFolder cache;
+    h.agent.ImageCacheFolder = cache.slash();
+    h.agent.DeferUncachedSlides = true;
+    h.agent.SlideOnView = 2;
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+        addItem(write(name, testing::MakeJpeg(testing::PhotoLike(320, 240))));
+    const auto shown = [&] {
+        std::string files;
+        for (const char* name : {"slider0.jpg", "slider1.jpg", "slider2.jpg"})
+            files += fs::exists(preview(name)) ? "1" : "0";
+        return files + " " + std::to_string(h.agent.PendingSlides.size());
+    };
+    h.agent.PrepareSlideImages();
+    EXPECT_EQ(shown(), "101 1");
+    EXPECT_EQ(h.agent.Items[1].SlideImageFile, "slider1.jpg");
+    const std::atomic<bool> stop{false};
+    MakePendingSlides(h.agent.PendingSlides, h.agent.ImageCacheFolder, stop);
+    h.agent.SlidesBeingMade = h.agent.PendingSlides;
+    h.agent.PrepareSlideImages();
+    EXPECT_EQ(shown(), "101 1");
+    h.agent.SlidesBeingMade.clear();
+    h.agent.PrepareSlideImages();
+    EXPECT_EQ(shown(), "111 0");
 }
 
 TEST_F(SlideImages, TheSameOriginalTwiceGivesTwoFiles) {

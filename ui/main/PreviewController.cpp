@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 #include "AppletAgent.h"
 #include "ErrorReport.h"
@@ -156,6 +157,11 @@ void PreviewController::stagePreviewPage(bool deferSlides) {
     {
         // Slides the cache does not have yet are made behind the live page, not before it.
         const QScopedValueRollback deferring(agent_.DeferUncachedSlides, deferSlides);
+        agent_.SlideOnView = shownSlide_;
+        // What the maker makes shows when it says, so an edit meanwhile changes no picture.
+        agent_.SlidesBeingMade.clear();
+        if (deferSlides && slideMaker_ && !std::exchange(madeToShow_, false))
+            agent_.SlidesBeingMade = making_;
         BuildGeneratedCode();
     }
     if (deferSlides)
@@ -196,8 +202,10 @@ void PreviewController::makePendingSlides() {
     });
     // Shown once their first pictures are made, and again when they are done.
     const auto shown = ErrorReport::guarded([this] {
-        if (!stopMaking_)
-            RefreshPreview();
+        if (stopMaking_)
+            return;
+        madeToShow_ = true;
+        RefreshPreview();
     });
     slideMaker_.reset(
         QThread::create([this, shown, slides = making_, cache = agent_.ImageCacheFolder] {
@@ -279,8 +287,17 @@ void PreviewController::showFromStart() {
 
 void PreviewController::showSlide(int index) {
     shownSlide_ = index;
-    if (frmPreview_ != nullptr)
-        frmPreview_->ShowSlide(index);
+    if (frmPreview_ == nullptr)
+        return;
+    frmPreview_->ShowSlide(index);
+    // One still to be made behind, without a picture yet, is made now that it is on view.
+    const auto unmade = [this, index](const PendingSlide& s) {
+        return static_cast<int>(s.item) == index &&
+               static_cast<std::size_t>(index) < agent_.Items.size() &&
+               !FileExists(agent_.PreviewFolder() + agent_.Items[s.item].SlideImageFile);
+    };
+    if (std::any_of(agent_.PendingSlides.begin(), agent_.PendingSlides.end(), unmade))
+        RefreshPreview();
 }
 
 void PreviewController::ClearPreviewWindowMark() {

@@ -65,6 +65,8 @@ public:
     TfrmPreview* frmPreview() const { return frmPreview_; }
     TformHTML* formHTML() const { return formHTML_; }
     QDockWidget* dock() const { return dock_; }
+    // Slides are being made behind the preview.
+    bool makingSlides() const { return slideMaker_ != nullptr; }
 
 private:
     // The build step, then the page and its files into the preview folder; with `deferSlides`
@@ -97,6 +99,7 @@ private:
     std::atomic<bool> stopMaking_{false};
     bool closing_ = false;
     bool makerStopped_ = false;  // the last maker was stopped before its end
+    bool madeToShow_ = false;    // the maker has pictures for the next staging to show
     int shownSlide_ = -1;        // the item the preview holds, or -1
 };
 

@@ -150,7 +150,7 @@ void TfrmPreview::Navigate(const QString& path) {
     if (webBrowser_ == nullptr)
         createWebBrowser();
     const QUrl page = QUrl::fromLocalFile(path);
-    StagedFiles staged = ReadStagedFiles(QFileInfo(path).absolutePath());
+    StagedFiles staged = ReadStagedFiles(QFileInfo(path).absolutePath(), &digests_);
     std::optional<PageUpdate> update;
     if (pageLoaded_ && !reloadNext_ && webBrowser_->url() == page)
         update = PlanPageUpdate(shownFiles_, staged, shownSlide_ >= 0);

@@ -7,6 +7,8 @@
 #include <QWidget>
 #include <memory>
 
+#include "PreviewUpdate.h"
+
 class QTimer;
 class QWebEngineView;
 
@@ -87,6 +89,7 @@ private:
     bool pageLoaded_ = false;
     bool reloadNext_ = false;                // Refresh reloads whatever changed
     QHash<QString, QByteArray> shownFiles_;  // the preview folder as the page was loaded
+    FileDigests digests_;
 };
 
 }  // namespace lumivex::ui

@@ -1,11 +1,14 @@
 #include "PreviewUpdate.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QStringDecoder>
+
+#include <sys/stat.h>
 
 namespace lumivex::ui {
 
@@ -31,15 +34,47 @@ bool isUtf8(const QByteArray& bytes) {
 
 }  // namespace
 
-StagedFiles ReadStagedFiles(const QString& folder) {
+StagedFiles ReadStagedFiles(const QString& folder, FileDigests* digests) {
     StagedFiles files;
+    FileDigests read;
     const QDir dir(folder);
+    const qint64 now = QDateTime::currentMSecsSinceEpoch() * 1000000;
     for (const QString& name : dir.entryList(QDir::Files)) {
-        QFile file(dir.filePath(name));
+        const QString path = dir.filePath(name);
+        QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             continue;
-        files.insert(name, isText(name) && file.size() < (1 << 20) ? file.readAll() : digest(file));
+        if (isText(name) && file.size() < (1 << 20)) {
+            files.insert(name, file.readAll());
+            continue;
+        }
+        struct stat st {};
+        FileDigest seen;
+        if (digests != nullptr && ::fstat(file.handle(), &st) == 0) {
+            seen = {st.st_dev,
+                    st.st_ino,
+                    st.st_size,
+                    st.st_mtim.tv_sec * 1000000000 + st.st_mtim.tv_nsec,
+                    st.st_ctim.tv_sec * 1000000000 + st.st_ctim.tv_nsec,
+                    {}};
+            const FileDigest& was = digests->value(path);
+            if (!was.digest.isEmpty() && was.device == seen.device && was.inode == seen.inode &&
+                was.size == seen.size && was.modified == seen.modified &&
+                was.changed == seen.changed) {
+                files.insert(name, was.digest);
+                read.insert(path, was);
+                continue;
+            }
+        }
+        seen.digest = digest(file);
+        files.insert(name, seen.digest);
+        // A file written within the clock's last tick could be written again, same size, in
+        // that tick: it is read again next time.
+        if (digests != nullptr && now - seen.modified > 100000000)
+            read.insert(path, seen);
     }
+    if (digests != nullptr)
+        *digests = std::move(read);
     return files;
 }
 

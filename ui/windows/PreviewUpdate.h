@@ -11,7 +11,17 @@ namespace lumivex::ui {
 // What the preview folder held when its page was loaded: the text of its page, scripts and
 // style sheets, and a digest of every other file.
 using StagedFiles = QHash<QString, QByteArray>;
-StagedFiles ReadStagedFiles(const QString& folder);
+
+// The digests of the files read before, by their place on disk, size and times: a picture that
+// nothing wrote since is not read again.
+struct FileDigest {
+    quint64 device = 0, inode = 0;
+    qint64 size = 0, modified = 0, changed = 0;  // times in nanoseconds
+    QByteArray digest;
+};
+using FileDigests = QHash<QString, FileDigest>;
+
+StagedFiles ReadStagedFiles(const QString& folder, FileDigests* digests = nullptr);
 
 // An edit the loaded page can take without a reload: the slides' new captions (from the new
 // configuration script) and the style sheets to load again. Pictures are never reloaded.

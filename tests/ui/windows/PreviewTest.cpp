@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
@@ -161,6 +162,8 @@ private Q_SLOTS:
         QTest::newRow("runtime") << "lumivex.js" << QByteArray("x") << true << "reload";
         QTest::newRow("page") << "page.html" << QByteArray("x") << true << "reload";
         QTest::newRow("picture") << "slider0.jpg" << QByteArray("x") << true << "reload";
+        QTest::newRow("picture, same size")
+            << "slider0.jpg" << QByteArray("pagf") << true << "reload";
         QTest::newRow("new file") << "slider1.jpg" << QByteArray("x") << true << "reload";
         QTest::newRow("file gone") << "S1.css" << QByteArray() << true << "reload";
     }
@@ -177,13 +180,20 @@ private Q_SLOTS:
         };
         for (const char* name : {"page.html", "lumivex.js", "S1cfg.js", "S1.css", "slider0.jpg"})
             write(name, "page");
-        const StagedFiles shown = ReadStagedFiles(folder);
+        // Old enough for its digest to be kept, and read again only when written since.
+        QFile picture(folder + "slider0.jpg");
+        QVERIFY(picture.open(QIODevice::ReadWrite));
+        QVERIFY(picture.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                                    QFileDevice::FileModificationTime));
+        picture.close();
+        FileDigests digests;
+        const StagedFiles shown = ReadStagedFiles(folder, &digests);
         if (bytes.isEmpty())
             QFile::remove(folder + file);
         else
             write(file, bytes);
         const std::optional<PageUpdate> update =
-            PlanPageUpdate(shown, ReadStagedFiles(folder), slideHeld);
+            PlanPageUpdate(shown, ReadStagedFiles(folder, &digests), slideHeld);
         const QString got = !update                           ? QStringLiteral("reload")
                             : !update->configScript.isEmpty() ? QStringLiteral("config")
                                                               : update->styleSheets.join(',');
