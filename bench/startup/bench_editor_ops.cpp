@@ -221,7 +221,7 @@ int runPreview(TMainForm& form, AnsweringDialogs& dialogs, const QString& projec
     if (previewWindow == nullptr)
         fail("no Preview Window command");
     // The command shows the window when it turns the mark on; the first page load starts the
-    // browser process and fills the image cache.
+    // browser process, and the image cache is filled behind it.
     QElapsedTimer cold;
     cold.start();
     previewWindow->setChecked(false);
@@ -250,6 +250,9 @@ int runPreview(TMainForm& form, AnsweringDialogs& dialogs, const QString& projec
     };
     waitForLoad(0);
     std::printf("preview_first_load %.2f\n", elapsedMs(cold));
+    // The slides away from view are made behind; the rounds start with all of them cached.
+    while (form.preview().makingSlides())
+        settle(100);
     // The window's own refresh a second after showing; let it pass.
     settle(1500);
     auto* refresh = preview->findChild<QToolButton*>(QStringLiteral("spdbtnReload"));

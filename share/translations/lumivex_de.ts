@@ -1331,6 +1331,10 @@ Die übrigen %1 Fotos wurden hinzugefügt.</translation>
         <source>No item to build. Please add item to left pane and try again.</source>
         <translation>Kein Element zum Erzeugen. Bitte links ein Element hinzufügen und es erneut versuchen.</translation>
     </message>
+    <message>
+        <source>Preview (slides to make: %1)</source>
+        <translation>Vorschau (noch zu erzeugende Folien: %1)</translation>
+    </message>
 </context>
 <context>
     <name>lumivex::ui::ProjectDocument</name>

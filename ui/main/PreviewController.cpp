@@ -213,11 +213,14 @@ void PreviewController::makePendingSlides() {
                 QMetaObject::invokeMethod(this, shown, Qt::QueuedConnection);
             });
         }));
+    // Slides without their pictures yet are not a fault of the page.
+    dock_->setWindowTitle(tr("Preview (slides to make: %1)").arg(making_.size()));
     connect(slideMaker_.get(), &QThread::finished, this, ErrorReport::guarded([this] {
                 slideMaker_->wait();
                 slideMaker_.reset();
                 if (closing_)
                     return;
+                dock_->setWindowTitle(tr("Preview"));
                 makerStopped_ = stopMaking_;
                 stopMaking_ = false;
                 RefreshPreview();
