@@ -1,8 +1,4 @@
-/* Lumivex 1.0 slideshow runtime: the configuration script calls bUar and bdas. Each slide comes
-   in over the transition time and stays for the rotation delay (ms); its caption slides up
-   "Delay Show" after and away "Delay Hide" before the next. A button, focus and reduced motion
-   stop the rotation. Rows of eleven entries make <picture>s, moved by swipes and arrow keys;
-   `look` sets the transition ('Slide', 'Zoom') and the navigation ('Arrows', 'ArrowsAndDots'). */
+/* Lumivex 1.0 slideshow runtime, called by the configuration script (bUar, bdas). */
 
 function bdas(start) {
   if (document.readyState == 'loading') document.addEventListener('DOMContentLoaded', function () { start() });
@@ -112,14 +108,18 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
     tween(info, held & 8 ? +!!(it[3] || it[4]) : want, slideTime, slideSteps, slide);
   }
 
-  // Caption text flows around the button in the corner; arrows that would reach the caption (a
-  // phone's low box) go up.
+  // Caption text flows around the button in the corner; arrows that would reach the caption go
+  // up; a box lower than a finger (a phone's banner) holds them as large as it can.
   function fit() {
     if (arrows) {
-      var low = box.clientHeight / 2 + 24 > box.clientHeight - info.offsetHeight;
-      arrows.forEach(function (a) { a.style.top = low ? '6px' : 'calc(50% - 22px)' });
+      var h = box.clientHeight, low = h / 2 + 24 > h - info.offsetHeight, s = Math.max(24, h - 4);
       arrows[1].style.right = low ? '40px' : '6px';
-      if (picker) picker.style.right = low ? '86px' : '52px';
+      if (picker) picker.style.cssText += ';right:' + (low ? 86 : 52) + 'px;top:' + (s < 44 ? (h - Math.min(dots[0].size, s)) / 2 : 6) + 'px';
+      controls.forEach(function (c) {
+        var e = Math.min(c.size, s), t = c.style;
+        t.width = t.height = e + 'px';
+        if (c.parentNode == box && (c != button || s < 44)) t.top = s < 44 ? (h - e) / 2 + 'px' : low ? '6px' : 'calc(50% - 22px)';
+      });
     }
     for (var k = 0; k < 3; k++) gap.style.height = Math.max(0, corner - info.offsetTop) + 'px';
   }
@@ -230,6 +230,7 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
       'border-radius:50%;background:rgba(0,0,0,.7);color:#fff;cursor:pointer;outline-offset:2px;z-index:' +
       (+getComputedStyle(info).zIndex + 1 || 1) + ';' + css);
     b.type = 'button';
+    b.size = +/height:(\d+)/.exec(css)[1];
     attr(b, 'aria-label', label);
     if (d) {
       b.innerHTML = '<svg viewBox="0 0 16 16" fill="currentColor" aria-hidden="true"><path d="' + d + '"/></svg>';
@@ -257,8 +258,7 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
   on(box, 'focusin', function (e) {
     var t = e.target;
     hold(2, t != button);
-    // Keyboard or screen reader focus stops the rotation, a click only holds it; not a move
-    // between the button and the slide.
+    // Keyboard focus stops the rotation, a click only holds it; not a move from the button.
     if (button && !mouse && (t != button || !box.contains(e.relatedTarget))) hold(8, 1);
   });
   on(box, 'focusout', function (e) { var r = e.relatedTarget; hold(2, box.contains(r) && r != button) });
@@ -291,7 +291,7 @@ function bUar(id, items, opacity, rotate, fadeTime, fadeSteps, slideTime, slideS
     attr(a, 'title', it[5]);
     s.a = a;
     if (it[0]) {
-      // At its own size, shrunk to fit; width and height hold its place while it loads.
+      // At its own size, shrunk to fit; width and height hold its place.
       var p = modern ? el('picture', '', a, 'display:contents') : a;
       if (modern && it[9]) {
         s.avif = el('source', '', p);

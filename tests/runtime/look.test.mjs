@@ -40,12 +40,18 @@ describe('navigation', () => {
     await s.close();
   });
 
-  for (const [touch, dot] of [[false, 24], [true, 44]])
-  it(`gives the arrows 44 px and the slide buttons ${dot} px ${touch ? 'on a touch screen' : 'for a mouse'}`, async () => {
-    const s = await show(look('Fade', 'ArrowsAndDots'), 3, { hasTouch: touch, viewport: { width: 375, height: 700 } });
+  // A banner on a phone is lower than a finger: its controls are as large as it holds them.
+  for (const [touch, dot, arrow, box] of [[false, 24, 44], [true, 44, 44], [true, 35, 35, { width: 468, height: 60 }]])
+  it(`gives the arrows ${arrow} px and the slide buttons ${dot} px ${touch ? 'on a touch screen' : 'for a mouse'}${box ? ' in a low box' : ''}`, async () => {
+    const s = await show({ ...look('Fade', 'ArrowsAndDots'), ...box }, 3, { hasTouch: touch, viewport: { width: box ? 320 : 375, height: 700 } });
     const sizes = await s.page.$$eval('.Lumivex1_Control', (bs) => bs.map((b) => [b.getAttribute('aria-label'), b.offsetWidth, b.offsetHeight]));
-    assert.deepEqual(sizes, [['Previous slide', 44, 44], ['Next slide', 44, 44],
+    assert.deepEqual(sizes, [['Previous slide', arrow, arrow], ['Next slide', arrow, arrow],
       ...[1, 2, 3].map((k) => [`Slide ${k} of 3`, dot, dot])]);
+    // None is cut off by the box.
+    assert.deepEqual(await s.page.$$eval('#Lumivex1_div button', (bs) => bs.filter((b) => {
+      const r = b.getBoundingClientRect(), o = b.closest('[aria-roledescription=carousel]').getBoundingClientRect();
+      return r.top < o.top || r.bottom > o.bottom || r.left < o.left || r.right > o.right;
+    }).map((b) => b.getAttribute('aria-label'))), []);
     await s.close();
   });
 

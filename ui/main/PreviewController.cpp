@@ -183,10 +183,9 @@ void PreviewController::makePendingSlides() {
     // One maker at a time. One that lacks a slide now pending (a new photo, say, behind the
     // slides of a new box, or a new focal point) stops at its next step, and the staging after
     // it starts the next with all that is pending then.
-    const auto given = [this](const PendingSlide& s) {
+    const bool allGiven = std::all_of(pending.begin(), pending.end(), [this](const auto& s) {
         return std::find(making_.begin(), making_.end(), s) != making_.end();
-    };
-    const bool allGiven = std::all_of(pending.begin(), pending.end(), given);
+    });
     if (slideMaker_) {
         if (!allGiven)
             stopMaking_ = true;
