@@ -34,7 +34,8 @@ namespace {
 // The preview's own copy of the runtime (the readable one, whatever the output publishes) gets
 // entry points that show one slide held, as a visitor's arrow keys would, and keep what the
 // slideshow was started with, for captions edited in place; the program folder's copies, which
-// publish, stay as they are.
+// publish, stay as they are. The page's first picture, there for a visitor's first paint, is
+// hidden, so that a slide still being made shows no picture rather than the first slide's.
 void addPreviewEntryPoints(const std::string& runtime, const std::string& preview) {
     static constexpr std::string_view kAnchor = "\n  if (!box) return;\n";
     if (!FileExists(runtime) || !FileExists(preview))
@@ -45,7 +46,9 @@ void addPreviewEntryPoints(const std::string& runtime, const std::string& previe
         return;
     text.insert(at + kAnchor.size(),
                 "  box.lumivexPreviewShow = jump;\n"
-                "  box.lumivexPreviewArgs = [].slice.call(arguments);\n");
+                "  box.lumivexPreviewArgs = [].slice.call(arguments);\n"
+                "  box.querySelectorAll('picture[aria-hidden]').forEach(function (p) {"
+                " p.style.visibility = 'hidden' });\n");
     if (ReadWholeFile(preview, 1 << 22) != text)
         WriteFileAtomically(preview, text);
 }
