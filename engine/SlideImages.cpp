@@ -324,9 +324,14 @@ void TzqxAppletAgent::PrepareSlideImages(std::vector<std::pair<std::string, std:
                staged.starts_with("slider" + IntToStr(static_cast<long long>(k)) + ".") &&
                FileExists(PreviewFolder() + staged);
     };
+    // By place, since every edit asks this of every slide.
+    std::vector<const PendingSlide*> madeAt(DeferUncachedSlides ? nodes.size() : 0, nullptr);
+    for (const PendingSlide& slide : SlidesBeingMade)
+        if (slide.item < madeAt.size())
+            madeAt[slide.item] = &slide;
     const auto beingMade = [&](const PendingSlide& slide) {
-        return DeferUncachedSlides && std::find(SlidesBeingMade.begin(), SlidesBeingMade.end(),
-                                                slide) != SlidesBeingMade.end();
+        return slide.item < madeAt.size() && madeAt[slide.item] != nullptr &&
+               *madeAt[slide.item] == slide;
     };
     for (std::size_t k = 0; k < nodes.size() && k < Items.size(); ++k) {
         std::string path = Trim(Items[k].OriginalImagePath);
