@@ -17,7 +17,6 @@
 #include <thread>
 #include <vector>
 
-#include <libheif/heif.h>
 #include <exiv2/exiv2.hpp>
 
 #include "AppletAgent.h"
@@ -25,6 +24,7 @@
 #include "FileIO.h"
 #include "Text.h"
 #include "UsableCores.h"
+#include "image/HeifLibrary.h"
 #include "image/ProbePicture.h"
 
 namespace lumivex {
@@ -229,27 +229,29 @@ bool isHeif(std::string_view path) {
 // Exiv2 0.27 finds no metadata in HEIC and AVIF files, as phones write them; libheif hands over
 // their EXIF and XMP blocks, which Exiv2's own parsers then read.
 void readHeifMetadata(const std::string& name, Exiv2::ExifData& exif, Exiv2::XmpData& xmp) {
-    const std::unique_ptr<heif_context, decltype(&heif_context_free)> context(heif_context_alloc(),
-                                                                              heif_context_free);
-    if (!context ||
-        heif_context_read_from_file(context.get(), name.c_str(), nullptr).code != heif_error_Ok)
+    const image::HeifFunctions& heif = image::Heif();
+    const std::unique_ptr<heif_context, decltype(heif.heif_context_free)> context(
+        heif.heif_context_alloc(), heif.heif_context_free);
+    if (!context || heif.heif_context_read_from_file(context.get(), name.c_str(), nullptr).code !=
+                        heif_error_Ok)
         return;
     heif_image_handle* primary = nullptr;
-    if (heif_context_get_primary_image_handle(context.get(), &primary).code != heif_error_Ok)
+    if (heif.heif_context_get_primary_image_handle(context.get(), &primary).code != heif_error_Ok)
         return;
-    const std::unique_ptr<heif_image_handle, decltype(&heif_image_handle_release)> handle(
-        primary, heif_image_handle_release);
+    const std::unique_ptr<heif_image_handle, decltype(heif.heif_image_handle_release)> handle(
+        primary, heif.heif_image_handle_release);
     constexpr std::size_t kMaxBlock = 16u << 20;
     for (const char* kind : {"Exif", "mime"}) {
-        const int count = heif_image_handle_get_number_of_metadata_blocks(primary, kind);
+        const int count = heif.heif_image_handle_get_number_of_metadata_blocks(primary, kind);
         std::vector<heif_item_id> ids(static_cast<std::size_t>(std::max(count, 0)));
-        heif_image_handle_get_list_of_metadata_block_IDs(primary, kind, ids.data(), count);
+        heif.heif_image_handle_get_list_of_metadata_block_IDs(primary, kind, ids.data(), count);
         for (const heif_item_id id : ids) {
-            const std::size_t size = heif_image_handle_get_metadata_size(primary, id);
+            const std::size_t size = heif.heif_image_handle_get_metadata_size(primary, id);
             if (size < 4 || size > kMaxBlock)
                 continue;
             std::string block(size, '\0');
-            if (heif_image_handle_get_metadata(primary, id, block.data()).code != heif_error_Ok)
+            if (heif.heif_image_handle_get_metadata(primary, id, block.data()).code !=
+                heif_error_Ok)
                 continue;
             const auto* bytes = reinterpret_cast<const Exiv2::byte*>(block.data());
             if (std::string_view(kind) == "Exif") {
@@ -259,8 +261,8 @@ void readHeifMetadata(const std::string& name, Exiv2::ExifData& exif, Exiv2::Xmp
                 if (offset + 4 < size)
                     Exiv2::ExifParser::decode(exif, bytes + 4 + offset,
                                               static_cast<std::uint32_t>(size - 4 - offset));
-            } else if (std::string_view(heif_image_handle_get_metadata_content_type(primary, id)) ==
-                       "application/rdf+xml") {
+            } else if (std::string_view(heif.heif_image_handle_get_metadata_content_type(
+                           primary, id)) == "application/rdf+xml") {
                 Exiv2::XmpParser::decode(xmp, block);
             }
         }

@@ -1,7 +1,5 @@
 #include "image/AvifCodec.h"
 
-#include <avif/avif.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -9,6 +7,7 @@
 #include <memory>
 
 #include "EngineErrors.h"
+#include "image/AvifLibrary.h"
 
 namespace lumivex::image {
 
@@ -18,29 +17,29 @@ namespace {
 constexpr int kFirstQuantizer = 16;
 
 struct ImageDeleter {
-    void operator()(avifImage* image) const { avifImageDestroy(image); }
+    void operator()(avifImage* image) const { Avif().avifImageDestroy(image); }
 };
 struct EncoderDeleter {
-    void operator()(avifEncoder* encoder) const { avifEncoderDestroy(encoder); }
+    void operator()(avifEncoder* encoder) const { Avif().avifEncoderDestroy(encoder); }
 };
 struct DecoderDeleter {
-    void operator()(avifDecoder* decoder) const { avifDecoderDestroy(decoder); }
+    void operator()(avifDecoder* decoder) const { Avif().avifDecoderDestroy(decoder); }
 };
 struct RwData {
     avifRWData data = AVIF_DATA_EMPTY;
-    ~RwData() { avifRWDataFree(&data); }
+    ~RwData() { Avif().avifRWDataFree(&data); }
 };
 
 void check(avifResult result, const char* what) {
     if (result != AVIF_RESULT_OK)
-        throw ImageError("AVIF", std::string(what) + ": " + avifResultToString(result));
+        throw ImageError("AVIF", std::string(what) + ": " + Avif().avifResultToString(result));
 }
 
 }  // namespace
 
 std::string EncodeAvif(const RgbImage& picture, int quantizer, int speed) {
     std::unique_ptr<avifImage, ImageDeleter> image(
-        avifImageCreate(picture.width, picture.height, 8, AVIF_PIXEL_FORMAT_YUV420));
+        Avif().avifImageCreate(picture.width, picture.height, 8, AVIF_PIXEL_FORMAT_YUV420));
     if (!image)
         throw ImageError("AVIF", "out of memory");
     // sRGB, as the JPEG beside it; full range keeps the JPEG's levels.
@@ -50,14 +49,14 @@ std::string EncodeAvif(const RgbImage& picture, int quantizer, int speed) {
     image->yuvRange = AVIF_RANGE_FULL;
 
     avifRGBImage rgb;
-    avifRGBImageSetDefaults(&rgb, image.get());
+    Avif().avifRGBImageSetDefaults(&rgb, image.get());
     rgb.format = AVIF_RGB_FORMAT_RGB;
     rgb.depth = 8;
     rgb.pixels = const_cast<std::uint8_t*>(picture.pixels.data());
     rgb.rowBytes = static_cast<std::uint32_t>(picture.width) * 3;
-    check(avifImageRGBToYUV(image.get(), &rgb), "cannot convert the picture");
+    check(Avif().avifImageRGBToYUV(image.get(), &rgb), "cannot convert the picture");
 
-    std::unique_ptr<avifEncoder, EncoderDeleter> encoder(avifEncoderCreate());
+    std::unique_ptr<avifEncoder, EncoderDeleter> encoder(Avif().avifEncoderCreate());
     if (!encoder)
         throw ImageError("AVIF", "out of memory");
     encoder->codecChoice = AVIF_CODEC_CHOICE_AOM;
@@ -66,27 +65,28 @@ std::string EncodeAvif(const RgbImage& picture, int quantizer, int speed) {
     encoder->speed = speed;
     encoder->minQuantizer = encoder->maxQuantizer = quantizer;
     RwData out;
-    check(avifEncoderWrite(encoder.get(), image.get(), &out.data), "cannot encode");
+    check(Avif().avifEncoderWrite(encoder.get(), image.get(), &out.data), "cannot encode");
     return std::string(reinterpret_cast<const char*>(out.data.data), out.data.size);
 }
 
 RgbImage DecodeAvif(const std::string& bytes) {
-    std::unique_ptr<avifDecoder, DecoderDeleter> decoder(avifDecoderCreate());
-    std::unique_ptr<avifImage, ImageDeleter> image(avifImageCreateEmpty());
+    std::unique_ptr<avifDecoder, DecoderDeleter> decoder(Avif().avifDecoderCreate());
+    std::unique_ptr<avifImage, ImageDeleter> image(Avif().avifImageCreateEmpty());
     if (!decoder || !image)
         throw ImageError("AVIF", "out of memory");
     decoder->maxThreads = 1;
-    check(avifDecoderReadMemory(decoder.get(), image.get(),
-                                reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
+    check(Avif().avifDecoderReadMemory(decoder.get(), image.get(),
+                                       reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                       bytes.size()),
           "cannot decode");
     RgbImage picture(static_cast<int>(image->width), static_cast<int>(image->height));
     avifRGBImage rgb;
-    avifRGBImageSetDefaults(&rgb, image.get());
+    Avif().avifRGBImageSetDefaults(&rgb, image.get());
     rgb.format = AVIF_RGB_FORMAT_RGB;
     rgb.depth = 8;
     rgb.pixels = picture.pixels.data();
     rgb.rowBytes = static_cast<std::uint32_t>(picture.width) * 3;
-    check(avifImageYUVToRGB(image.get(), &rgb), "cannot convert the picture");
+    check(Avif().avifImageYUVToRGB(image.get(), &rgb), "cannot convert the picture");
     return picture;
 }
 

@@ -3,8 +3,6 @@
 // describes them, so it is not applied again). An ICC profile is honoured; an nclx colour
 // description is taken as sRGB. libheif cannot decode scaled, so the picture is always held whole.
 
-#include <libheif/heif.h>
-
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -13,6 +11,7 @@
 
 #include "EngineErrors.h"
 #include "image/DecodeSupport.h"
+#include "image/HeifLibrary.h"
 #include "image/Image.h"
 #include "image/Transparency.h"
 
@@ -21,16 +20,16 @@ namespace lumivex::image {
 namespace {
 
 struct ContextDeleter {
-    void operator()(heif_context* c) const { heif_context_free(c); }
+    void operator()(heif_context* c) const { Heif().heif_context_free(c); }
 };
 struct HandleDeleter {
-    void operator()(const heif_image_handle* h) const { heif_image_handle_release(h); }
+    void operator()(const heif_image_handle* h) const { Heif().heif_image_handle_release(h); }
 };
 struct ImageDeleter {
-    void operator()(const heif_image* i) const { heif_image_release(i); }
+    void operator()(const heif_image* i) const { Heif().heif_image_release(i); }
 };
 struct OptionsDeleter {
-    void operator()(heif_decoding_options* o) const { heif_decoding_options_free(o); }
+    void operator()(heif_decoding_options* o) const { Heif().heif_decoding_options_free(o); }
 };
 
 std::uint32_t bigEndian(const std::uint8_t* p, int n) {
@@ -107,20 +106,20 @@ std::unique_ptr<HeifInput> openHeif(const Source& source, const SourceBytes& byt
         throw ImageError(source.path, "the picture has too many parts (more than " +
                                           std::to_string(limits.maxHeifItems) + ")");
     }
-    in->context.reset(heif_context_alloc());
+    in->context.reset(Heif().heif_context_alloc());
     if (!in->context)
         throw ImageError(source.path, "out of memory");
-    in->check(heif_context_read_from_memory_without_copy(in->context.get(), bytes.data(),
-                                                         bytes.size(), nullptr));
+    in->check(Heif().heif_context_read_from_memory_without_copy(in->context.get(), bytes.data(),
+                                                                bytes.size(), nullptr));
     heif_image_handle* rawHandle = nullptr;
-    in->check(heif_context_get_primary_image_handle(in->context.get(), &rawHandle));
+    in->check(Heif().heif_context_get_primary_image_handle(in->context.get(), &rawHandle));
     in->handle.reset(rawHandle);
     // The stored size (ispe) is what the decoder allocates, before any rotation or crop.
     const heif_image_handle* handle = in->handle.get();
-    const int storedWidth = heif_image_handle_get_ispe_width(handle);
-    const int storedHeight = heif_image_handle_get_ispe_height(handle);
-    in->width = heif_image_handle_get_width(handle);
-    in->height = heif_image_handle_get_height(handle);
+    const int storedWidth = Heif().heif_image_handle_get_ispe_width(handle);
+    const int storedHeight = Heif().heif_image_handle_get_ispe_height(handle);
+    in->width = Heif().heif_image_handle_get_width(handle);
+    in->height = Heif().heif_image_handle_get_height(handle);
     if (in->width <= 0 || in->height <= 0)
         throw ImageError(source.path, "the picture has no pixels");
     CheckDeclaredSize(source.path, storedWidth, storedHeight, Holding::Whole, bytes.size(), limits);
@@ -128,20 +127,21 @@ std::unique_ptr<HeifInput> openHeif(const Source& source, const SourceBytes& byt
     // A grid or overlay picture is composed on a canvas of the size its own header gives, which
     // libheif checks only side by side against this limit: no side may exceed the longest stored
     // one, beyond the padding of coded pictures to whole coding blocks.
-    heif_context_set_maximum_image_size_limit(in->context.get(),
-                                              std::max(storedWidth, storedHeight) + 256);
+    Heif().heif_context_set_maximum_image_size_limit(in->context.get(),
+                                                     std::max(storedWidth, storedHeight) + 256);
     // Pictures are already decoded two at a time; tiles on further threads would only compete.
-    heif_context_set_max_decoding_threads(in->context.get(), 0);
+    Heif().heif_context_set_max_decoding_threads(in->context.get(), 0);
     return in;
 }
 
 SrgbConversion conversionOf(const heif_image_handle* handle) {
-    const heif_color_profile_type type = heif_image_handle_get_color_profile_type(handle);
+    const heif_color_profile_type type = Heif().heif_image_handle_get_color_profile_type(handle);
     if (type != heif_color_profile_type_prof && type != heif_color_profile_type_rICC)
         return {};
-    std::vector<std::uint8_t> profile(heif_image_handle_get_raw_color_profile_size(handle));
+    std::vector<std::uint8_t> profile(Heif().heif_image_handle_get_raw_color_profile_size(handle));
     if (profile.empty() ||
-        heif_image_handle_get_raw_color_profile(handle, profile.data()).code != heif_error_Ok)
+        Heif().heif_image_handle_get_raw_color_profile(handle, profile.data()).code !=
+            heif_error_Ok)
         return {};
     return SrgbConversion::ForProfile(profile.data(), profile.size(), SrgbConversion::Input::Rgb);
 }
@@ -149,32 +149,33 @@ SrgbConversion conversionOf(const heif_image_handle* handle) {
 // The decoded picture in sRGB, transparent pixels laid on the background.
 RgbImage decodeHeif(const HeifInput& in, Rgb background) {
     const SrgbConversion conversion = conversionOf(in.handle.get());
-    const bool alpha = heif_image_handle_has_alpha_channel(in.handle.get()) != 0;
+    const bool alpha = Heif().heif_image_handle_has_alpha_channel(in.handle.get()) != 0;
     const std::unique_ptr<heif_decoding_options, OptionsDeleter> options(
-        heif_decoding_options_alloc());
+        Heif().heif_decoding_options_alloc());
     if (!options)
         throw ImageError(in.path, "out of memory");
     options->convert_hdr_to_8bit = 1;
     // Not strict: libheif's strict mode refuses merely unusual colour descriptions (and leaks
     // then), while damaged coded data passes it all the same.
     heif_image* rawImage = nullptr;
-    const heif_error decoded = heif_decode_image(
+    const heif_error decoded = Heif().heif_decode_image(
         in.handle.get(), &rawImage, heif_colorspace_RGB,
         alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options.get());
     const std::unique_ptr<const heif_image, ImageDeleter> image(rawImage);
     in.check(decoded);
     int stride = 0;
     const std::uint8_t* plane =
-        heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
+        Heif().heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
     const int channels = alpha ? 4 : 3;
     if (plane == nullptr ||
-        heif_image_get_width(image.get(), heif_channel_interleaved) != in.width ||
-        heif_image_get_height(image.get(), heif_channel_interleaved) != in.height ||
+        Heif().heif_image_get_width(image.get(), heif_channel_interleaved) != in.width ||
+        Heif().heif_image_get_height(image.get(), heif_channel_interleaved) != in.height ||
         stride < in.width * channels) {
         throw ImageError(in.path, "damaged HEIF data");
     }
     RgbImage out(in.width, in.height);
-    const bool premultiplied = alpha && heif_image_handle_is_premultiplied_alpha(in.handle.get());
+    const bool premultiplied =
+        alpha && Heif().heif_image_handle_is_premultiplied_alpha(in.handle.get());
     const auto width = static_cast<std::size_t>(in.width);
     for (int y = 0; y < in.height; ++y) {
         const std::uint8_t* src = plane + static_cast<std::size_t>(y) * stride;

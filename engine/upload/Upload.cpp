@@ -1,9 +1,6 @@
 #include "Upload.h"
 
 #include <fcntl.h>
-#include <libssh/callbacks.h>
-#include <libssh/libssh.h>
-#include <libssh/sftp.h>
 #include <poll.h>
 #include <pwd.h>
 #include <sys/socket.h>
@@ -26,6 +23,7 @@
 #include "FileIO.h"
 #include "KnownHosts.h"
 #include "RuntimeContract.h"
+#include "SshLibrary.h"
 
 namespace lumivex::upload {
 
@@ -102,7 +100,7 @@ class Connection {
 public:
     Connection(const Destination& d, const UploadOptions& options, UploadObserver& observer,
                Clock::duration limit, Clock::duration cancelGrace)
-        : observer_(observer), session_(ssh_new()), limit_(limit), cancelGrace_(cancelGrace) {
+        : observer_(observer), session_(Ssh().ssh_new()), limit_(limit), cancelGrace_(cancelGrace) {
         if (session_ == nullptr)
             throw UploadError(FailureKind::Local, "cannot start an SSH session");
         // No destructor runs for a connection that is not made: it frees what it has itself.
@@ -125,7 +123,7 @@ private:
         if (!folder.empty())
             set(SSH_OPTIONS_SSH_DIR, folder.c_str());
         // ~/.ssh/config first, so that what the address names wins over it.
-        if (ssh_options_parse_config(session_, nullptr) != SSH_OK)
+        if (Ssh().ssh_options_parse_config(session_, nullptr) != SSH_OK)
             throw UploadError(FailureKind::Local, "cannot read the SSH configuration: " + error());
         if (!d.user.empty())
             set(SSH_OPTIONS_USER, d.user.c_str());
@@ -142,30 +140,30 @@ private:
         callbacks_.userdata = this;
         callbacks_.auth_function = &Connection::askPassphrase;
         ssh_callbacks_init(&callbacks_);
-        ssh_set_callbacks(session_, &callbacks_);
+        Ssh().ssh_set_callbacks(session_, &callbacks_);
 
         observer_.stage("Connecting to " + server_);
         connect();
         startWatching();
         checkHostKey();
         authenticate(options);
-        sftp_ = call([&] { return sftp_new(session_); });
-        if (sftp_ == nullptr || call([&] { return sftp_init(sftp_); }) != SSH_OK)
+        sftp_ = call([&] { return Ssh().sftp_new(session_); });
+        if (sftp_ == nullptr || call([&] { return Ssh().sftp_init(sftp_); }) != SSH_OK)
             throw UploadError(FailureKind::Server, server_ + " offers no SFTP: " + error());
-        posixRename_ = sftp_extension_supported(sftp_, "posix-rename@openssh.com", "1") != 0;
-        fsync_ = sftp_extension_supported(sftp_, "fsync@openssh.com", "1") != 0;
+        posixRename_ = Ssh().sftp_extension_supported(sftp_, "posix-rename@openssh.com", "1") != 0;
+        fsync_ = Ssh().sftp_extension_supported(sftp_, "fsync@openssh.com", "1") != 0;
     }
     void close() {
         {
             // A server that stops answering now is cut off as at any other moment.
             Busy busy(*this);
             if (sftp_ != nullptr)
-                sftp_free(sftp_);
+                Ssh().sftp_free(sftp_);
             if (connected_)
-                ssh_disconnect(session_);
+                Ssh().ssh_disconnect(session_);
         }
         stopWatching();
-        ssh_free(session_);
+        Ssh().ssh_free(session_);
     }
 
 public:
@@ -176,7 +174,7 @@ public:
         for (std::size_t at = folder.find('/', 1);; at = folder.find('/', at + 1)) {
             const std::string part = folder.substr(0, at);
             if (!part.empty() && !part.ends_with('/') && !isFolder(part) &&
-                call([&] { return sftp_mkdir(sftp_, part.c_str(), 0755); }) != SSH_OK &&
+                call([&] { return Ssh().sftp_mkdir(sftp_, part.c_str(), 0755); }) != SSH_OK &&
                 !isFolder(part))
                 fail("cannot create the folder", part);
             if (at == std::string::npos)
@@ -187,18 +185,18 @@ public:
     // The regular files of the folder with their sizes.
     std::vector<RemoteFile> list(const std::string& folder) {
         const std::string path = folder.empty() ? "." : folder;
-        sftp_dir dir = call([&] { return sftp_opendir(sftp_, path.c_str()); });
+        sftp_dir dir = call([&] { return Ssh().sftp_opendir(sftp_, path.c_str()); });
         if (dir == nullptr)
             fail("cannot list the folder", path);
         std::vector<RemoteFile> files;
         try {
             for (std::size_t listed = 0;; ++listed) {
-                sftp_attributes a = call([&] { return sftp_readdir(sftp_, dir); });
+                sftp_attributes a = call([&] { return Ssh().sftp_readdir(sftp_, dir); });
                 if (a == nullptr)
                     break;
                 if (a->type == SSH_FILEXFER_TYPE_REGULAR && a->name != nullptr)
                     files.push_back({a->name, a->size});
-                sftp_attributes_free(a);
+                Ssh().sftp_attributes_free(a);
                 // A listing that never ends would take all memory.
                 if (listed > kMaxListing)
                     throw UploadError(FailureKind::Server, "the folder \"" + path + "\" on " +
@@ -208,26 +206,26 @@ public:
             }
         } catch (...) {
             if (cut())
-                sftp_closedir(dir);  // it only frees
+                Ssh().sftp_closedir(dir);  // it only frees
             else
                 try {
-                    call([&] { return sftp_closedir(dir); });
+                    call([&] { return Ssh().sftp_closedir(dir); });
                 } catch (const UploadError&) {
                 }
             throw;
         }
-        const bool complete = sftp_dir_eof(dir) != 0;
-        call([&] { return sftp_closedir(dir); });
+        const bool complete = Ssh().sftp_dir_eof(dir) != 0;
+        call([&] { return Ssh().sftp_closedir(dir); });
         if (!complete)
             fail("cannot list the folder", path);
         return files;
     }
 
     RemoteEntry lstat(const std::string& path) {
-        sftp_attributes a = call([&] { return sftp_lstat(sftp_, path.c_str()); });
+        sftp_attributes a = call([&] { return Ssh().sftp_lstat(sftp_, path.c_str()); });
         RemoteEntry entry;
         if (a == nullptr) {
-            if (sftp_get_error(sftp_) != SSH_FX_NO_SUCH_FILE)
+            if (Ssh().sftp_get_error(sftp_) != SSH_FX_NO_SUCH_FILE)
                 fail("cannot look at", path);
             return entry;
         }
@@ -236,7 +234,7 @@ public:
         entry.size = a->size;
         if ((a->flags & SSH_FILEXFER_ATTR_ACMODTIME) != 0)
             entry.mtime = a->mtime;
-        sftp_attributes_free(a);
+        Ssh().sftp_attributes_free(a);
         return entry;
     }
 
@@ -246,9 +244,9 @@ public:
         const RemoteEntry entry = lstat(path);
         if (!entry.regular || entry.size > maxBytes)
             return std::nullopt;
-        sftp_file file = call([&] { return sftp_open(sftp_, path.c_str(), O_RDONLY, 0); });
+        sftp_file file = call([&] { return Ssh().sftp_open(sftp_, path.c_str(), O_RDONLY, 0); });
         if (file == nullptr) {
-            if (sftp_get_error(sftp_) == SSH_FX_NO_SUCH_FILE)
+            if (Ssh().sftp_get_error(sftp_) == SSH_FX_NO_SUCH_FILE)
                 return std::nullopt;
             fail("cannot open", path);
         }
@@ -257,7 +255,8 @@ public:
         try {
             char buffer[kChunk];
             for (;;) {
-                const ssize_t n = call([&] { return sftp_read(file, buffer, sizeof buffer); });
+                const ssize_t n =
+                    call([&] { return Ssh().sftp_read(file, buffer, sizeof buffer); });
                 if (n < 0)
                     fail("cannot read", path);
                 if (n == 0)
@@ -270,7 +269,7 @@ public:
             closeQuietly(file);
             throw;
         }
-        call([&] { return sftp_close(file); });
+        call([&] { return Ssh().sftp_close(file); });
         if (tooLarge)
             return std::nullopt;
         return bytes;
@@ -278,8 +277,9 @@ public:
 
     // A new file `path` holding `bytes`, left open for rewrites; nullptr when `path` is taken.
     sftp_file create(const std::string& path, std::string_view bytes) {
-        sftp_file file =
-            call([&] { return sftp_open(sftp_, path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644); });
+        sftp_file file = call([&] {
+            return Ssh().sftp_open(sftp_, path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        });
         if (file == nullptr) {
             if (lstat(path).exists)
                 return nullptr;
@@ -295,19 +295,19 @@ public:
     }
     // Writes `bytes` at the start of an open file again; the server's clock dates it.
     void rewrite(sftp_file file, const std::string& path, std::string_view bytes) {
-        if (sftp_seek64(file, 0) != 0 || call([&] {
-                                             return sftp_write(file, bytes.data(), bytes.size());
-                                         }) != static_cast<ssize_t>(bytes.size()))
+        if (Ssh().sftp_seek64(file, 0) != 0 ||
+            call([&] { return Ssh().sftp_write(file, bytes.data(), bytes.size()); }) !=
+                static_cast<ssize_t>(bytes.size()))
             fail("cannot write", path);
     }
     // On a connection that is cut off this only frees the handle.
     void closeQuietly(sftp_file file) {
         if (cut()) {
-            sftp_close(file);
+            Ssh().sftp_close(file);
             return;
         }
         try {
-            call([&] { return sftp_close(file); });
+            call([&] { return Ssh().sftp_close(file); });
         } catch (const UploadError&) {
         }
     }
@@ -316,27 +316,28 @@ public:
     // stop (the caller removes the file).
     template <typename OnChunk>
     void write(const std::string& path, std::string_view bytes, OnChunk sent) {
-        sftp_file file =
-            call([&] { return sftp_open(sftp_, path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644); });
+        sftp_file file = call([&] {
+            return Ssh().sftp_open(sftp_, path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        });
         if (file == nullptr)
             fail("cannot create", path);
         try {
             for (std::size_t at = 0; at < bytes.size();) {
                 const std::size_t n = std::min(kChunk, bytes.size() - at);
-                if (call([&] { return sftp_write(file, bytes.data() + at, n); }) !=
+                if (call([&] { return Ssh().sftp_write(file, bytes.data() + at, n); }) !=
                     static_cast<ssize_t>(n))
                     fail("cannot write", path);
                 at += n;
                 sent(n);
             }
             // On the server's disk before it is renamed over the old copy.
-            if (fsync_ && call([&] { return sftp_fsync(file); }) != SSH_OK)
+            if (fsync_ && call([&] { return Ssh().sftp_fsync(file); }) != SSH_OK)
                 fail("cannot write", path);
         } catch (...) {
             closeQuietly(file);
             throw;
         }
-        if (call([&] { return sftp_close(file); }) != SSH_OK)
+        if (call([&] { return Ssh().sftp_close(file); }) != SSH_OK)
             fail("cannot write", path);
     }
 
@@ -366,16 +367,16 @@ public:
     }
     // SFTP's own rename, which never replaces a file.
     bool plainRename(const std::string& from, const std::string& to) {
-        return call([&] { return sftp_rename(sftp_, from.c_str(), to.c_str()); }) == SSH_OK;
+        return call([&] { return Ssh().sftp_rename(sftp_, from.c_str(), to.c_str()); }) == SSH_OK;
     }
 
     void remove(const std::string& path) {
-        if (call([&] { return sftp_unlink(sftp_, path.c_str()); }) != SSH_OK &&
-            sftp_get_error(sftp_) != SSH_FX_NO_SUCH_FILE)
+        if (call([&] { return Ssh().sftp_unlink(sftp_, path.c_str()); }) != SSH_OK &&
+            Ssh().sftp_get_error(sftp_) != SSH_FX_NO_SUCH_FILE)
             fail("cannot remove", path);
     }
     bool removeQuietly(const std::string& path) {
-        return call([&] { return sftp_unlink(sftp_, path.c_str()); }) == SSH_OK;
+        return call([&] { return Ssh().sftp_unlink(sftp_, path.c_str()); }) == SSH_OK;
     }
 
     const std::string& server() const { return server_; }
@@ -384,7 +385,7 @@ public:
         std::lock_guard lock(watchMutex_);
         return cut_ != Cut::None;
     }
-    bool alive() { return !cut() && ssh_is_connected(session_) != 0; }
+    bool alive() { return !cut() && Ssh().ssh_is_connected(session_) != 0; }
     // When the user cancelled, as the connection first saw it.
     std::optional<Clock::time_point> cancelSeen() {
         std::lock_guard lock(watchMutex_);
@@ -397,12 +398,12 @@ public:
 private:
     template <typename T>
     void set(ssh_options_e option, const T* value) {
-        if (ssh_options_set(session_, option, value) != SSH_OK)
+        if (Ssh().ssh_options_set(session_, option, value) != SSH_OK)
             throw UploadError(FailureKind::Local, "cannot set up the SSH session: " + error());
     }
 
     std::string error() const {
-        std::string text = ssh_get_error(session_);
+        std::string text = Ssh().ssh_get_error(session_);
         return text.empty() ? "unknown error" : text;
     }
 
@@ -466,7 +467,7 @@ private:
     void startWatching() {
         // A descriptor of its own to shut the socket down with: libssh may close its own, and
         // the system give the number to another file.
-        cutFd_ = ::dup(ssh_get_fd(session_));
+        cutFd_ = ::dup(Ssh().ssh_get_fd(session_));
         watchdog_ = std::thread([this] { watch(); });
     }
     void stopWatching() {
@@ -517,38 +518,39 @@ private:
         std::string why = error();
         if (why.starts_with("SFTP server: "))
             why.erase(0, 13);
-        const bool lost = ssh_is_connected(session_) == 0;
+        const bool lost = Ssh().ssh_is_connected(session_) == 0;
         throw UploadError(lost ? FailureKind::Connection : FailureKind::Server,
                           what + " \"" + path + "\" on " + server_ + ": " + why);
     }
 
     bool isFolder(const std::string& path) {
-        sftp_attributes a = call([&] { return sftp_stat(sftp_, path.c_str()); });
+        sftp_attributes a = call([&] { return Ssh().sftp_stat(sftp_, path.c_str()); });
         const bool folder = a != nullptr && a->type == SSH_FILEXFER_TYPE_DIRECTORY;
         if (a != nullptr)
-            sftp_attributes_free(a);
+            Ssh().sftp_attributes_free(a);
         return folder;
     }
 
     void checkHostKey() {
         ssh_key key = nullptr;
-        if (ssh_get_server_publickey(session_, &key) != SSH_OK)
+        if (Ssh().ssh_get_server_publickey(session_, &key) != SSH_OK)
             throw UploadError(FailureKind::Connection, server_ + " showed no host key: " + error());
-        HostKey shown{server_, ssh_key_type_to_char(ssh_key_type(key)), {}};
+        HostKey shown{server_, Ssh().ssh_key_type_to_char(Ssh().ssh_key_type(key)), {}};
         unsigned char* hash = nullptr;
         size_t length = 0;
-        const int hashed = ssh_get_publickey_hash(key, SSH_PUBLICKEY_HASH_SHA256, &hash, &length);
+        const int hashed =
+            Ssh().ssh_get_publickey_hash(key, SSH_PUBLICKEY_HASH_SHA256, &hash, &length);
         char* blob = nullptr;
         const std::string base64 =
-            ssh_pki_export_pubkey_base64(key, &blob) == SSH_OK && blob != nullptr ? blob : "";
-        ssh_string_free_char(blob);
-        ssh_key_free(key);
+            Ssh().ssh_pki_export_pubkey_base64(key, &blob) == SSH_OK && blob != nullptr ? blob : "";
+        Ssh().ssh_string_free_char(blob);
+        Ssh().ssh_key_free(key);
         if (hashed != SSH_OK)
             throw UploadError(FailureKind::Connection, "cannot hash the host key: " + error());
-        char* fingerprint = ssh_get_fingerprint_hash(SSH_PUBLICKEY_HASH_SHA256, hash, length);
-        ssh_clean_pubkey_hash(&hash);
+        char* fingerprint = Ssh().ssh_get_fingerprint_hash(SSH_PUBLICKEY_HASH_SHA256, hash, length);
+        Ssh().ssh_clean_pubkey_hash(&hash);
         shown.fingerprint = fingerprint != nullptr ? fingerprint : "";
-        ssh_string_free_char(fingerprint);
+        Ssh().ssh_string_free_char(fingerprint);
         const std::string key_text = shown.type + " key " + shown.fingerprint;
 
         // libssh reads neither marker of OpenSSH's known_hosts: a revoked key is refused here,
@@ -559,7 +561,7 @@ private:
             throw UploadError(FailureKind::HostKeyChanged,
                               "the host key of " + server_ + " (" + key_text +
                                   ") is marked @revoked in known_hosts. Nothing was sent.");
-        switch (ssh_session_is_known_server(session_)) {
+        switch (Ssh().ssh_session_is_known_server(session_)) {
             case SSH_KNOWN_HOSTS_OK:
                 return;
             case SSH_KNOWN_HOSTS_CHANGED:
@@ -575,7 +577,7 @@ private:
             case SSH_KNOWN_HOSTS_UNKNOWN:
             case SSH_KNOWN_HOSTS_NOT_FOUND:
                 if (observer_.trustUnknownHostKey(shown)) {
-                    if (ssh_session_update_known_hosts(session_) != SSH_OK)
+                    if (Ssh().ssh_session_update_known_hosts(session_) != SSH_OK)
                         throw UploadError(FailureKind::Local,
                                           "cannot add the host key to known_hosts: " + error());
                     return;
@@ -599,9 +601,10 @@ private:
         HostKeyMarkers found;
         std::vector<std::string> files{"/etc/ssh/ssh_known_hosts"};
         char* user = nullptr;
-        if (ssh_options_get(session_, SSH_OPTIONS_KNOWNHOSTS, &user) == SSH_OK && user != nullptr)
+        if (Ssh().ssh_options_get(session_, SSH_OPTIONS_KNOWNHOSTS, &user) == SSH_OK &&
+            user != nullptr)
             files.insert(files.begin(), user);
-        ssh_string_free_char(user);
+        Ssh().ssh_string_free_char(user);
         for (const std::string& file : files) {
             std::string text;
             try {
@@ -633,10 +636,10 @@ private:
 
     // Without blocking, so that a cancel need not wait for a server that never answers.
     void connect() {
-        ssh_set_blocking(session_, 0);
+        Ssh().ssh_set_blocking(session_, 0);
         const auto deadline = Clock::now() + limit_;
         int rc = SSH_AGAIN;
-        while ((rc = ssh_connect(session_)) == SSH_AGAIN) {
+        while ((rc = Ssh().ssh_connect(session_)) == SSH_AGAIN) {
             if (observer_.cancelled())
                 throw UploadError(FailureKind::Cancelled, "the upload was cancelled");
             if (Clock::now() > deadline)
@@ -644,13 +647,13 @@ private:
                                                                ": no answer within " +
                                                                SecondsText(limit_) + " seconds");
             // The server's next words, or a look again after a moment.
-            pollfd socket{ssh_get_fd(session_), POLLIN, 0};
+            pollfd socket{Ssh().ssh_get_fd(session_), POLLIN, 0};
             if (socket.fd == SSH_INVALID_SOCKET)
                 std::this_thread::sleep_for(std::chrono::milliseconds(50));
             else
                 ::poll(&socket, 1, 50);
         }
-        ssh_set_blocking(session_, 1);
+        Ssh().ssh_set_blocking(session_, 1);
         if (rc != SSH_OK)
             throw UploadError(FailureKind::Connection,
                               "cannot connect to " + server_ + ": " + error());
@@ -660,57 +663,59 @@ private:
     // The server as known_hosts writes it: ~/.ssh/config may give it another name or port.
     std::string knownHostsName(const std::string& fallback) const {
         char* configured = nullptr;
-        ssh_options_get(session_, SSH_OPTIONS_HOST, &configured);
+        Ssh().ssh_options_get(session_, SSH_OPTIONS_HOST, &configured);
         const std::string host = configured != nullptr ? configured : fallback;
-        ssh_string_free_char(configured);
+        Ssh().ssh_string_free_char(configured);
         unsigned int port = 22;
-        ssh_options_get_port(session_, &port);
+        Ssh().ssh_options_get_port(session_, &port);
         return port != 22 ? "[" + host + "]:" + std::to_string(port) : host;
     }
 
     std::string account() const {
         char* user = nullptr;
-        ssh_options_get(session_, SSH_OPTIONS_USER, &user);
+        Ssh().ssh_options_get(session_, SSH_OPTIONS_USER, &user);
         std::string name = user != nullptr ? user : "";
-        ssh_string_free_char(user);
+        Ssh().ssh_string_free_char(user);
         return name + "@" + server_;
     }
 
     void authenticate(const UploadOptions& options) {
-        int rc = call([&] { return ssh_userauth_none(session_, nullptr); });
+        int rc = call([&] { return Ssh().ssh_userauth_none(session_, nullptr); });
         if (rc == SSH_AUTH_SUCCESS)
             return;
         if (rc == SSH_AUTH_ERROR)
             throw UploadError(FailureKind::Connection,
                               "cannot log in to " + server_ + ": " + error());
-        int methods = ssh_userauth_list(session_, nullptr);
+        int methods = Ssh().ssh_userauth_list(session_, nullptr);
         if ((methods & SSH_AUTH_METHOD_PUBLICKEY) != 0) {
             if (!options.identityFile.empty()) {
                 if (!FileExists(options.identityFile))
                     throw UploadError(FailureKind::Local,
                                       "the key file \"" + options.identityFile + "\" is not there");
                 ssh_key key = nullptr;
-                if (ssh_pki_import_privkey_file(options.identityFile.c_str(), nullptr,
-                                                &Connection::askPassphrase, this, &key) != SSH_OK)
+                if (Ssh().ssh_pki_import_privkey_file(options.identityFile.c_str(), nullptr,
+                                                      &Connection::askPassphrase, this,
+                                                      &key) != SSH_OK)
                     throw UploadError(FailureKind::Local,
                                       "cannot read the key file \"" + options.identityFile +
                                           "\" (no private key, or its passphrase was not given)");
                 try {
-                    rc = call([&] { return ssh_userauth_publickey(session_, nullptr, key); });
+                    rc = call([&] { return Ssh().ssh_userauth_publickey(session_, nullptr, key); });
                 } catch (...) {
-                    ssh_key_free(key);
+                    Ssh().ssh_key_free(key);
                     throw;
                 }
-                ssh_key_free(key);
+                Ssh().ssh_key_free(key);
             } else {
-                rc = call([&] { return ssh_userauth_publickey_auto(session_, nullptr, nullptr); });
+                rc = call(
+                    [&] { return Ssh().ssh_userauth_publickey_auto(session_, nullptr, nullptr); });
             }
             if (rc == SSH_AUTH_SUCCESS)
                 return;
             if (rc == SSH_AUTH_ERROR)
                 throw UploadError(FailureKind::Connection,
                                   "cannot log in to " + server_ + ": " + error());
-            methods = ssh_userauth_list(session_, nullptr);
+            methods = Ssh().ssh_userauth_list(session_, nullptr);
         }
         const int secretMethods = SSH_AUTH_METHOD_PASSWORD | SSH_AUTH_METHOD_INTERACTIVE;
         for (int attempt = 0; attempt < 3 && (methods & secretMethods) != 0; ++attempt) {
@@ -719,7 +724,7 @@ private:
             if (!password)
                 break;
             rc = (methods & SSH_AUTH_METHOD_PASSWORD) != 0 ? call([&] {
-                return ssh_userauth_password(session_, nullptr, password->c_str());
+                return Ssh().ssh_userauth_password(session_, nullptr, password->c_str());
             })
                                                            : answerPrompts(*password);
             if (rc == SSH_AUTH_SUCCESS) {
@@ -730,7 +735,7 @@ private:
             if (rc == SSH_AUTH_ERROR)
                 throw UploadError(FailureKind::Connection,
                                   "cannot log in to " + server_ + ": " + error());
-            methods = ssh_userauth_list(session_, nullptr);
+            methods = Ssh().ssh_userauth_list(session_, nullptr);
         }
         std::string offered;
         for (const auto& [bit, name] : {std::pair{SSH_AUTH_METHOD_PUBLICKEY, "publickey"},
@@ -750,16 +755,16 @@ private:
 
     // Keyboard-interactive log-ins ask for the password in prompts of their own.
     int answerPrompts(const std::string& password) {
-        int rc = call([&] { return ssh_userauth_kbdint(session_, nullptr, nullptr); });
+        int rc = call([&] { return Ssh().ssh_userauth_kbdint(session_, nullptr, nullptr); });
         for (int rounds = 0; rc == SSH_AUTH_INFO && rounds < 8; ++rounds) {
-            const int prompts = ssh_userauth_kbdint_getnprompts(session_);
+            const int prompts = Ssh().ssh_userauth_kbdint_getnprompts(session_);
             for (int i = 0; i < prompts; ++i) {
                 char echo = 0;
-                ssh_userauth_kbdint_getprompt(session_, static_cast<unsigned>(i), &echo);
-                ssh_userauth_kbdint_setanswer(session_, static_cast<unsigned>(i),
-                                              echo != 0 ? "" : password.c_str());
+                Ssh().ssh_userauth_kbdint_getprompt(session_, static_cast<unsigned>(i), &echo);
+                Ssh().ssh_userauth_kbdint_setanswer(session_, static_cast<unsigned>(i),
+                                                    echo != 0 ? "" : password.c_str());
             }
-            rc = call([&] { return ssh_userauth_kbdint(session_, nullptr, nullptr); });
+            rc = call([&] { return Ssh().ssh_userauth_kbdint(session_, nullptr, nullptr); });
         }
         return rc;
     }
@@ -789,8 +794,8 @@ private:
         const std::string failure =
             "cannot rename \"" + from + "\" to \"" + to + "\" on " + server_;
         if (call([&] {
-                return ssh_channel_write(sftp_->channel, packet.data(),
-                                         static_cast<std::uint32_t>(packet.size()));
+                return Ssh().ssh_channel_write(sftp_->channel, packet.data(),
+                                               static_cast<std::uint32_t>(packet.size()));
             }) != static_cast<int>(packet.size()))
             throw UploadError(FailureKind::Connection, failure + ": " + error());
         const std::string reply = readPacket();
@@ -820,7 +825,7 @@ private:
         const auto readExactly = [&](char* out, std::size_t n) {
             while (n > 0) {
                 const int got = call([&] {
-                    return ssh_channel_read(sftp_->channel, out, static_cast<uint32_t>(n), 0);
+                    return Ssh().ssh_channel_read(sftp_->channel, out, static_cast<uint32_t>(n), 0);
                 });
                 if (got <= 0)
                     throw UploadError(FailureKind::Connection,
