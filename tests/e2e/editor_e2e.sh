@@ -127,6 +127,27 @@ answer() {
   wait_for 15 "the window '$title' to close" dialog_gone "$title"
 }
 keys() { xdotool key --delay 60 "$@"; }
+# The editor's menus on screen; a key sent before its menu is up would go to the window beneath.
+menus_open() {
+  local id count=0
+  for id in $(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null); do
+    # Shown again, a menu no longer says it is one; it still bypasses the window manager.
+    xwininfo -id "$id" 2>/dev/null | grep -q 'Override Redirect State: yes' && count=$((count + 1))
+  done
+  ((count >= $1))
+}
+# menu LETTER KEYS...: opens the menu of that access key, then walks it (a key that opens a
+# submenu waits for it too).
+menu() {
+  keys "alt+$1"
+  shift
+  local depth=1 key
+  for key in "$@"; do
+    wait_for 10 "menu $depth to open" menus_open "$depth"
+    keys "$key"
+    depth=$((depth + 1))
+  done
+}
 typed() { xdotool type --delay 15 -- "$1"; }
 
 # ---- a private world: home, settings, data, cache, program folder, a copy of the sample
@@ -197,14 +218,14 @@ shot opened
 log "opened $project"
 
 # ---- Insert with the Item menu's access keys (the root is selected after an open)
-keys alt+i n
+menu i n
 shot inserted
 # The new item is the last node; select it with the arrow keys, then move it up one place.
 sample_items=$(items "$project" | wc -l)
 ((sample_items >= 2)) || die "the sample has $sample_items items; the test needs two or more"
 for ((i = 0; i <= sample_items; i++)); do keys Down; done
 shot new-item-selected
-keys alt+i u
+menu i u
 shot moved-up
 # From the tree, Tab leads through the Item page to the title edit, whose text it selects.
 for ((i = 0; i < 9; i++)); do keys Tab; done
@@ -230,7 +251,7 @@ wait_for 10 "the main window to take the focus" main_active
 log "the preview showed the typed title"
 
 # ---- Save As through its access key
-keys alt+f a
+menu f a
 expect_dialog "Save As"
 typed "$saved_as"
 shot save-typed
@@ -240,14 +261,14 @@ log "saved as $saved_as"
 
 # ---- Build HTML with items; its window comes up once the save has finished, so the published
 # folder is complete now and later saves may replace it.
-keys alt+s h
+menu s h
 expect_dialog HTML
 cp -a "$site" "$work/saved-as"
 answer HTML Escape
 log "built the page"
 
 # ---- Publish shows the report that it wrote into the preview folder
-keys alt+s b
+menu s b
 expect_dialog "Applet Publish Report"
 cp "$prog/preview/PublishReport.txt" "$work/publish-report.txt" 2>/dev/null ||
   fail "Publish wrote no preview/PublishReport.txt"
@@ -256,9 +277,9 @@ log "published"
 
 # ---- Delete the titled item, declined once, then confirmed. Save writes the name that Save As
 # chose.
-keys alt+i d
+menu i d
 answer Lumivex n
-keys alt+i d
+menu i d
 answer Lumivex y
 keys ctrl+s
 # The menu's access keys typed while a save runs would be held for afterwards, and a menu does
@@ -270,7 +291,7 @@ log "deleted the item and saved"
 
 # ---- Export the item tree under a name without extension
 mkdir -p "$work/exchange"
-keys alt+f e
+menu f e
 expect_dialog "Save As"
 cp "$site/Show.lvx" "$work/after-delete.lvx"  # the Save before has finished
 typed "$work/exchange/tree"
@@ -283,7 +304,8 @@ log "exported"
 # file holds the very bytes it held before.
 same_as_before() { cmp -s "$site/Show.lvx" "$work/after-delete.lvx"; }
 one_more() { (($(items "$site/Show.lvx" | wc -l) == $(items "$work/after-delete.lvx" | wc -l) + 1)); }
-keys alt+i n ctrl+z ctrl+s
+menu i n
+keys ctrl+z ctrl+s
 shot undone
 same_as_before || fail "Undo and Save changed the saved project"
 keys ctrl+shift+z ctrl+s
@@ -296,28 +318,25 @@ log "undid and redid an insert"
 
 # ---- Import, after the question answered Yes (which saves), the exported tree; add an item and
 # save: the save goes to the project file that was current before the import.
-keys alt+i n
-keys alt+f i
+menu i n
+menu f i
 expect_dialog Lumivex
 keys y
 expect_dialog Open
 typed "$work/exchange/tree.gms"
 keys Return
 wait_for 15 "the import dialog to close" dialog_gone Open
-# The import goes on after its dialog closes (pages, preview folder, pictures); under load a
-# menu key typed meanwhile reached the page before its menu opened.
-sleep 1
-keys alt+i n
+menu i n
 keys ctrl+s
 log "imported and saved"
 
 # ---- New: Cancel in its question keeps the project, No drops it; Build HTML then has no item
-keys alt+i n
+menu i n
 keys ctrl+n
 answer Lumivex Escape
 keys ctrl+n
 answer Lumivex n
-keys alt+s h
+menu s h
 expect_dialog Lumivex  # "No item to build.", then the window with the last build
 keys Return
 answer HTML Escape
@@ -325,8 +344,8 @@ log "new project, refused build"
 
 # ---- The recent files list reopens the sample; then the question before Open, answered No, and
 # a cancelled Open dialog
-keys alt+f r 1
-keys alt+i n
+menu f r 1
+menu i n
 keys ctrl+o
 expect_dialog Lumivex
 keys n
@@ -334,13 +353,13 @@ answer Open Escape
 log "reopened from the recent files"
 
 # ---- the exit question: Cancel keeps the window, No closes it
-keys alt+f x
+menu f x
 answer Lumivex Escape
 sleep 0.3
 app_running || die "Cancel in the exit question ended the editor"
 [[ -n $(visible_named Lumivex) ]] || die "Cancel in the exit question closed the window"
 shot exit-cancelled
-keys alt+f x
+menu f x
 expect_dialog Lumivex
 keys n
 app_ended() { ! app_running; }
@@ -359,7 +378,7 @@ app_pid=$!
 wait_for 30 "the main window after the restart" main_window
 xdotool windowactivate --sync "$main" >/dev/null 2>&1
 wait_for 10 "the main window to take the focus" main_active
-keys alt+i n
+menu i n
 copied() { grep -qa '^Item#\$@' "$recovery/$app_pid.lvx" 2>/dev/null; }
 wait_for 40 "the recovery copy of the insert" copied
 kill -9 "$app_pid"
@@ -382,7 +401,7 @@ xdotool windowactivate --sync "$main" >/dev/null 2>&1
 restored_copy() { [[ ! -e $recovery/$crashed.lvx ]] && grep -qa '^Item#\$@' "$recovery/$app_pid.lvx" 2>/dev/null; }
 wait_for 40 "the restored project as the new copy" restored_copy
 # A clean exit without saving takes the copy with it.
-keys alt+f x
+menu f x
 expect_dialog Lumivex
 keys n
 wait_for 20 "the editor to end after the restore" app_ended
