@@ -57,5 +57,7 @@ Size ProbeBmp(const Source& source, const DecodeLimits& limits);
 Size ProbePng(const Source& source, const DecodeLimits& limits);
 Size ProbeWebp(const Source& source, const DecodeLimits& limits);
 Size ProbeHeif(const Source& source, const DecodeLimits& limits);
+// The thumbnail bytes of a JPEG's EXIF block (ExifThumbnail); its header is read, nothing else.
+std::string JpegExifThumbnail(const Source& source, const DecodeLimits& limits);
 
 }  // namespace lumivex::image

@@ -27,8 +27,9 @@ std::string FocalPointText(FocalPoint point);
 // picture given hardly changes the answer), lightly weighted towards the centre. A picture
 // without anything standing out gives its centre.
 FocalPoint FindFocalPoint(const RgbImage& picture);
-// Changes whenever FindFocalPoint would answer differently; part of cache keys.
-inline constexpr std::string_view kFocalPointVersion = "saliency1";
+// Changes whenever the point found for a photo would differ (FindFocalPoint, or what it is
+// given); part of cache keys.
+inline constexpr std::string_view kFocalPointVersion = "saliency2";
 
 // The smallest size of a w x h picture, kept in proportion, that covers a box of boxWidth x
 // boxHeight; at least the box's own size on either side. Every argument must be above 0.

@@ -22,6 +22,7 @@
 
 #include "EngineErrors.h"
 #include "FileIO.h"
+#include "image/CameraThumbnail.h"
 #include "image/ColorProfile.h"
 #include "image/DecodeSupport.h"
 #include "image/Image.h"
@@ -521,6 +522,17 @@ Size ProbeJpeg(const Source& source, const DecodeLimits& limits) {
     const std::unique_ptr<DecodeState> state = openJpeg(source, limits);
     return UprightSize(static_cast<int>(state->cinfo.image_width),
                        static_cast<int>(state->cinfo.image_height), orientationOf(&state->cinfo));
+}
+
+std::string JpegExifThumbnail(const Source& source, const DecodeLimits& limits) {
+    const std::unique_ptr<DecodeState> state = openJpeg(source, limits);
+    for (jpeg_saved_marker_ptr m = state->cinfo.marker_list; m != nullptr; m = m->next) {
+        if (m->marker == kExifMarker && m->data_length >= 6 &&
+            std::memcmp(m->data, "Exif\0\0", 6) == 0) {
+            return ExifThumbnail(m->data, m->data_length);
+        }
+    }
+    return {};
 }
 
 RgbImage FinishJpeg(RgbImage asStored, const StoredJpeg& decoded) {

@@ -8,6 +8,7 @@
 #include "EngineErrors.h"
 #include "Text.h"
 #include "image/AvifCodec.h"
+#include "image/CameraThumbnail.h"
 #include "image/Orientation.h"
 
 namespace lumivex::image {
@@ -198,12 +199,14 @@ private:
 };
 
 // The original scaled to the size `fit` gives and framed for the `box` (asked once decoded). To
-// fill the box, a JPEG stored upright has its focal point found on a small copy of the decoded
-// picture and only the part that the crop keeps resampled: the rows and columns cut away are
-// never scaled. With the point chosen beforehand, the rows cut away are not decoded either.
+// fill the box, a JPEG stored upright is decoded only in the rows the crop keeps when its focal
+// point is known beforehand: chosen, or found on the camera's thumbnail. Otherwise the point is
+// found on a small copy of the decoded picture. Either way only the part that the crop keeps is
+// resampled. `thumbnails` false looks at the photo itself.
 RgbImage FramedOriginal(const std::string& path, PictureKind kind, const TargetForSize& fit,
                         const std::function<Size()>& box, const Framing& framing, Rgb background,
-                        const DecodeLimits& limits, std::optional<FocalPoint>& focus) {
+                        const DecodeLimits& limits, std::optional<FocalPoint>& focus,
+                        bool thumbnails = true) {
     if (kind != PictureKind::Jpeg || !framing.fill) {
         RgbImage scaled = ScaledOriginal(path, kind, fit, background, limits);
         return Framed(std::move(scaled), box().width, box().height, framing, focus);
@@ -219,19 +222,26 @@ RgbImage FramedOriginal(const std::string& path, PictureKind kind, const TargetF
     Size cover;
     const TargetForSize covering = [&](int w, int h) { return cover = fit(w, h); };
     int decodedHeight = 0;
-    // A point chosen beforehand tells the rows the crop keeps before any is decoded.
-    RowsWanted rows;
-    if (framing.focus) {
-        rows = [&](Size decoded, int orientation) {
-            decodedHeight = decoded.height;
-            if (orientation != kAsStored)
-                return RowSpan{0, decoded.height};
-            const int height = std::min(box().height, cover.height);
-            const auto [first, count] = span(CropStart(cover.height, height, framing.focus->y),
-                                             height, cover.height, decoded.height);
-            return RowSpan{first, count};
-        };
-    }
+    std::optional<FocalPoint> known = framing.focus;
+    RgbImage thumbnail;
+    const RowsWanted rows = [&](Size decoded, int orientation) {
+        decodedHeight = decoded.height;
+        if (orientation != kAsStored)
+            return RowSpan{0, decoded.height};
+        if (!known && thumbnails) {
+            thumbnail = CameraThumbnail(Source{path, nullptr}, decoded, limits);
+            if (thumbnail.width > 0) {
+                const Size small = FitIntoBox(thumbnail.width, thumbnail.height, 128, 128);
+                known = FindFocalPoint(Resample(thumbnail, small.width, small.height));
+            }
+        }
+        if (!known)
+            return RowSpan{0, decoded.height};
+        const int height = std::min(box().height, cover.height);
+        const auto [first, count] =
+            span(CropStart(cover.height, height, known->y), height, cover.height, decoded.height);
+        return RowSpan{first, count};
+    };
     StoredJpeg decoded = DecodeJpegAsStored(Source{path, nullptr}, covering, limits, rows);
     const int boxWidth = box().width, boxHeight = box().height;
     const RgbImage& pixels = decoded.picture.pixels;
@@ -240,11 +250,15 @@ RgbImage FramedOriginal(const std::string& path, PictureKind kind, const TargetF
         RgbImage scaled = Resample(pixels, asStored.width, asStored.height);
         return Framed(FinishJpeg(std::move(scaled), decoded), boxWidth, boxHeight, framing, focus);
     }
+    if (thumbnail.width > 0 &&
+        !ThumbnailShows(thumbnail, pixels, decoded.firstRow, decodedHeight)) {
+        // Edited after the camera made its thumbnail: the photo itself decides.
+        return FramedOriginal(path, kind, fit, box, framing, background, limits, focus, false);
+    }
     FocalPoint point;
-    if (framing.focus) {
-        point = *framing.focus;
+    if (known) {
+        point = *known;
     } else {
-        decodedHeight = pixels.height;
         // Twice the side FindFocalPoint looks at, in sRGB as the slide will be.
         const Size small = FitIntoBox(pixels.width, pixels.height, 128, 128);
         point = FindFocalPoint(FinishJpeg(Resample(pixels, small.width, small.height), decoded));

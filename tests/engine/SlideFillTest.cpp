@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <optional>
 
 #include "FileIO.h"
 #include "SlideImageTestImages.h"
 #include "TempFolder.h"
+#include "image/CameraThumbnail.h"
 #include "image/FocalPoint.h"
 #include "image/SlidePicture.h"
 
@@ -92,6 +94,72 @@ INSTANTIATE_TEST_SUITE_P(Subjects, SlideFill,
                                            FillCase{600, 1200, 960, 400, 0.45, 0.12},
                                            FillCase{900, 900, 960, 400, 0.6, 0.88},
                                            FillCase{1500, 1000, 960, 400, 0.3, 0.2}));
+
+// A camera's thumbnail, `content` rows of the picture `scene` between bands of `band` grey.
+std::string Thumbnail(const RgbImage& scene, int width, int content, int height,
+                      std::uint8_t band) {
+    RgbImage out = testing::Filled(width, height, Rgb{band, band, band});
+    const RgbImage small = image::Resample(scene, width, content);
+    std::memcpy(out.row((height - content) / 2), small.pixels.data(), small.pixels.size());
+    return testing::MakeJpeg(out);
+}
+
+struct ThumbnailCase {
+    const char* name;
+    bool sameScene;  // else of another picture
+    int height, content;
+    std::uint8_t band;
+    int taken;  // rows CameraThumbnail gives, 0 for none
+};
+
+class CameraThumbnails : public ::testing::TestWithParam<ThumbnailCase> {};
+
+// A filled slide's focal point is found on the camera's thumbnail only where it shows the very
+// picture; any other is left alone, and the slide is the one the photo alone gives.
+TEST_P(CameraThumbnails, AreTakenOnlyWhereTheyShowThePhoto) {
+    const ThumbnailCase c = GetParam();
+    const RgbImage scene = Scene(1500, 1000, 0.5, 0.85);
+    const std::string thumbnail =
+        c.height == 0 ? std::string("\xFF\xD8 damaged", 10)
+                      : Thumbnail(c.sameScene ? scene : Scene(1500, 1000, 0.15, 0.15), 160,
+                                  c.content, c.height, c.band);
+    testing::TempFolder folder;
+    const std::string bare = folder.file("bare.jpg"), camera = folder.file("camera.jpg");
+    WriteFileAtomically(bare, testing::MakeJpeg(scene));
+    WriteFileAtomically(camera, testing::WithMetadata(testing::MakeJpeg(scene),
+                                                      testing::MakeExifWithThumbnail(thumbnail)));
+
+    const RgbImage taken =
+        image::CameraThumbnail(image::Source{camera, nullptr}, image::Size{1500, 1000}, {});
+    EXPECT_EQ(taken.height, c.taken);
+    if (taken.height > 0) {
+        const RgbImage photo = image::DecodeJpeg(image::Source{camera, nullptr}, [](int w, int h) {
+                                   return image::Size{w, h};
+                               }).pixels;
+        EXPECT_EQ(image::ThumbnailShows(taken, photo, 0, photo.height), c.sameScene);
+    }
+
+    image::Framing fill;
+    fill.fill = true;
+    const image::SlidePicture fromBare = image::MakeSlidePicture(bare, 960, 400, Rgb{}, {}, fill);
+    const image::SlidePicture slide = image::MakeSlidePicture(camera, 960, 400, Rgb{}, {}, fill);
+    ASSERT_TRUE(slide.focus && fromBare.focus);
+    if (c.sameScene && c.taken > 0) {
+        EXPECT_NEAR(slide.focus->y, fromBare.focus->y, 0.03);
+        EXPECT_NEAR(slide.focus->x, fromBare.focus->x, 0.03);
+    } else {
+        EXPECT_EQ(slide.encoded, fromBare.encoded);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, CameraThumbnails,
+                         ::testing::Values(ThumbnailCase{"banded", true, 120, 107, 0, 107},
+                                           ThumbnailCase{"whole", true, 107, 107, 0, 107},
+                                           ThumbnailCase{"grey_bands", true, 120, 107, 128, 0},
+                                           ThumbnailCase{"another_picture", false, 120, 107, 0,
+                                                         107},
+                                           ThumbnailCase{"damaged", true, 0, 0, 0, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SlideFill, CropsAroundAChosenFocalPointWithinThePicture) {
     // Columns numbered by their red value, so that the crop's place can be read off.

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -257,6 +258,22 @@ inline std::string MakeExif(int orientation, ExifByteOrder order = EXIF_BYTE_ORD
             exif_set_short(entry->data, order, static_cast<ExifShort>(orientation));
         exif_entry_unref(entry);
     }
+    unsigned char* bytes = nullptr;
+    unsigned int size = 0;
+    exif_data_save_data(data, &bytes, &size);
+    std::string out(reinterpret_cast<char*>(bytes), size);
+    std::free(bytes);
+    exif_data_unref(data);
+    return out;
+}
+
+// An EXIF block whose second directory holds `thumbnail`, a JPEG, as cameras store theirs.
+inline std::string MakeExifWithThumbnail(const std::string& thumbnail) {
+    ExifData* data = exif_data_new();
+    exif_data_unset_option(data, EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
+    data->data = static_cast<unsigned char*>(std::malloc(thumbnail.size()));
+    std::memcpy(data->data, thumbnail.data(), thumbnail.size());
+    data->size = static_cast<unsigned int>(thumbnail.size());
     unsigned char* bytes = nullptr;
     unsigned int size = 0;
     exif_data_save_data(data, &bytes, &size);

@@ -1,11 +1,13 @@
 // Hostile EXIF blocks: the orientation reader (libexif underneath) must answer 1 to 8, never
-// crash or run away; and a photo carrying the block must still decode.
+// crash or run away; the thumbnail in the block is read without either; and a photo carrying the
+// block must still decode.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "EngineErrors.h"
 #include "ReaderFuzzSupport.h"
+#include "image/CameraThumbnail.h"
 #include "image/Image.h"
 #include "image/Orientation.h"
 
@@ -32,6 +34,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     jpeg += static_cast<char>(length & 0xFF);
     jpeg += block;
     jpeg += picture.substr(2);
+    const image::RgbImage thumbnail =
+        image::CameraThumbnail(image::Source{"fuzz.jpg", &jpeg}, image::Size{16, 8}, {});
+    fuzz::Check(thumbnail.pixels.size() == std::size_t{3} * thumbnail.width * thumbnail.height,
+                "a thumbnail is whole or empty");
     try {
         const image::DecodedPicture d =
             image::DecodeJpeg(image::Source{"fuzz.jpg", &jpeg},
