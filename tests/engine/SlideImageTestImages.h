@@ -244,6 +244,17 @@ inline std::string WithMetadata(const std::string& jpeg, const std::string& exif
     return out + jpeg.substr(2);
 }
 
+// The block libexif writes for `data`, which it then lets go.
+inline std::string SavedExif(ExifData* data) {
+    unsigned char* bytes = nullptr;
+    unsigned int size = 0;
+    exif_data_save_data(data, &bytes, &size);
+    std::string out(reinterpret_cast<char*>(bytes), size);
+    std::free(bytes);
+    exif_data_unref(data);
+    return out;
+}
+
 // An EXIF block made with libexif: "Exif\0\0", then a TIFF structure whose first directory
 // holds the orientation and a resolution.
 inline std::string MakeExif(int orientation, ExifByteOrder order = EXIF_BYTE_ORDER_INTEL) {
@@ -258,13 +269,7 @@ inline std::string MakeExif(int orientation, ExifByteOrder order = EXIF_BYTE_ORD
             exif_set_short(entry->data, order, static_cast<ExifShort>(orientation));
         exif_entry_unref(entry);
     }
-    unsigned char* bytes = nullptr;
-    unsigned int size = 0;
-    exif_data_save_data(data, &bytes, &size);
-    std::string out(reinterpret_cast<char*>(bytes), size);
-    std::free(bytes);
-    exif_data_unref(data);
-    return out;
+    return SavedExif(data);
 }
 
 // An EXIF block whose second directory holds `thumbnail`, a JPEG, as cameras store theirs.
@@ -274,13 +279,7 @@ inline std::string MakeExifWithThumbnail(const std::string& thumbnail) {
     data->data = static_cast<unsigned char*>(std::malloc(thumbnail.size()));
     std::memcpy(data->data, thumbnail.data(), thumbnail.size());
     data->size = static_cast<unsigned int>(thumbnail.size());
-    unsigned char* bytes = nullptr;
-    unsigned int size = 0;
-    exif_data_save_data(data, &bytes, &size);
-    std::string out(reinterpret_cast<char*>(bytes), size);
-    std::free(bytes);
-    exif_data_unref(data);
-    return out;
+    return SavedExif(data);
 }
 
 // ICC profiles made with Little CMS: Display P3 (P3 primaries, D65, the sRGB curve, as phones
