@@ -32,11 +32,11 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [[ $(field Section) == graphics ]] || fail "Section: $(field Section)"
 [[ $(field Architecture) == "$arch" ]] || fail "Architecture: $(field Architecture)"
 [[ -n $(field Maintainer) && -n $(field Description) ]] || fail "Maintainer or Description empty"
-# Computed by dpkg-shlibdeps from the programs, plus the icon plugins and the catalogue of
-# Qt's own texts loaded at run time.
+# Computed by dpkg-shlibdeps from the programs, plus what is loaded at run time: the icon
+# plugins, the catalogue of Qt's own texts, and the codecs and SSH client opened at first use.
 depends=$(field Depends)
 for package in libqt6widgets6 libqt6webenginewidgets6 libqt6dbus6 libjpeg62-turbo libgif7 libqt6svg6 \
-  qt6-translations-l10n libc6; do
+  qt6-translations-l10n libc6 libavif15 libheif1 libssh-4; do
   [[ ", $depends," == *", $package "* || ", $depends," == *", $package,"* ]] ||
     fail "Depends lacks $package: $depends"
 done
