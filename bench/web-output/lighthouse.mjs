@@ -7,56 +7,22 @@
 // RUNS (default 3) runs: first and largest contentful paint, layout shift, blocking time, and the
 // image audits that did not pass.
 import http from 'node:http';
-import fs from 'node:fs';
 import path from 'node:path';
-import { fileURLToPath } from 'node:url';
 import lighthouse from 'lighthouse';
 import desktopConfig from 'lighthouse/core/config/desktop-config.js';
 import * as chromeLauncher from 'chrome-launcher';
+import { peerOrOwn, peerPages } from './peers.mjs';
 
 const [folder, pageName] = process.argv.slice(2);
 const runs = Number(process.env.RUNS || 3);
-const here = path.dirname(fileURLToPath(import.meta.url));
-const modules = path.join(here, 'node_modules');
 const TYPES = { html: 'text/html', css: 'text/css', js: 'text/javascript', jpg: 'image/jpeg', avif: 'image/avif', gif: 'image/gif' };
 
-// Every slide in the markup the published page gives its first one.
-const page = fs.readFileSync(path.join(folder, pageName), 'utf8');
-const picture = page.match(/<picture[^>]*>.*?<\/picture>/s)[0];
-const slides = fs.readdirSync(folder).filter((n) => /^slider\d+\.jpg$/.test(n)).length;
-const pictureOf = (k) => {
-  const p = picture.replaceAll('slider0', `slider${k}`).replace(' aria-hidden="true"', '').replace('alt=""', `alt="Slide ${k + 1}"`);
-  return k === 0 ? p : p.replace(' fetchpriority="high"', ' loading="lazy"');
-};
-const [width, height] = [...picture.matchAll(/(?:width|height)="(\d+)"/g)].map((m) => m[1]);
-const shell = (head, body) => `<!DOCTYPE html>\n<html lang="en">\n<head>\n<meta charset="utf-8">\n` +
-  `<meta name="viewport" content="width=device-width, initial-scale=1">\n<title>Slides</title>\n` +
-  `<link rel="icon" href="data:,">\n${head}\n</head>\n<body>\n${body}\n</body>\n</html>\n`;
-const box = `max-width:${width}px;aspect-ratio:${width}/${height}`;
-const list = (wrap) => Array.from({ length: slides }, (_, k) => wrap(pictureOf(k))).join('');
-const peers = {
-  'swiper.html': shell('<link rel="stylesheet" href="swiper-bundle.min.css">',
-    `<div class="swiper" style="${box}"><div class="swiper-wrapper">${list((p) => `<div class="swiper-slide">${p}</div>`)}</div>` +
-    '<div class="swiper-pagination"></div><div class="swiper-button-prev"></div><div class="swiper-button-next"></div></div>\n' +
-    '<script src="swiper-bundle.min.js"></script>\n<script>new Swiper(".swiper", {loop: true, autoplay: {delay: 7000}, ' +
-    'pagination: {el: ".swiper-pagination", clickable: true}, navigation: {nextEl: ".swiper-button-next", prevEl: ".swiper-button-prev"}});</script>'),
-  'splide.html': shell('<link rel="stylesheet" href="splide.min.css">',
-    `<section class="splide" aria-label="Slides" style="${box}"><div class="splide__track"><ul class="splide__list">` +
-    `${list((p) => `<li class="splide__slide">${p}</li>`)}</ul></div></section>\n<script src="splide.min.js"></script>\n` +
-    '<script>new Splide(".splide", {type: "loop", autoplay: true, interval: 7000}).mount();</script>'),
-};
-const peerFiles = {
-  'swiper-bundle.min.css': path.join(modules, 'swiper/swiper-bundle.min.css'),
-  'swiper-bundle.min.js': path.join(modules, 'swiper/swiper-bundle.min.js'),
-  'splide.min.css': path.join(modules, '@splidejs/splide/dist/css/splide.min.css'),
-  'splide.min.js': path.join(modules, '@splidejs/splide/dist/js/splide.min.js'),
-};
+const peers = peerPages(folder, pageName);
 
 // Keep-alive and long cache lifetimes, as a production server would serve them; no compression.
 const server = http.createServer((req, res) => {
   const name = path.basename(decodeURIComponent(new URL(req.url, 'http://x').pathname));
-  const body = peers[name] ?? (peerFiles[name] ? fs.readFileSync(peerFiles[name])
-    : fs.existsSync(path.join(folder, name)) ? fs.readFileSync(path.join(folder, name)) : null);
+  const body = peerOrOwn(folder, peers, name);
   if (body === null) return res.writeHead(404).end();
   res.writeHead(200, { 'Content-Type': TYPES[name.split('.').pop()] || 'application/octet-stream', 'Cache-Control': 'max-age=31536000' });
   res.end(body);

@@ -10,7 +10,9 @@
 #      the table the speed in use was chosen from
 #   4. the published page on a 412 px phone at 1.75x, mobile network and 4x CPU slowdown, in
 #      Debian's Chromium (phone.mjs): first and largest paint, layout shift, first slide's bytes
-#   5. long animation frames during three transitions of each kind at 4x CPU slowdown
+#   5. long animation frames during three transitions of each kind at 4x CPU slowdown, as the
+#      slideshow rotates and by its Next button, beside Swiper's and Splide's pages of the same
+#      slides
 #   6. Lighthouse's audit of the published page, and of the one with every option of the look,
 #      beside the same slides in the pages of Swiper and Splide (lighthouse.mjs; npm installs
 #      its packages here once)
@@ -88,6 +90,10 @@ XDG_CACHE_HOME=$work/cache "$cli" publish "$work/modern.lvx" "$work/site" >/dev/
 echo "== 3. AVIF encoder speed (the search over the 1x and 2x slides of the first 3 photos)"
 "$tool" speeds "${photos[@]:0:3}"
 
+# Lighthouse and the slider libraries, installed here once.
+if [[ ! bench/web-output/node_modules/.package-lock.json -nt bench/web-output/package-lock.json ]]; then
+  (cd bench/web-output && npm ci --no-audit --no-fund --ignore-scripts --loglevel=error)
+fi
 echo "== 4. the published page on a phone (412 px at 1.75x, 150 ms, 1.6 Mbit/s, 4x CPU slowdown)"
 node bench/web-output/phone.mjs paint "$work/site" modern.html
 
@@ -96,13 +102,12 @@ for transition in Fade Slide Zoom; do
   project "$work/look-$transition.lvx" \
     $'<Lumivex_Options>\r\nWebOutput=Modern\r\nNavigation=ArrowsAndDots\r\nTransition='"$transition"$'\r\n</Lumivex_Options>\r\n'
   XDG_CACHE_HOME=$work/cache "$cli" publish "$work/look-$transition.lvx" "$work/look-$transition" >/dev/null
-  node bench/web-output/phone.mjs frames "$work/look-$transition" "look-$transition.html"
+  peers=()
+  [[ $transition == Fade ]] && peers=(swiper.html splide.html)
+  node bench/web-output/phone.mjs frames "$work/look-$transition" "look-$transition.html" "${peers[@]}"
 done
 
 echo "== 6. Lighthouse: the published page, and the one with every option, beside Swiper and Splide on the same slides"
-if [[ ! bench/web-output/node_modules/.package-lock.json -nt bench/web-output/package-lock.json ]]; then
-  (cd bench/web-output && npm ci --no-audit --no-fund --ignore-scripts --loglevel=error)
-fi
 project "$work/every.lvx" $'<Lumivex_Options>\r\nWebOutput=Modern\r\nNavigation=ArrowsAndDots\r\nSlideFit=Fill\r\nTransition=Slide\r\n</Lumivex_Options>\r\n'
 XDG_CACHE_HOME=$work/cache "$cli" publish "$work/every.lvx" "$work/every" >/dev/null
 node bench/web-output/lighthouse.mjs "$work/site" modern.html
